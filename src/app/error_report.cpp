@@ -1,0 +1,61 @@
+#include "app/error_report.h"
+
+#include "app/errors.h"
+
+namespace diag {
+
+namespace {
+
+std::string displayReason(int32_t code) {
+    switch (code) {
+    case 1: return "l'ordinateur doit être redémarré pour appliquer ce mode";
+    case -1: return "le pilote de l'écran n'a pas pu appliquer ce mode";
+    case -2: return "l'écran ne propose pas ce mode";
+    case -3: return "le mode est appliqué mais n'a pas pu être enregistré dans vos paramètres";
+    case -4: return "paramètres de changement incorrects";
+    case -5: return "paramètres de changement incorrects";
+    case -6: return "le mode n'est pas possible sur un écran double";
+    default: return "le système a refusé le changement";
+    }
+}
+
+std::string fileAction(FileError::Op op) {
+    switch (op) {
+    case FileError::Op::Open: return "ouvrir ou créer";
+    case FileError::Op::Read: return "lire";
+    case FileError::Op::Write: return "écrire";
+    case FileError::Op::Close: return "fermer";
+    }
+    return "utiliser";
+}
+
+} // namespace
+
+std::string describeError(const std::exception& error) {
+    if (auto* e = dynamic_cast<const FileError*>(&error)) {
+        return "Impossible de " + fileAction(e->op()) + " le fichier « " + e->fileName() + " » dans le dossier « " +
+               e->directory() + " » : " + e->reason() +
+               ".\r\nVérifiez que ce dossier existe, que vous pouvez y écrire et qu'aucun autre programme ne "
+               "bloque ce fichier.";
+    }
+    if (auto* e = dynamic_cast<const DisplayChangeError*>(&error)) {
+        std::string mode = std::to_string(e->width()) + " x " + std::to_string(e->height()) + " en " +
+                           std::to_string(e->bits()) + " bits";
+        if (e->code() == -3)
+            return "La résolution " + mode + " est appliquée, mais elle n'a pas pu être enregistrée : " +
+                   displayReason(e->code()) + ".\r\nElle ne sera peut-être pas conservée au prochain démarrage.";
+        return "La résolution " + mode + " n'a pas été appliquée : " + displayReason(e->code()) + " (code " +
+               std::to_string(e->code()) + ").\r\nVotre écran garde sa résolution actuelle.";
+    }
+    if (auto* e = dynamic_cast<const OverflowError*>(&error)) {
+        return "La valeur « " + e->value() +
+               " » est trop grande pour être utilisée.\r\nL'opération a été interrompue.";
+    }
+    if (dynamic_cast<const FloatingPointError*>(&error)) {
+        return "Un calcul a échoué (erreur de calcul en virgule flottante).\r\nL'opération a été interrompue.";
+    }
+    return std::string("Une erreur inattendue s'est produite : ") + error.what() +
+           ".\r\nL'opération a été interrompue.";
+}
+
+} // namespace diag

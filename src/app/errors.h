@@ -1,0 +1,67 @@
+#pragma once
+// Typed errors raised by the value rules, the record file and the display service.
+// None of the procedures that raise them catch them: they travel up to the event
+// that started the work, where the forms toolkit reports them (see forms/event.h).
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace diag {
+
+class AppError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// A value that does not fit the variable or integer it is stored in.
+class OverflowError : public AppError {
+  public:
+    explicit OverflowError(std::string value)
+        : AppError("overflow: " + value), value_(std::move(value)) {}
+    const std::string& value() const { return value_; }
+
+  private:
+    std::string value_;
+};
+
+// Invalid operation, division by zero or overflow inside a floating-point computation.
+class FloatingPointError : public AppError {
+  public:
+    using AppError::AppError;
+};
+
+// The record file could not be opened, read or written.
+class FileError : public AppError {
+  public:
+    enum class Op { Open, Read, Write, Close };
+    FileError(Op op, std::string fileName, std::string directory, std::string reason)
+        : AppError("file error: " + fileName + ": " + reason), op_(op), fileName_(std::move(fileName)),
+          directory_(std::move(directory)), reason_(std::move(reason)) {}
+    Op op() const { return op_; }
+    const std::string& fileName() const { return fileName_; }
+    const std::string& directory() const { return directory_; }
+    const std::string& reason() const { return reason_; } // the operating system's words, UTF-8
+
+  private:
+    Op op_;
+    std::string fileName_, directory_, reason_;
+};
+
+// The system refused a display change, or applied it without storing it.
+class DisplayChangeError : public AppError {
+  public:
+    DisplayChangeError(int32_t width, int32_t height, int16_t bits, int32_t code)
+        : AppError("display change refused, code " + std::to_string(code)), width_(width), height_(height),
+          bits_(bits), code_(code) {}
+    int32_t width() const { return width_; }
+    int32_t height() const { return height_; }
+    int16_t bits() const { return bits_; }
+    int32_t code() const { return code_; } // a DISP_CHANGE_* value
+
+  private:
+    int32_t width_, height_;
+    int16_t bits_;
+    int32_t code_;
+};
+
+} // namespace diag

@@ -1,0 +1,21 @@
+#pragma once
+// The three display operations exactly as the program uses them.
+#include "display/devmode.h"
+
+#include <cstdint>
+
+namespace diag {
+
+class DisplayApi {
+  public:
+    virtual ~DisplayApi() = default;
+    // EnumDisplaySettingsA(NULL, ENUM_CURRENT_SETTINGS, &record); the result is not used.
+    virtual bool enumCurrentSettings(DevModeRecord& record) = 0;
+    // ChangeDisplaySettingsA(&record, flags): a DISP_CHANGE_* code.
+    virtual int32_t changeSettings(const DevModeRecord& record, uint32_t flags) = 0;
+    // A message sent (not posted) to every top-level window; returns when all have handled
+    // it or a hung one has been given up on.
+    virtual void broadcast(uint32_t message, uintptr_t wParam, intptr_t lParam) = 0;
+};
+
+} // namespace diag

@@ -1,0 +1,60 @@
+#include "display/simulated_display.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace diag {
+
+SimulatedDisplay::SimulatedDisplay(Mode current, std::vector<Mode> modes)
+    : current_(current), stored_(current), modes_(std::move(modes)) {}
+
+std::vector<Mode> SimulatedDisplay::standardModes() {
+    std::vector<Mode> modes;
+    const Mode sizes[] = {{640, 480, 0},   {800, 600, 0},   {1024, 768, 0},  {1152, 864, 0},
+                          {1280, 768, 0},  {1280, 800, 0},  {1280, 1024, 0}, {1366, 768, 0},
+                          {1440, 900, 0},  {1600, 1200, 0}, {1920, 1080, 0}};
+    for (uint16_t bits : {8, 16, 32})
+        for (Mode m : sizes) modes.push_back({m.width, m.height, bits});
+    return modes;
+}
+
+bool SimulatedDisplay::enumCurrentSettings(DevModeRecord& record) {
+    log_.push_back({Call::Kind::Enumerate, {}, 0, 0, 0, 0, {}});
+    if (failEnumerations_) return false;
+    static const char device[] = "\\\\.\\DISPLAY1";
+    std::memcpy(record.data(), device, sizeof device);
+    record.data()[DevModeRecord::kSizeOffset] = static_cast<unsigned char>(DevModeRecord::kSize);
+    record.setDmFields(kEnumFields);
+    record.setDmBitsPerPel(current_.bits);
+    record.setDmPelsWidth(current_.width);
+    record.setDmPelsHeight(current_.height);
+    record.setDmDisplayFrequency(60);
+    return true;
+}
+
+int32_t SimulatedDisplay::changeSettings(const DevModeRecord& record, uint32_t flags) {
+    log_.push_back({Call::Kind::Change, record, flags, 0, 0, 0, {}});
+    Mode wanted = current_;
+    if (record.dmFields() & DM_PELSWIDTH) wanted.width = record.dmPelsWidth();
+    if (record.dmFields() & DM_PELSHEIGHT) wanted.height = record.dmPelsHeight();
+    if (record.dmFields() & DM_BITSPERPEL) wanted.bits = record.dmBitsPerPel();
+    if (forced_ && *forced_ != DISP_CHANGE_NOTUPDATED_ && *forced_ != DISP_CHANGE_SUCCESSFUL_) return *forced_;
+    if (std::find(modes_.begin(), modes_.end(), wanted) == modes_.end()) return DISP_CHANGE_BADMODE_;
+    current_ = wanted;
+    if (forced_ == DISP_CHANGE_NOTUPDATED_) return DISP_CHANGE_NOTUPDATED_;
+    if (flags & CDS_UPDATEREGISTRY) stored_ = wanted;
+    return DISP_CHANGE_SUCCESSFUL_;
+}
+
+void SimulatedDisplay::broadcast(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    Call call{Call::Kind::Broadcast, {}, 0, message, wParam, lParam, {}};
+    if (message == WM_DEVMODECHANGE_ && lParam != 0) call.pointee = *reinterpret_cast<const uint32_t*>(lParam);
+    log_.push_back(call);
+}
+
+size_t SimulatedDisplay::count(Call::Kind kind) const {
+    return static_cast<size_t>(
+        std::count_if(log_.begin(), log_.end(), [kind](const Call& c) { return c.kind == kind; }));
+}
+
+} // namespace diag

@@ -1,0 +1,40 @@
+#pragma once
+// The verbs a forms backend offers. The model (form.h) calls them; the backend
+// converts twips to pixels and delivers the system's events back through Form::deliver.
+#include <cstdint>
+
+namespace diag::forms {
+
+class Form;
+class Control;
+
+// Thrown by a backend whose endProgram cannot end the process (the headless one), so
+// that nothing of the program runs after the end.
+struct ProgramEnded {};
+
+enum class Property : uint8_t { Caption, BackColor, ForeColor, Position, Visible, Picture };
+
+struct TwipsSize {
+    float width, height;
+};
+
+class Backend {
+  public:
+    virtual ~Backend() = default;
+    virtual void realize(Form& form) = 0;                     // create windows for a loaded form
+    virtual void formChanged(Form& form, Property what) = 0;  // position of the form itself
+    virtual void controlChanged(Control& control, Property what) = 0;
+    virtual void show(Form& form) = 0;
+    virtual void showModal(Form& form) = 0; // returns when the form has been unloaded
+    virtual void unload(Form& form) = 0;
+    virtual void setTimer(Control& timer, uint32_t intervalMs) = 0; // 0 stops, other values (re)start
+    virtual void sendToBack(Control& control) = 0;
+    virtual void doEvents() = 0;            // one pass over pending messages, no waiting
+    virtual TwipsSize screenSize() = 0;     // the display mode in force, in twips
+    [[noreturn]] virtual void endProgram() = 0;
+};
+
+// Twips to pixels at the toolkit's fixed density, 15 twips a pixel, to the nearest pixel.
+int twipsToPixels(float twips);
+
+} // namespace diag::forms

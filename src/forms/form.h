@@ -1,0 +1,121 @@
+#pragma once
+// The runtime model of forms and controls. Properties are held here in twips, as
+// single-precision numbers; every change is passed to the backend. Handlers are typed
+// callbacks on the controls.
+#include "forms/backend.h"
+#include "forms/design.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace diag {
+class ErrorReporter;
+}
+
+namespace diag::forms {
+
+class Form;
+
+class Control {
+  public:
+    Control(Form& form, const ControlDesign& design);
+    Form& form() const { return form_; }
+    const ControlDesign& design() const { return design_; }
+    std::string_view name() const { return design_.name; }
+    int16_t index() const { return design_.index; }
+    Kind kind() const { return design_.kind; }
+
+    float left() const { return left_; }
+    float top() const { return top_; }
+    float width() const { return width_; }
+    float height() const { return height_; }
+    const std::string& caption() const { return caption_; }
+    Color backColor() const { return backColor_; }
+    bool visible() const { return visible_; }
+    uint32_t interval() const { return interval_; }
+
+    void setCaption(std::string caption);
+    void setBackColor(Color color);
+    void setLeft(float twips);
+    void setTop(float twips);
+    void setWidth(float twips);
+    void setHeight(float twips);
+    void setVisible(bool visible);
+    void setInterval(uint32_t ms); // timers: 0 stops, any other value starts
+
+    // Backend-owned data (a window handle, a picture).
+    void* native = nullptr;
+
+  private:
+    void notify(Property what);
+    Form& form_;
+    const ControlDesign& design_;
+    float left_, top_, width_, height_;
+    std::string caption_;
+    Color backColor_;
+    bool visible_;
+    uint32_t interval_ = 0;
+};
+
+class Form {
+  public:
+    Form(const FormDesign& design, Backend& backend, ErrorReporter& reporter);
+    ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    const FormDesign& design() const { return design_; }
+    Backend& backend() const { return backend_; }
+
+    Control& control(std::string_view name, int16_t index = -1);
+    Control* find(std::string_view name, int16_t index = -1);
+    std::vector<std::unique_ptr<Control>>& controls() { return controls_; }
+
+    float left() const { return left_; }
+    float top() const { return top_; }
+    float width() const { return design_.clientWidth; } // outer size in twips
+    float height() const { return design_.clientHeight; }
+    void setLeft(float twips);
+    void setTop(float twips);
+
+    bool loaded() const { return loaded_; }
+    // Loads the form (controls from their design, the load handler) if it is not loaded.
+    void load();
+    void show();
+    void showModal();
+    void unload();
+
+    std::function<void()> onLoad;
+
+    // Handlers are attached by control name, so they hold across unload and reload; the
+    // members of a group share one handler, which receives the member's index.
+    using ClickHandler = std::function<void(int16_t index)>;
+    void setClickHandler(std::string_view name, ClickHandler handler);
+    void setTickHandler(std::string_view name, std::function<void()> handler);
+    bool clickable(const Control& control) const;
+    // Run a control's handler directly, as a click or a tick would; errors pass to the caller.
+    void click(Control& control);
+    void tick(Control& control);
+
+    // The one place where errors stop: every event the system delivers (a click, a tick,
+    // a load) goes through here. An error is reported and the program carries on.
+    // Returns false when the handler failed. Only ProgramEnded passes through.
+    bool deliver(const std::function<void()>& handler);
+
+    void* native = nullptr;
+
+  private:
+    void createControls();
+    const FormDesign& design_;
+    Backend& backend_;
+    ErrorReporter& reporter_;
+    std::vector<std::unique_ptr<Control>> controls_;
+    std::vector<std::pair<std::string, ClickHandler>> clickHandlers_;
+    std::vector<std::pair<std::string, std::function<void()>>> tickHandlers_;
+    float left_ = 0, top_ = 0;
+    bool loaded_ = false;
+};
+
+} // namespace diag::forms

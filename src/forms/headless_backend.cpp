@@ -1,0 +1,84 @@
+#include "forms/headless_backend.h"
+
+#include <algorithm>
+
+namespace diag::forms {
+
+PixelRect pixelRect(const Control& c) {
+    return {twipsToPixels(c.left()), twipsToPixels(c.top()), twipsToPixels(c.width()), twipsToPixels(c.height())};
+}
+
+void HeadlessBackend::realize(Form& form) {
+    // Timers are part of the design state: a freshly loaded form starts with none running.
+    for (auto& c : form.controls())
+        if (c->kind() == Kind::Timer && c->interval() != 0) setTimer(*c, c->interval());
+}
+
+void HeadlessBackend::show(Form& form) {
+    if (std::find(shown_.begin(), shown_.end(), &form) == shown_.end()) shown_.push_back(&form);
+}
+
+void HeadlessBackend::showModal(Form& form) {
+    show(form);
+    modal_.push_back(&form);
+    if (modalAnswerer) modalAnswerer(form);
+    modal_.erase(std::remove(modal_.begin(), modal_.end(), &form), modal_.end());
+    if (form.loaded()) form.unload(); // closed without an answer
+}
+
+void HeadlessBackend::unload(Form& form) {
+    timers_.erase(std::remove_if(timers_.begin(), timers_.end(),
+                                 [&](const Timer& t) { return &t.control->form() == &form; }),
+                  timers_.end());
+    shown_.erase(std::remove(shown_.begin(), shown_.end(), &form), shown_.end());
+    modal_.erase(std::remove(modal_.begin(), modal_.end(), &form), modal_.end());
+    for (auto& c : form.controls())
+        backOrder.erase(std::remove(backOrder.begin(), backOrder.end(), c.get()), backOrder.end());
+}
+
+void HeadlessBackend::setTimer(Control& timer, uint32_t intervalMs) {
+    timers_.erase(std::remove_if(timers_.begin(), timers_.end(), [&](const Timer& t) { return t.control == &timer; }),
+                  timers_.end());
+    if (intervalMs != 0) timers_.push_back({&timer, intervalMs, now_ + intervalMs});
+}
+
+bool HeadlessBackend::timerRunning(const Control& timer) const {
+    return std::any_of(timers_.begin(), timers_.end(), [&](const Timer& t) { return t.control == &timer; });
+}
+
+void HeadlessBackend::sendToBack(Control& control) {
+    backOrder.erase(std::remove(backOrder.begin(), backOrder.end(), &control), backOrder.end());
+    backOrder.insert(backOrder.begin(), &control);
+}
+
+TwipsSize HeadlessBackend::screenSize() { return screen(); }
+
+void HeadlessBackend::endProgram() {
+    ended = true;
+    throw ProgramEnded{};
+}
+
+void HeadlessBackend::advance(uint32_t ms) {
+    uint64_t end = now_ + ms;
+    for (;;) {
+        auto next = std::min_element(timers_.begin(), timers_.end(),
+                                     [](const Timer& a, const Timer& b) { return a.due < b.due; });
+        if (next == timers_.end() || next->due > end) break;
+        now_ = next->due;
+        next->due += next->interval;
+        Control& timer = *next->control;
+        timer.form().deliver([&] { timer.form().tick(timer); });
+    }
+    now_ = end;
+}
+
+bool HeadlessBackend::click(Control& control) {
+    Form& form = control.form();
+    bool shown = std::find(shown_.begin(), shown_.end(), &form) != shown_.end();
+    bool blocked = !modal_.empty() && modal_.back() != &form;
+    if (!form.loaded() || !shown || blocked || !control.visible()) return false;
+    form.deliver([&] { form.click(control); });
+    return true;
+}
+
+} // namespace diag::forms

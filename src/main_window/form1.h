@@ -1,0 +1,52 @@
+#pragma once
+// The main window: its handlers and the start-up sequence.
+#include "app/clock.h"
+#include "app/error_report.h"
+#include "app/module1.h"
+#include "display/display_api.h"
+#include "display/display_modes.h"
+#include "display/font_api.h"
+#include "forms/form.h"
+#include "store/record_file.h"
+
+namespace diag {
+
+// What the main window works with; all of it outlives the window.
+struct Form1Services {
+    DisplayApi& display;
+    FontApi& font;
+    const Clock& clock;
+    RecordFile& recordFile; // file number 42: opened at start-up, shared with later commands
+};
+
+class Form1 {
+  public:
+    Form1(forms::Backend& backend, ErrorReporter& reporter, Module1& module, Form1Services services);
+
+    forms::Form& form() { return form_; }
+    forms::Control& control(std::string_view name, int16_t index = -1) { return form_.control(name, index); }
+
+    // Starts the program: loads the window (its load handler runs as a system event) and shows it.
+    void start();
+
+    void Form_Load();
+    void Timer1_Timer();
+    void Command1_Click();
+    void Command4_Click();
+    bool FontIsLarge();
+
+    // True once the start-up tick has run to its end or failed.
+    bool startupFinished() const { return startupFinished_; }
+
+  private:
+    forms::Form form_;
+    Module1& m_;
+    Form1Services services_;
+    DisplayModes display_;
+    bool startupFinished_ = false;
+};
+
+inline constexpr forms::Color kLargeFontColor = 0xC0C0FF; // light red
+inline constexpr forms::Color kNormalFontColor = 0xC0FFC0; // light green
+
+} // namespace diag

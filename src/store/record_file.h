@@ -1,0 +1,48 @@
+#pragma once
+// A file of fixed 20-byte records, numbered from 1, opened for reading and writing in
+// shared mode (no lock: other processes may read and write it meanwhile) and created
+// empty when missing. Every open file is tracked so the exit can close them all.
+//
+// A read that reaches past the end of the file yields spaces for the missing bytes: a
+// record beyond the end reads as a blank record (so as no marker and as the number 0),
+// a record cut short by the end is filled with spaces. One rule for every read.
+#include "app/errors.h"
+#include "app/module1.h"
+
+#include <cstdint>
+#include <string>
+
+namespace diag {
+
+class RecordFile {
+  public:
+    RecordFile() = default;
+    ~RecordFile();
+    RecordFile(const RecordFile&) = delete;
+    RecordFile& operator=(const RecordFile&) = delete;
+
+    // Relative names are resolved against the current directory at this moment.
+    void open(const std::string& name); // FileError
+    void close();                       // no error when not open
+    bool isOpen() const { return handle_ != kClosed; }
+
+    Record read(int32_t recordNumber);                     // FileError
+    void write(int32_t recordNumber, const Record& record); // FileError
+
+    const std::string& name() const { return name_; }
+    const std::string& directory() const { return directory_; }
+
+  private:
+    [[noreturn]] void fail(FileError::Op op, const std::string& reason) const;
+    static constexpr intptr_t kClosed = -1;
+    intptr_t handle_ = kClosed; // a HANDLE on Windows, a descriptor elsewhere
+    std::string name_, directory_;
+};
+
+// Closes every RecordFile that is open.
+void closeAllFiles();
+
+// The current directory, UTF-8, for messages.
+std::string currentDirectory();
+
+} // namespace diag

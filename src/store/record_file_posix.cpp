@@ -1,0 +1,79 @@
+// The record file on POSIX systems (native build).
+#include "store/open_files.h"
+#include "store/record_file.h"
+
+#include "app/errors.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace diag {
+
+std::string currentDirectory() {
+    char buf[4096];
+    return getcwd(buf, sizeof buf) ? std::string(buf) : std::string(".");
+}
+
+RecordFile::~RecordFile() { close(); }
+
+void RecordFile::fail(FileError::Op op, const std::string& reason) const {
+    throw FileError(op, name_, directory_, reason);
+}
+
+void RecordFile::open(const std::string& name) {
+    close();
+    name_ = name;
+    directory_ = currentDirectory();
+    int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) fail(FileError::Op::Open, std::strerror(errno));
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        fail(FileError::Op::Open, std::strerror(EISDIR));
+    }
+    handle_ = fd;
+    trackOpenFile(this);
+}
+
+void RecordFile::close() {
+    if (!isOpen()) return;
+    ::close(static_cast<int>(handle_));
+    handle_ = kClosed;
+    untrackOpenFile(this);
+}
+
+Record RecordFile::read(int32_t recordNumber) {
+    if (!isOpen()) fail(FileError::Op::Read, "le fichier n'est pas ouvert");
+    if (recordNumber < 1) fail(FileError::Op::Read, "numéro d'enregistrement incorrect");
+    char buf[kRecordLength];
+    size_t got = 0;
+    off_t offset = static_cast<off_t>(recordNumber - 1) * static_cast<off_t>(kRecordLength);
+    while (got < kRecordLength) {
+        ssize_t n = pread(static_cast<int>(handle_), buf + got, kRecordLength - got, offset + static_cast<off_t>(got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) fail(FileError::Op::Read, std::strerror(errno));
+        if (n == 0) break; // end of file: the rest reads as spaces
+        got += static_cast<size_t>(n);
+    }
+    return Record(std::string_view(buf, got));
+}
+
+void RecordFile::write(int32_t recordNumber, const Record& record) {
+    if (!isOpen()) fail(FileError::Op::Write, "le fichier n'est pas ouvert");
+    if (recordNumber < 1) fail(FileError::Op::Write, "numéro d'enregistrement incorrect");
+    std::string_view bytes = record.view();
+    size_t done = 0;
+    off_t offset = static_cast<off_t>(recordNumber - 1) * static_cast<off_t>(kRecordLength);
+    while (done < bytes.size()) {
+        ssize_t n = pwrite(static_cast<int>(handle_), bytes.data() + done, bytes.size() - done,
+                           offset + static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) fail(FileError::Op::Write, std::strerror(n < 0 ? errno : EIO));
+        done += static_cast<size_t>(n);
+    }
+}
+
+} // namespace diag

@@ -1,0 +1,90 @@
+// The record file on Windows: CreateFileW with shared read and write, OPEN_ALWAYS.
+#include "store/open_files.h"
+#include "store/record_file.h"
+
+#include "app/wide.h"
+
+#include <windows.h>
+
+namespace diag {
+
+namespace {
+
+std::string systemReason(DWORD code) {
+    wchar_t* text = nullptr;
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                 FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring reason = n && text ? std::wstring(text, n) : L"erreur " + std::to_wstring(code);
+    if (text) LocalFree(text);
+    while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' ' ||
+                               reason.back() == L'.'))
+        reason.pop_back();
+    return narrow(reason);
+}
+
+HANDLE asHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+
+} // namespace
+
+std::string currentDirectory() {
+    wchar_t buf[MAX_PATH * 4];
+    DWORD n = GetCurrentDirectoryW(static_cast<DWORD>(std::size(buf)), buf);
+    return n && n < std::size(buf) ? narrow(std::wstring_view(buf, n)) : std::string(".");
+}
+
+RecordFile::~RecordFile() { close(); }
+
+void RecordFile::fail(FileError::Op op, const std::string& reason) const {
+    throw FileError(op, name_, directory_, reason);
+}
+
+void RecordFile::open(const std::string& name) {
+    close();
+    name_ = name;
+    directory_ = currentDirectory();
+    HANDLE h = CreateFileW(widen(name).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) fail(FileError::Op::Open, systemReason(GetLastError()));
+    handle_ = reinterpret_cast<intptr_t>(h);
+    trackOpenFile(this);
+}
+
+void RecordFile::close() {
+    if (!isOpen()) return;
+    CloseHandle(asHandle(handle_));
+    handle_ = kClosed;
+    untrackOpenFile(this);
+}
+
+Record RecordFile::read(int32_t recordNumber) {
+    if (!isOpen()) fail(FileError::Op::Read, "le fichier n'est pas ouvert");
+    if (recordNumber < 1) fail(FileError::Op::Read, "numéro d'enregistrement incorrect");
+    char buf[kRecordLength];
+    ULONGLONG offset = static_cast<ULONGLONG>(recordNumber - 1) * kRecordLength;
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    if (!ReadFile(asHandle(handle_), buf, static_cast<DWORD>(kRecordLength), &got, &at)) {
+        DWORD err = GetLastError();
+        if (err != ERROR_HANDLE_EOF) fail(FileError::Op::Read, systemReason(err));
+        got = 0; // past the end: the record reads as spaces
+    }
+    return Record(std::string_view(buf, got));
+}
+
+void RecordFile::write(int32_t recordNumber, const Record& record) {
+    if (!isOpen()) fail(FileError::Op::Write, "le fichier n'est pas ouvert");
+    if (recordNumber < 1) fail(FileError::Op::Write, "numéro d'enregistrement incorrect");
+    ULONGLONG offset = static_cast<ULONGLONG>(recordNumber - 1) * kRecordLength;
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD done = 0;
+    if (!WriteFile(asHandle(handle_), record.view().data(), static_cast<DWORD>(kRecordLength), &done, &at))
+        fail(FileError::Op::Write, systemReason(GetLastError()));
+    if (done != kRecordLength) fail(FileError::Op::Write, "écriture incomplète");
+}
+
+} // namespace diag

@@ -1,0 +1,50 @@
+#include "store/saved_resolution.h"
+
+#include "app/ansi.h"
+#include "app/values.h"
+
+#include <cstdio>
+
+namespace diag {
+
+Record firstRecord(const LocalTime& t) {
+    char text[96];
+    std::snprintf(text, sizeof text, "%s%02d-%02d-%04d%02d:%02d:%02d", kInitMarker.data(), t.month, t.day, t.year,
+                  t.hour, t.minute, t.second);
+    return Record(text);
+}
+
+bool isInitialised(const Record& record1) { return record1.view().substr(0, kInitMarker.size()) == kInitMarker; }
+
+void captureSavedResolution(Module1& m, RecordFile& file, const Clock& clock, const ModeQueries& queries,
+                            const SavedResolutionView& view) {
+    file.close();
+    file.open(kRecordFileName);
+    m.RecordBuffer = file.read(1);
+    if (!isInitialised(m.RecordBuffer)) {
+        m.RecordBuffer = firstRecord(clock.now());
+        file.write(1, m.RecordBuffer);
+        m.ModeWidth = queries.width();
+        m.ModeHeight = queries.height();
+        m.ModeBits = queries.bits();
+        m.RecordBuffer = wholeNumber(m.ModeWidth);
+        file.write(2, m.RecordBuffer);
+        m.RecordBuffer = wholeNumber(m.ModeHeight);
+        file.write(3, m.RecordBuffer);
+        m.RecordBuffer = wholeNumber(m.ModeBits);
+        file.write(4, m.RecordBuffer);
+    }
+    // The saved labels show the stored text itself, not a number parsed from it.
+    m.RecordBuffer = file.read(2);
+    view.savedWidth(ansiToUtf8(trimSpaces(m.RecordBuffer.view())));
+    m.RecordBuffer = file.read(3);
+    view.savedHeight(ansiToUtf8(trimSpaces(m.RecordBuffer.view())));
+
+    m.ModeWidth = queries.width();
+    m.ModeHeight = queries.height();
+    m.ModeBits = queries.bits();
+    view.currentWidth(wholeNumber(m.ModeWidth));
+    view.currentHeight(wholeNumber(m.ModeHeight));
+}
+
+} // namespace diag

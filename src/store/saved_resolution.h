@@ -1,0 +1,36 @@
+#pragma once
+// The saved-resolution store: W_ECRA_R.WDO keeps, in records 1 to 4, a marker with the
+// date of the first start and the width, height and colour depth in force then.
+#include "app/clock.h"
+#include "app/module1.h"
+#include "store/record_file.h"
+
+#include <functional>
+#include <string>
+
+namespace diag {
+
+inline constexpr const char* kRecordFileName = "W_ECRA_R.WDO";
+inline constexpr std::string_view kInitMarker = "#INIT#";
+
+// The three queries of the mode in force, in the order they are called.
+struct ModeQueries {
+    std::function<int16_t()> width, height, bits;
+};
+
+// Where the operation shows what it found (captions, UTF-8).
+struct SavedResolutionView {
+    std::function<void(const std::string&)> savedWidth, savedHeight, currentWidth, currentHeight;
+};
+
+// Record 1 of a first start: the marker, MM-DD-YYYY and hh:mm:ss, cut to 20 characters.
+Record firstRecord(const LocalTime& time);
+bool isInitialised(const Record& record1);
+
+// The start-up operation: (re)opens the file, writes the mode in force at the first
+// start, shows the saved and the current resolution, and leaves the file open. Errors
+// (FileError, OverflowError) stop it at the step where they happen.
+void captureSavedResolution(Module1& m, RecordFile& file, const Clock& clock, const ModeQueries& queries,
+                            const SavedResolutionView& view);
+
+} // namespace diag
