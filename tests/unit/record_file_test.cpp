@@ -1,1 +1,216 @@
-#include <gtest/gtest.h>
+#include "app/errors.h"
+#include "display/display_modes.h"
+#include "display/simulated_display.h"
+#include "store/record_file.h"
+#include "store/saved_resolution.h"
+#include "temp_dir.h"
+
+#include <map>
+
+using namespace diag;
+
+namespace {
+
+const std::string kName = "W_ECRA_R.WDO";
+
+std::string rec(std::string_view text) { return Record(text).str(); }
+
+class FixedClock final : public Clock {
+  public:
+    LocalTime now() const override { return time; }
+    LocalTime time{2026, 12, 8, 9, 5, 30};
+};
+
+// Runs the start-up operation against a simulated display and collects the captions.
+class SavedResolutionTest : public InTempDir {
+  protected:
+    std::map<std::string, std::string> run() {
+        std::map<std::string, std::string> labels;
+        auto set = [&labels](const char* name) {
+            return [&labels, name](const std::string& text) { labels[name] = text; };
+        };
+        DisplayModes modes(display);
+        captureSavedResolution(m, file, clock, {[&] { return modes.GetCurrentWidth(); },
+                                                [&] { return modes.GetCurrentHeight(); },
+                                                [&] { return modes.GetCurrentBitsPerPixel(); }},
+                               {set("Label11"), set("Label12"), set("Label16"), set("Label15")});
+        return labels;
+    }
+    using Labels = std::map<std::string, std::string>;
+    SimulatedDisplay display{{1280, 1024, 32}};
+    Module1 m;
+    RecordFile file;
+    FixedClock clock;
+};
+
+} // namespace
+
+TEST_F(SavedResolutionTest, FirstStartCreatesAnInitialisedFile) {
+    Labels labels = run();
+    EXPECT_EQ(readAll(kName), "#INIT#12-08-202609:0"
+                              "1280                "
+                              "1024                "
+                              "32                  ");
+    EXPECT_EQ(labels, (Labels{{"Label11", "1280"}, {"Label12", "1024"}, {"Label16", "1280"}, {"Label15", "1024"}}));
+    EXPECT_TRUE(file.isOpen()) << "the file stays open for later commands";
+    EXPECT_EQ(m.ModeWidth, 1280.0f);
+    EXPECT_EQ(m.ModeHeight, 1024.0f);
+    EXPECT_EQ(m.ModeBits, 32);
+}
+
+TEST_F(SavedResolutionTest, DateAndTimeAreFixedFormsPaddedWithZeros) {
+    clock.time = {2031, 1, 2, 3, 4, 5};
+    run();
+    EXPECT_EQ(readAll(kName).substr(0, 20), "#INIT#01-02-203103:0");
+    EXPECT_EQ(firstRecord({2026, 11, 30, 23, 59, 59}).view(), "#INIT#11-30-202623:5");
+}
+
+TEST_F(SavedResolutionTest, LaterStartLeavesTheFileAloneAndShowsBothModes) {
+    run();
+    std::string before = readAll(kName);
+    file.close();
+    display.setCurrent({1024, 768, 16});
+    clock.time = {2027, 3, 4, 10, 11, 12};
+    Labels labels = run();
+    EXPECT_EQ(readAll(kName), before);
+    EXPECT_EQ(labels, (Labels{{"Label11", "1280"}, {"Label12", "1024"}, {"Label16", "1024"}, {"Label15", "768"}}));
+    EXPECT_EQ(m.ModeBits, 16) << "the mode in force, not the saved one";
+}
+
+TEST_F(SavedResolutionTest, FileWithoutTheExactMarkerIsInitialisedAfresh) {
+    const std::string tail = "extra bytes after the records stay";
+    struct Case {
+        const char* name;
+        std::string content;
+        bool keepsTail;
+    } cases[] = {
+        {"empty", "", false},
+        {"5 bytes", "#INIT", false},
+        {"lower-case marker", "#init#12-08-202609:0" + rec("800") + rec("600") + rec("8"), false},
+        {"marker not at the start", " #INIT#" + std::string(13, ' ') + rec("800") + rec("600") + rec("8"), false},
+        {"another program's file", std::string(80, 'Z') + tail, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(kName);
+        writeAll(kName, c.content);
+        Labels labels = run();
+        file.close();
+        std::string now = readAll(kName);
+        EXPECT_EQ(now.substr(0, 80), "#INIT#12-08-202609:0" + rec("1280") + rec("1024") + rec("32"));
+        EXPECT_EQ(now.size(), c.keepsTail ? 80 + tail.size() : 80u);
+        EXPECT_EQ(labels["Label11"], "1280");
+    }
+}
+
+TEST_F(SavedResolutionTest, SavedLabelsShowTheStoredTextTrimmed) {
+    struct Case {
+        const char* name;
+        std::string content;
+        std::string width, height;
+    } cases[] = {
+        {"padded width", "#INIT#" + std::string(14, ' ') + rec("   1280") + rec("1024") + rec("32"), "1280", "1024"},
+        {"text, not a number", "#INIT#" + std::string(14, ' ') + rec("grand") + rec("12 80") + rec("32"), "grand",
+         "12 80"},
+        {"marker with two records only", "#INIT#" + std::string(14, ' ') + rec("1600"), "1600", ""},
+        {"marker with a cut second record", "#INIT#" + std::string(14, ' ') + "16", "16", ""},
+        {"marker only", "#INIT#", "", ""},
+        {"ANSI bytes", "#INIT#" + std::string(14, ' ') + rec("r\xE9gl\xE9") + rec("1024"), "réglé", "1024"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeAll(kName, c.content);
+        Labels labels = run();
+        file.close();
+        EXPECT_EQ(labels["Label11"], c.width);
+        EXPECT_EQ(labels["Label12"], c.height);
+        EXPECT_EQ(labels["Label16"], "1280");
+        EXPECT_EQ(readAll(kName), c.content) << "an initialised file is never written";
+    }
+}
+
+TEST_F(SavedResolutionTest, RunningTwiceReopensAndShowsTheSame) {
+    Labels first = run();
+    Labels second = run();
+    EXPECT_EQ(first, second);
+    EXPECT_TRUE(file.isOpen());
+    EXPECT_EQ(readAll(kName).size(), 80u);
+}
+
+TEST_F(SavedResolutionTest, FileThatCannotBeOpenedStopsBeforeAnyLabel) {
+    std::filesystem::create_directory(kName);
+    Labels labels;
+    try {
+        labels = run();
+        FAIL() << "no error";
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.op(), FileError::Op::Open);
+        EXPECT_EQ(e.fileName(), kName);
+        EXPECT_EQ(e.directory(), std::filesystem::current_path().string());
+        EXPECT_FALSE(e.reason().empty());
+    }
+    EXPECT_TRUE(labels.empty());
+    EXPECT_FALSE(file.isOpen());
+}
+
+TEST_F(SavedResolutionTest, QueryOverflowAtFirstStartStopsAfterTheMarker) {
+    display.setCurrent({40000, 1024, 32});
+    EXPECT_THROW(run(), OverflowError);
+    EXPECT_EQ(readAll(kName), "#INIT#12-08-202609:0");
+}
+
+TEST_F(SavedResolutionTest, RecordsAreWrittenInOrderOneToFour) {
+    // A failing depth query cannot happen, so check the order through what is on disk
+    // when the height query overflows: the marker only, width not yet written.
+    display.setCurrent({1280, 40000, 32});
+    EXPECT_THROW(run(), OverflowError);
+    EXPECT_EQ(readAll(kName).size(), 20u);
+    EXPECT_EQ(m.ModeWidth, 1280.0f);
+}
+
+class RecordFileTest : public InTempDir {};
+
+TEST_F(RecordFileTest, ReadsPastTheEndYieldSpaces) {
+    writeAll("f", "0123456789012345678901234"); // one record and 5 bytes
+    RecordFile f;
+    f.open("f");
+    EXPECT_EQ(f.read(1).view(), "01234567890123456789");
+    EXPECT_EQ(f.read(2).view(), "01234               ");
+    EXPECT_EQ(f.read(3).view(), std::string(20, ' '));
+    EXPECT_EQ(f.read(1000000).view(), std::string(20, ' '));
+    EXPECT_EQ(readAll("f").size(), 25u) << "reading never grows the file";
+}
+
+TEST_F(RecordFileTest, WritingARecordBeyondTheEndLeavesEarlierOnesAsTheyWere) {
+    RecordFile f;
+    f.open("f");
+    f.write(2, Record("second"));
+    EXPECT_EQ(readAll("f"), std::string(20, '\0') + rec("second"));
+    f.write(1, Record("first"));
+    EXPECT_EQ(f.read(1).view(), rec("first"));
+}
+
+TEST_F(RecordFileTest, SharedAccessAndCloseAll) {
+    RecordFile a, b;
+    a.open("shared");
+    b.open("shared");
+    a.write(1, Record("from a"));
+    EXPECT_EQ(b.read(1).view(), rec("from a"));
+    closeAllFiles();
+    EXPECT_FALSE(a.isOpen());
+    EXPECT_FALSE(b.isOpen());
+    EXPECT_THROW(a.read(1), FileError);
+    EXPECT_THROW(a.write(1, Record("x")), FileError);
+    a.close(); // closing a closed file is no error
+}
+
+TEST_F(RecordFileTest, RelativeNameIsResolvedWhenOpened) {
+    RecordFile f;
+    f.open("here");
+    std::filesystem::create_directory("sub");
+    std::filesystem::current_path("sub");
+    f.write(1, Record("x"));
+    std::filesystem::current_path("..");
+    EXPECT_EQ(readAll("here"), rec("x"));
+    EXPECT_FALSE(std::filesystem::exists("sub/here"));
+}

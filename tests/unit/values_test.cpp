@@ -52,8 +52,9 @@ TEST(ReadNumber, ReadsTheNumberAtTheStartOfAText) {
     };
     for (const Case& c : cases) {
         EXPECT_DOUBLE_EQ(readNumber(c.text), c.expected) << '"' << c.text << '"';
-        if (c.expected == 0)
+        if (c.expected == 0) {
             EXPECT_FALSE(std::signbit(readNumber(c.text))) << "negative zero from \"" << c.text << '"';
+        }
     }
 }
 
