@@ -1,1 +1,196 @@
-#include <gtest/gtest.h>
+#include "display/simulated_display.h"
+#include "display/simulated_font.h"
+#include "forms/headless_backend.h"
+#include "main_window/form1.h"
+#include "main_window/form1_design.h"
+#include "recording_reporter.h"
+#include "store/saved_resolution.h"
+#include "temp_dir.h"
+
+#include <algorithm>
+#include <set>
+
+using namespace diag;
+using namespace diag::forms;
+
+namespace {
+
+class FixedClock final : public Clock {
+  public:
+    LocalTime now() const override { return {2026, 12, 8, 14, 30, 0}; }
+};
+
+// A probe whose metrics query faults, as a broken graphics driver could.
+class FaultyFont final : public FontApi {
+  public:
+    WindowHandle getDesktopWindow() override { return 1; }
+    DcHandle getWindowDC(WindowHandle) override { return 2; }
+    int setMapMode(DcHandle, int) override { return 1; }
+    bool getTextMetrics(DcHandle, TextMetrics&) override { throw FloatingPointError("driver fault"); }
+    int releaseDC(WindowHandle, DcHandle) override { return 1; }
+};
+
+class Form1Test : public InTempDir {
+  protected:
+    Form1& make(FontApi& fontApi) {
+        form1 = std::make_unique<Form1>(backend, reporter, module,
+                                        Form1Services{display, fontApi, clock, recordFile});
+        return *form1;
+    }
+    std::string caption(const char* name) { return form1->control(name).caption(); }
+
+    HeadlessBackend backend;
+    RecordingReporter reporter;
+    Module1 module;
+    SimulatedDisplay display{{1280, 1024, 32}};
+    SimulatedFont font{16};
+    FixedClock clock;
+    RecordFile recordFile;
+    std::unique_ptr<Form1> form1;
+};
+
+const char* const kDisplayLabels[] = {"Label2", "Label11", "Label12", "Label16", "Label15"};
+
+} // namespace
+
+TEST_F(Form1Test, StartUpShowsFontStateAndResolutionsHalfASecondAfterLoad) {
+    Form1& f = make(font);
+    f.form().setLeft(4000); // wherever the system would put it
+    f.start();
+    EXPECT_EQ(f.form().left(), 0.0f);
+    EXPECT_EQ(f.form().top(), 0.0f);
+    for (const char* name : kDisplayLabels) EXPECT_EQ(caption(name), "") << name;
+
+    backend.advance(499);
+    for (const char* name : kDisplayLabels) EXPECT_EQ(caption(name), "") << name;
+    EXPECT_FALSE(std::filesystem::exists(kRecordFileName));
+
+    backend.advance(1);
+    EXPECT_EQ(caption("Label2"), "Normale");
+    EXPECT_EQ(f.control("Label2").backColor(), 0xC0FFC0u);
+    EXPECT_EQ(caption("Label11"), "1280");
+    EXPECT_EQ(caption("Label12"), "1024");
+    EXPECT_EQ(caption("Label16"), "1280");
+    EXPECT_EQ(caption("Label15"), "1024");
+    EXPECT_TRUE(f.startupFinished());
+    EXPECT_TRUE(recordFile.isOpen());
+    EXPECT_EQ(readAll(kRecordFileName).size(), 80u);
+    EXPECT_TRUE(reporter.messages.empty());
+}
+
+TEST_F(Form1Test, StartUpTickComesOnlyOnce) {
+    Form1& f = make(font);
+    f.start();
+    backend.advance(500);
+    size_t calls = display.log().size();
+    f.control("Label11").setCaption("marker");
+    backend.advance(60000);
+    EXPECT_EQ(display.log().size(), calls);
+    EXPECT_EQ(caption("Label11"), "marker");
+    EXPECT_FALSE(backend.timerRunning(f.control("Timer1")));
+}
+
+TEST_F(Form1Test, EnlargedFontShowsGrossieOnLightRed) {
+    for (int32_t height : {20, 13}) {
+        SimulatedFont large{height};
+        Form1& f = make(large);
+        f.start();
+        backend.advance(500);
+        EXPECT_EQ(caption("Label2"), "Grossie") << height;
+        EXPECT_EQ(f.control("Label2").backColor(), 0xC0C0FFu) << height;
+        f.Command1_Click(); // a second run leaves it as one run does
+        EXPECT_EQ(caption("Label2"), "Grossie");
+        recordFile.close();
+    }
+}
+
+TEST_F(Form1Test, FileThatCannotBeOpenedLeavesResolutionLabelsEmptyAndReportsOnce) {
+    std::filesystem::create_directory(kRecordFileName);
+    Form1& f = make(font);
+    f.start();
+    backend.advance(500);
+    EXPECT_EQ(caption("Label2"), "Normale");
+    for (const char* name : {"Label11", "Label12", "Label16", "Label15"}) EXPECT_EQ(caption(name), "") << name;
+    ASSERT_EQ(reporter.messages.size(), 1u);
+    EXPECT_NE(reporter.messages[0].find("W_ECRA_R.WDO"), std::string::npos);
+    EXPECT_NE(reporter.messages[0].find(std::filesystem::current_path().string()), std::string::npos);
+    EXPECT_TRUE(f.startupFinished()) << "a failed start-up has finished too";
+}
+
+TEST_F(Form1Test, ErrorInTheFontActionStopsTheTickBeforeTheFileAction) {
+    FaultyFont faulty;
+    Form1& f = make(faulty);
+    f.start();
+    backend.advance(500);
+    EXPECT_EQ(reporter.messages.size(), 1u);
+    EXPECT_EQ(caption("Label2"), "");
+    EXPECT_EQ(caption("Label11"), "");
+    EXPECT_FALSE(std::filesystem::exists(kRecordFileName));
+    EXPECT_FALSE(backend.timerRunning(f.control("Timer1")));
+}
+
+// Invariants of the design table that the window depends on.
+TEST(Form1Design, ClientAreaAndRulerMarkRealPixels) {
+    EXPECT_EQ(twipsToPixels(kForm1Design.clientWidth), 1434);
+    EXPECT_EQ(twipsToPixels(kForm1Design.clientHeight), 828);
+    auto find = [](std::string_view name) {
+        return *std::find_if(kForm1Design.controls.begin(), kForm1Design.controls.end(),
+                             [&](const ControlDesign& c) { return c.name == name; });
+    };
+    struct Line {
+        const char* name;
+        int x1, y1, x2, y2;
+    } lines[] = {{"Line1", 1024, 0, 1024, 738}, {"Line6", 1368, 0, 1368, 738}, {"Line5", 0, 738, 1368, 738}};
+    for (const Line& l : lines) {
+        ControlDesign d = find(l.name);
+        EXPECT_EQ(d.kind, Kind::Line);
+        EXPECT_EQ(d.foreColor, rgb(255, 0, 0));
+        EXPECT_EQ((std::array{twipsToPixels(d.left), twipsToPixels(d.top), twipsToPixels(d.width),
+                              twipsToPixels(d.height)}),
+                  (std::array{l.x1, l.y1, l.x2, l.y2}))
+            << l.name;
+    }
+}
+
+TEST(Form1Design, NamesAreUniqueAndEveryControlLiesInsideTheWindow) {
+    std::set<std::pair<std::string_view, int16_t>> seen;
+    for (const ControlDesign& c : kForm1Design.controls) {
+        EXPECT_TRUE(seen.insert({c.name, c.index}).second) << c.name << '(' << c.index << ')';
+        if (c.kind == Kind::Timer || c.kind == Kind::Line) continue;
+        EXPECT_GE(c.left, 0) << c.name;
+        EXPECT_LE(c.left + c.width, kForm1Design.clientWidth) << c.name;
+        EXPECT_LE(c.top + c.height, kForm1Design.clientHeight) << c.name;
+    }
+    EXPECT_EQ(seen.size(), 45u);
+}
+
+TEST(Form1Design, FocusGoesThroughTheVisibleButtonsInOrder) {
+    std::vector<std::pair<int16_t, std::string>> order;
+    for (const ControlDesign& c : kForm1Design.controls) {
+        if (c.tabIndex < 0) continue;
+        EXPECT_EQ(c.kind, Kind::Button) << c.name;
+        EXPECT_TRUE(c.visible) << c.name;
+        order.emplace_back(c.tabIndex, std::string(c.name) + (c.index >= 0 ? std::to_string(c.index) : ""));
+    }
+    std::sort(order.begin(), order.end());
+    std::vector<std::string> names;
+    for (auto& [tab, name] : order) names.push_back(name);
+    EXPECT_EQ(names, (std::vector<std::string>{"Command3", "Command5", "Command60", "Command61", "Command62",
+                                               "Command63", "Command64", "Command65", "Command66"}));
+    for (const char* hidden : {"Command1", "Command4"}) {
+        auto c = std::find_if(kForm1Design.controls.begin(), kForm1Design.controls.end(),
+                              [&](const ControlDesign& d) { return d.name == hidden; });
+        ASSERT_NE(c, kForm1Design.controls.end());
+        EXPECT_FALSE(c->visible) << hidden;
+        EXPECT_EQ(c->tabIndex, -1) << hidden;
+    }
+}
+
+TEST(Form1Design, HelpAddressIsOneConstantOnThePageToOpen) {
+    auto label = std::find_if(kForm1Design.controls.begin(), kForm1Design.controls.end(),
+                              [](const ControlDesign& d) { return d.name == "Label6" && d.index == 1; });
+    ASSERT_NE(label, kForm1Design.controls.end());
+    EXPECT_EQ(label->caption, kHelpAddress);
+    EXPECT_TRUE(kHelpAddress.ends_with("decalage.htm"));
+    EXPECT_TRUE(label->font.bold);
+}

@@ -1,1 +1,181 @@
+#include "app/errors.h"
+#include "forms/form.h"
+#include "forms/headless_backend.h"
+#include "recording_reporter.h"
+
 #include <gtest/gtest.h>
+
+#include <array>
+
+using namespace diag;
+using namespace diag::forms;
+
+namespace {
+
+constexpr std::array kControls = {
+    ControlDesign{.name = "Timer1", .kind = Kind::Timer},
+    ControlDesign{.name = "Timer2", .kind = Kind::Timer},
+    ControlDesign{.name = "Button", .index = 3, .kind = Kind::Button, .left = 3262.5f, .top = 7, .width = 1095,
+                  .height = 22.4f, .caption = "Go"},
+    ControlDesign{.name = "Button", .index = 7, .kind = Kind::Button, .caption = "Other"},
+    ControlDesign{.name = "Hidden", .kind = Kind::Button, .visible = false},
+};
+constexpr FormDesign kDesign{.name = "Test", .clientWidth = 3000, .clientHeight = 1500, .controls = kControls};
+
+struct Fixture : testing::Test {
+    HeadlessBackend backend;
+    RecordingReporter reporter;
+    Form form{kDesign, backend, reporter};
+    void SetUp() override { form.show(); }
+};
+
+} // namespace
+
+TEST(TwipsToPixels, FifteenTwipsAPixelToTheNearest) {
+    struct Case {
+        float twips;
+        int pixels;
+    } cases[] = {{15, 1}, {21510, 1434}, {12420, 828}, {15360, 1024}, {20520, 1368}, {11070, 738},
+                 {22, 1},  {23, 2},       {0, 0},       {-15, -1},     {3262.5f, 218}, {7, 0}};
+    for (const Case& c : cases) EXPECT_EQ(twipsToPixels(c.twips), c.pixels) << c.twips;
+}
+
+using Timers = Fixture;
+
+TEST_F(Timers, TickWhenDueAndStopAtZero) {
+    std::vector<std::pair<std::string, uint64_t>> ticks;
+    form.setTickHandler("Timer1", [&] { ticks.emplace_back("Timer1", backend.now()); });
+    form.setTickHandler("Timer2", [&] { ticks.emplace_back("Timer2", backend.now()); });
+    form.control("Timer1").setInterval(300);
+    form.control("Timer2").setInterval(500);
+    backend.advance(299);
+    EXPECT_TRUE(ticks.empty());
+    backend.advance(1000);
+    using T = std::vector<std::pair<std::string, uint64_t>>;
+    EXPECT_EQ(ticks, (T{{"Timer1", 300}, {"Timer2", 500}, {"Timer1", 600}, {"Timer1", 900}, {"Timer2", 1000},
+                        {"Timer1", 1200}}));
+    ticks.clear();
+    form.control("Timer1").setInterval(0);
+    backend.advance(2000);
+    EXPECT_EQ(ticks.size(), 4u); // Timer2 only
+    EXPECT_FALSE(backend.timerRunning(form.control("Timer1")));
+}
+
+TEST_F(Timers, SettingTheIntervalAgainRestartsTheCount) {
+    int ticks = 0;
+    form.setTickHandler("Timer1", [&] { ++ticks; });
+    form.control("Timer1").setInterval(500);
+    backend.advance(400);
+    form.control("Timer1").setInterval(500);
+    backend.advance(400);
+    EXPECT_EQ(ticks, 0);
+    backend.advance(100);
+    EXPECT_EQ(ticks, 1);
+}
+
+TEST_F(Timers, HandlerThatStopsItsTimerTicksOnceEvenWhenSlow) {
+    int ticks = 0;
+    form.setTickHandler("Timer1", [&] {
+        form.control("Timer1").setInterval(0);
+        ++ticks;
+        backend.advance(5000); // a handler that takes longer than the interval
+    });
+    form.control("Timer1").setInterval(500);
+    backend.advance(10000);
+    EXPECT_EQ(ticks, 1);
+}
+
+using Events = Fixture;
+
+TEST_F(Events, ErrorStopsAtTheEventAndIsReportedOnce) {
+    std::vector<std::string> ran;
+    form.setClickHandler("Hidden", [&](int16_t) {
+        ran.push_back("hidden");
+        throw OverflowError("99999");
+    });
+    form.setClickHandler("Button", [&](int16_t index) {
+        ran.push_back("button " + std::to_string(index));
+        form.click(form.control("Hidden")); // runs another handler directly: its error passes up
+        ran.push_back("after");
+    });
+    EXPECT_TRUE(backend.click(form.control("Button", 3)));
+    EXPECT_EQ(ran, (std::vector<std::string>{"button 3", "hidden"}));
+    ASSERT_EQ(reporter.messages.size(), 1u);
+    EXPECT_NE(reporter.messages[0].find("99999"), std::string::npos);
+    // The program carries on: the next event runs.
+    ran.clear();
+    form.setClickHandler("Other", [&](int16_t) {});
+    EXPECT_TRUE(backend.click(form.control("Button", 7)));
+    EXPECT_EQ(ran, (std::vector<std::string>{"button 7", "hidden"}));
+}
+
+TEST_F(Events, TimerTickErrorsAreReportedAndTimersGoOn) {
+    int ticks = 0;
+    form.setTickHandler("Timer1", [&] {
+        ++ticks;
+        throw FloatingPointError("fault");
+    });
+    form.control("Timer1").setInterval(100);
+    backend.advance(300);
+    EXPECT_EQ(ticks, 3);
+    EXPECT_EQ(reporter.messages.size(), 3u);
+}
+
+TEST_F(Events, ClicksReachOnlyVisibleControlsOfUnblockedForms) {
+    int clicks = 0;
+    form.setClickHandler("Hidden", [&](int16_t) { ++clicks; });
+    EXPECT_FALSE(backend.click(form.control("Hidden")));
+    EXPECT_EQ(clicks, 0);
+
+    Form dialog{kDesign, backend, reporter};
+    bool mainBlocked = false;
+    backend.modalAnswerer = [&](Form&) { mainBlocked = !backend.click(form.control("Hidden")); };
+    form.control("Hidden").setVisible(true);
+    dialog.showModal();
+    EXPECT_TRUE(mainBlocked);
+    EXPECT_FALSE(dialog.loaded()) << "a modal form left without an answer is closed";
+    EXPECT_TRUE(backend.click(form.control("Hidden")));
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(Events, ReloadStartsFromTheDesignAndKeepsHandlers) {
+    Control& button = form.control("Button", 3);
+    EXPECT_EQ(pixelRect(button), (PixelRect{218, 0, 73, 1}));
+    button.setCaption("changed");
+    form.control("Timer1").setInterval(100);
+    form.unload();
+    EXPECT_FALSE(form.loaded());
+    int clicks = 0;
+    form.setClickHandler("Button", [&](int16_t) { ++clicks; });
+    form.show();
+    EXPECT_EQ(form.control("Button", 3).caption(), "Go");
+    EXPECT_FALSE(backend.timerRunning(form.control("Timer1")));
+    EXPECT_TRUE(backend.click(form.control("Button", 3)));
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST(ErrorReport, FrenchMessagesSayWhatFailedAndWhy) {
+    struct Case {
+        std::exception_ptr error;
+        std::vector<std::string> mentions;
+    } cases[] = {
+        {std::make_exception_ptr(FileError(FileError::Op::Open, "W_ECRA_R.WDO", "C:\\Caisse", "Accès refusé")),
+         {"W_ECRA_R.WDO", "C:\\Caisse", "Accès refusé", "ouvrir"}},
+        {std::make_exception_ptr(FileError(FileError::Op::Read, "W_ECRA_R.WDO", "C:\\Caisse", "x")), {"lire"}},
+        {std::make_exception_ptr(DisplayChangeError(1440, 900, 32, -2)),
+         {"1440 x 900", "32 bits", "n'a pas été appliquée", "ne propose pas", "-2"}},
+        {std::make_exception_ptr(DisplayChangeError(1024, 768, 16, -3)), {"1024 x 768", "pas pu être enregistrée"}},
+        {std::make_exception_ptr(DisplayChangeError(1024, 768, 32, 1)), {"redémarré"}},
+        {std::make_exception_ptr(OverflowError("1e+40")), {"1e+40", "trop grande"}},
+        {std::make_exception_ptr(FloatingPointError("x")), {"calcul"}},
+    };
+    for (const Case& c : cases) {
+        try {
+            std::rethrow_exception(c.error);
+        } catch (const std::exception& e) {
+            std::string text = describeError(e);
+            for (const std::string& word : c.mentions)
+                EXPECT_NE(text.find(word), std::string::npos) << "'" << word << "' missing from: " << text;
+        }
+    }
+}
