@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what building and testing need on Debian 12 (run as root). Only 64-bit Wine:
+# never wine32, which takes over the wine launcher and breaks 64-bit Wine on machines
+# that cannot run 32-bit Linux programs.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ googletest
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+  wine wine64 xvfb xdotool x11-utils imagemagick e2fsprogs
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+if dpkg-query -W -f='${Status}' wine32 2>/dev/null | grep -q "install ok installed"; then
+  echo "setup: wine32 is installed and breaks 64-bit Wine here; remove it (apt-get purge wine32)" >&2
+  exit 1
+fi

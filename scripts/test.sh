@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Builds the three presets and runs every test tier:
+#   native  unit tests (logic, headless forms, sanitizers)
+#   win64   Windows tests under Wine in a virtual desktop on Xvfb
+#   win32   built only: this machine cannot run 32-bit programs
+# Exits non-zero on any failure.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh || exit 1
+
+status=0
+step() { echo; echo "=== $*"; }
+
+for preset in native win64 win32; do
+  step "build $preset"
+  if ! { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset"; }; then
+    echo "build $preset: FAILED"; exit 1
+  fi
+done
+
+logs=build/test-logs
+mkdir -p "$logs"
+
+step "native unit tests"
+ctest --preset native --output-on-failure -j2 2>&1 | tee "$logs/native.log"
+[ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+
+step "Windows tests under Wine (win64)"
+scripts/run-win-tests.sh build/win64 2>&1 | tee "$logs/win64.log"
+[ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+
+step "win32 tests: built, not run (no 32-bit support on this machine)"
+ls -l build/win32/tests/win/diag_win_tests.exe || status=1
+
+# One closing line over every tier: ctest's summary and each gtest run's.
+native_total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$logs/native.log" | tail -1)
+native_failed=$(sed -n 's/.*tests passed, \([0-9]*\) tests\? failed out of.*/\1/p' "$logs/native.log" | tail -1)
+win_passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' "$logs/win64.log" | awk '{s+=$1} END {print s+0}')
+win_failed=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\?, listed below.*/\1/p' "$logs/win64.log" | awk '{s+=$1} END {print s+0}')
+native_total=${native_total:-0}; native_failed=${native_failed:-0}
+passed=$((native_total - native_failed + win_passed))
+failed=$((native_failed + win_failed))
+if [ "$status" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
+
+echo
+echo "native: $((native_total - native_failed)) passed, $native_failed failed"
+echo "win64: $win_passed passed, $win_failed failed"
+echo "total: $passed passed, $failed failed"
+exit "$status"
