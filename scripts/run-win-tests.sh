@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Runs the Windows test program under Wine, headless:
+#   1. every test at 96 dpi;
+#   2. the font-probe tests again at 120 dpi.
+# Each run gets its own copy of the Wine prefix and a wineserver session of its own, on
+# a private Xvfb. Exits non-zero when a run fails.
+#
+# usage: scripts/run-win-tests.sh [BUILD_DIR]   (default: build/win64 of this repository)
+# DIAGRESO_KEEP_PREFIXES=1 keeps every run's prefix (a failed run's is always kept).
+set -uo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${1:-$root/build/win64}
+if [ ! -d "$build" ]; then
+    echo "no build folder $build: cmake --preset win64 && cmake --build --preset win64 --target diag_win_tests" >&2
+    exit 2
+fi
+build=$(cd "$build" && pwd)
+exe="$build/tests/win/diag_win_tests.exe"
+if [ ! -f "$exe" ]; then
+    echo "missing $exe: cmake --build --preset win64 --target diag_win_tests" >&2
+    exit 2
+fi
+for tool in wine wineserver Xvfb; do
+    command -v "$tool" >/dev/null || { echo "$tool is not installed" >&2; exit 2; }
+done
+
+# shellcheck source=scripts/wine-env.sh
+source "$root/scripts/wine-env.sh"
+wine_env_init "$build" || exit 2
+trap wine_cleanup EXIT
+trap 'exit 130' INT TERM
+
+# A UTF-8 locale: in the plain C locale Wine cannot map non-ASCII file names to Unix
+# ones (CreateFileW fails with "file not found"). Code page 1252 either way.
+export LC_ALL=C.UTF-8
+unset LANGUAGE
+
+started=$SECONDS
+wine_start_xvfb || exit 2
+wine_prefix_template || exit 2
+
+summary=()
+failed=0
+
+# run_tests NAME DPI [gtest arguments...]
+run_tests() {
+    local name=$1 dpi=$2
+    shift 2
+    local t0=$SECONDS rc
+    echo
+    echo "=== diag_win_tests at $dpi dpi ($name) ==="
+    if ! wine_prefix_fresh "$name" || ! wine_set_dpi "$dpi"; then
+        summary+=("$name ($dpi dpi): could not prepare the Wine prefix")
+        failed=1
+        return
+    fi
+    # Wine hands a console program's stdout and stderr straight to ours. A hung test is
+    # cut off rather than left to block the caller.
+    (cd "$build" && DIAGRESO_TEST_DPI=$dpi timeout -k 10 300 wine "$exe" --gtest_color=no "$@")
+    rc=$?
+    wine_stop
+    if [ "$rc" -eq 0 ]; then
+        summary+=("$name ($dpi dpi): passed in $((SECONDS - t0)) s")
+        [ "${DIAGRESO_KEEP_PREFIXES:-0}" = 1 ] || rm -rf "$WINEPREFIX"
+    else
+        [ "$rc" -eq 124 ] && echo "diag_win_tests did not finish within 300 s" >&2
+        summary+=("$name ($dpi dpi): FAILED (exit code $rc) in $((SECONDS - t0)) s; prefix kept in $WINEPREFIX")
+        failed=1
+    fi
+}
+
+run_tests dpi96 96
+run_tests dpi120 120 --gtest_filter='FontProbeWinTest.*'
+
+echo
+echo "=== Windows tests under Wine: $((SECONDS - started)) s ==="
+printf '  %s\n' "${summary[@]}"
+exit "$failed"

@@ -1,0 +1,148 @@
+# Wine and Xvfb helpers for the test scripts. Source this file; it only defines
+# functions and changes no shell options of the caller.
+#
+#   wine_env_init BUILD_DIR      where prefixes live: BUILD_DIR/wine/
+#   wine_start_xvfb              private headless X server (sets DISPLAY)
+#   wine_prefix_template         the prefix made once, headless (wineboot -i)
+#   wine_prefix_fresh NAME       a copy of the template for one run (sets WINEPREFIX)
+#   wine_set_dpi DPI             system font density of the current prefix
+#   wine_stop                    ends the wineserver of the current prefix
+#   wine_cleanup                 wine_stop, then Xvfb
+#
+# Every run gets its own copy of the template: display modes stored by one run
+# (CDS_UPDATEREGISTRY) and its density cannot leak into the next, and a copy costs
+# about 2 s where a new prefix costs about 12 s.
+
+# Bump when the template's settings change, so stale templates are rebuilt.
+WINE_ENV_TEMPLATE_VERSION=1
+# The virtual desktop stands for the screen; the X screen behind it must be larger
+# (Wine offers only the modes that fit the X screen).
+WINE_ENV_DESKTOP_SIZE=${WINE_ENV_DESKTOP_SIZE:-1280x1024}
+WINE_ENV_XVFB_SCREEN=${WINE_ENV_XVFB_SCREEN:-1920x1200x24}
+
+wine_env_log() { printf '[wine-env] %s\n' "$*" >&2; }
+
+wine_env_init() {
+    local build_dir=${1:?build folder}
+    mkdir -p "$build_dir/wine" || return 1
+    WINE_ENV_ROOT=$(cd "$build_dir/wine" && pwd) || return 1
+    export WINEDEBUG=-all
+    # No Mono/Gecko installer prompt, and no menu entries or file associations written
+    # outside the prefix.
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    export WINEARCH=win64
+    # Wine checks that the prefix belongs to the user running it; as root under a
+    # directory owned by someone else that check is what fails first.
+    unset WINESERVER WINELOADER
+    WINE_ENV_XVFB_PID=
+}
+
+# Starts a private Xvfb and points DISPLAY at it. A display already set is not reused:
+# its size decides which modes Wine offers, and tests must not pop up on a user's screen.
+wine_start_xvfb() {
+    command -v Xvfb >/dev/null || { wine_env_log "Xvfb is not installed (apt-get install xvfb)"; return 1; }
+    local fifo display_no
+    fifo=$(mktemp -u "${TMPDIR:-/tmp}/wine-env-displayfd.XXXXXX") || return 1
+    mkfifo "$fifo" || return 1
+    Xvfb -displayfd 3 -screen 0 "$WINE_ENV_XVFB_SCREEN" -nolisten tcp -noreset 3>"$fifo" \
+        >"$WINE_ENV_ROOT/xvfb.log" 2>&1 &
+    WINE_ENV_XVFB_PID=$!
+    # Xvfb writes the display number it chose once it accepts connections.
+    if ! read -r -t 20 display_no <"$fifo"; then
+        rm -f "$fifo"
+        wine_env_log "Xvfb did not start; see $WINE_ENV_ROOT/xvfb.log"
+        kill "$WINE_ENV_XVFB_PID" 2>/dev/null
+        WINE_ENV_XVFB_PID=
+        return 1
+    fi
+    rm -f "$fifo"
+    export DISPLAY=":$display_no"
+    wine_env_log "Xvfb $WINE_ENV_XVFB_SCREEN on $DISPLAY (pid $WINE_ENV_XVFB_PID)"
+}
+
+wine_stop_xvfb() {
+    [ -n "$WINE_ENV_XVFB_PID" ] || return 0
+    kill "$WINE_ENV_XVFB_PID" 2>/dev/null
+    wait "$WINE_ENV_XVFB_PID" 2>/dev/null
+    WINE_ENV_XVFB_PID=
+}
+
+# Registry helper for the current WINEPREFIX.
+wine_reg_add() { wine reg add "$@" /f >/dev/null 2>&1; }
+
+# Builds BUILD_DIR/wine/template once; later calls reuse it. Made headless: DISPLAY is
+# not needed to initialise a prefix, so this works before any X server exists.
+wine_prefix_template() {
+    local template="$WINE_ENV_ROOT/template"
+    local stamp="$template/.diagreso-template"
+    local want
+    want="v$WINE_ENV_TEMPLATE_VERSION $(wine --version 2>/dev/null) $WINE_ENV_DESKTOP_SIZE"
+    # One maker at a time when several runs share a build folder.
+    exec {lock_fd}>"$WINE_ENV_ROOT/template.lock" || return 1
+    flock "$lock_fd" || return 1
+    if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$want" ]; then
+        exec {lock_fd}>&-
+        return 0
+    fi
+    local work="$WINE_ENV_ROOT/template.new" started=$SECONDS
+    rm -rf "$work" "$template"
+    wine_env_log "making the Wine prefix template (once, about 15 s)"
+    if ! (
+        export WINEPREFIX="$work"
+        unset DISPLAY
+        wineboot -i >"$WINE_ENV_ROOT/wineboot.log" 2>&1 &&
+            # One virtual desktop for the whole prefix: the program and any helper
+            # share it, and display-mode changes really happen there and read back.
+            wine_reg_add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default &&
+            wine_reg_add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d "$WINE_ENV_DESKTOP_SIZE" &&
+            wine_reg_add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 &&
+            wineserver -w
+    ); then
+        WINEPREFIX="$work" wineserver -k 2>/dev/null
+        exec {lock_fd}>&-
+        wine_env_log "could not make the prefix; see $WINE_ENV_ROOT/wineboot.log"
+        return 1
+    fi
+    echo "$want" >"$work/.diagreso-template"
+    mv "$work" "$template"
+    exec {lock_fd}>&-
+    wine_env_log "template ready in $((SECONDS - started)) s"
+}
+
+# A fresh copy of the template, BUILD_DIR/wine/runs/NAME, as WINEPREFIX.
+wine_prefix_fresh() {
+    local name=${1:?run name}
+    local dir="$WINE_ENV_ROOT/runs/$name"
+    wine_prefix_template || return 1
+    if [ -d "$dir" ]; then
+        WINEPREFIX="$dir" wineserver -k 2>/dev/null
+        rm -rf "$dir"
+    fi
+    mkdir -p "$WINE_ENV_ROOT/runs" && cp -a "$WINE_ENV_ROOT/template" "$dir" || return 1
+    export WINEPREFIX="$dir"
+}
+
+# Sets the density of the current prefix. Programs read it when they start, so the
+# wineserver session that wrote it is ended: the next program starts a new one.
+wine_set_dpi() {
+    local dpi=${1:?dpi}
+    wine_reg_add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" || {
+        wine_env_log "could not set LogPixels=$dpi"
+        return 1
+    }
+    wine_stop
+}
+
+# Ends the wineserver of the current prefix (and so its desktop, and any display mode
+# changed in it), waiting until it is gone so the registry is saved.
+wine_stop() {
+    [ -n "${WINEPREFIX:-}" ] || return 0
+    wineserver -k 2>/dev/null
+    wineserver -w 2>/dev/null
+    return 0
+}
+
+wine_cleanup() {
+    wine_stop
+    wine_stop_xvfb
+}

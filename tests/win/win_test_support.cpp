@@ -1,0 +1,105 @@
+#include "win_test_support.h"
+
+#include <cstdlib>
+#include <stdexcept>
+#include <vector>
+
+namespace diag::wintest {
+
+std::optional<int> expectedDpi() {
+    const char* value = std::getenv("DIAGRESO_TEST_DPI");
+    if (!value || !*value) return std::nullopt;
+    return std::atoi(value);
+}
+
+namespace {
+constexpr wchar_t kListenerClass[] = L"diag_win_tests_listener";
+}
+
+BroadcastListener::BroadcastListener() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &BroadcastListener::proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kListenerClass;
+    RegisterClassW(&wc); // a second registration fails harmlessly
+    window_ = CreateWindowExW(0, kListenerClass, L"diag_win_tests", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                              nullptr, wc.hInstance, this);
+    if (!window_) throw std::runtime_error("CreateWindowExW failed");
+}
+
+BroadcastListener::~BroadcastListener() {
+    if (window_) DestroyWindow(window_);
+    pump();
+}
+
+void BroadcastListener::pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+int BroadcastListener::count(UINT message) const {
+    int n = 0;
+    for (const Received& r : log) n += r.message == message;
+    return n;
+}
+
+LRESULT CALLBACK BroadcastListener::proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<BroadcastListener*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self) {
+        bool watched = false;
+        for (UINT m : self->watched_) watched = watched || m == message;
+        if (message == WM_DISPLAYCHANGE || message == WM_DEVMODECHANGE || watched) {
+            Received r{message, wParam, lParam, {}};
+            if (message == WM_DEVMODECHANGE && lParam) r.text = reinterpret_cast<const wchar_t*>(lParam);
+            self->log.push_back(r);
+        } else if (message == WM_NCDESTROY) {
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        }
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TempCurrentDirectory::TempCurrentDirectory() {
+    wchar_t buf[MAX_PATH + 1];
+    DWORD n = GetCurrentDirectoryW(MAX_PATH + 1, buf);
+    previous_.assign(buf, n);
+    n = GetTempPathW(MAX_PATH + 1, buf);
+    std::wstring base(buf, n);
+    if (!base.empty() && base.back() == L'\\') base.pop_back();
+    for (unsigned i = 0;; ++i) {
+        path_ = base + L"\\diag_win_tests_" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(i);
+        if (CreateDirectoryW(path_.c_str(), nullptr)) break;
+        if (GetLastError() != ERROR_ALREADY_EXISTS || i > 1000)
+            throw std::runtime_error("cannot make a temporary folder");
+    }
+    if (!SetCurrentDirectoryW(path_.c_str())) throw std::runtime_error("SetCurrentDirectoryW failed");
+}
+
+TempCurrentDirectory::~TempCurrentDirectory() {
+    SetCurrentDirectoryW(previous_.c_str());
+    // One level deep is all the tests make.
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((path_ + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring full = path_ + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveDirectoryW(full.c_str());
+            else
+                DeleteFileW(full.c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(path_.c_str());
+}
+
+} // namespace diag::wintest
