@@ -88,6 +88,9 @@ class Form {
     void unload();
 
     std::function<void()> onLoad;
+    // A close request from the system (close box, Alt+F4); without one the form is
+    // unloaded, which for a modal form means closed without an answer.
+    std::function<void()> onCloseRequest;
 
     // Handlers are attached by control name, so they hold across unload and reload; the
     // members of a group share one handler, which receives the member's index.

@@ -11,6 +11,9 @@ Form1::Form1(forms::Backend& backend, ErrorReporter& reporter, Module1& module, 
     form_.setTickHandler("Timer1", [this] { Timer1_Timer(); });
     form_.setClickHandler("Command1", [this](int16_t) { Command1_Click(); });
     form_.setClickHandler("Command4", [this](int16_t) { Command4_Click(); });
+    form_.setClickHandler("Image6", [this](int16_t) { QuitProgram(); });
+    // Nothing has a use for a run without the main window: a close request quits too.
+    form_.onCloseRequest = [this] { QuitProgram(); };
 }
 
 void Form1::start() {
@@ -33,6 +36,11 @@ void Form1::Timer1_Timer() {
     } finish{startupFinished_};
     Command1_Click();
     Command4_Click();
+}
+
+void Form1::QuitProgram() {
+    closeAllFiles();
+    form_.backend().endProgram();
 }
 
 bool Form1::FontIsLarge() { return diag::FontIsLarge(services_.font); }

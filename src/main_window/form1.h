@@ -34,6 +34,8 @@ class Form1 {
     void Command1_Click();
     void Command4_Click();
     bool FontIsLarge();
+    // Closes every open file and ends the process at once; the display mode stays.
+    void QuitProgram();
 
     // True once the start-up tick has run to its end or failed.
     bool startupFinished() const { return startupFinished_; }

@@ -1,0 +1,31 @@
+// The program's entry: builds the services, starts the main window, runs the messages.
+#include "app/clock.h"
+#include "app/module1.h"
+#include "display/win32_display_api.h"
+#include "forms/win32_backend.h"
+#include "main_window/form1.h"
+#include "store/record_file.h"
+
+#include <windows.h>
+#include <objbase.h>
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // DLLs that are not loaded at start come only from the system folder, never from the
+    // point-of-sale folder the program runs in.
+    using SetDirs = BOOL(WINAPI*)(DWORD);
+    if (auto set = reinterpret_cast<SetDirs>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories"))))
+        set(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+
+    diag::forms::Win32Backend backend(instance);
+    diag::forms::MessageBoxReporter reporter;
+    diag::Module1 module;
+    diag::Win32DisplayApi display;
+    diag::Win32FontApi font;
+    diag::SystemClock clock;
+    diag::RecordFile recordFile;
+    diag::Form1 form1(backend, reporter, module, {display, font, clock, recordFile});
+    form1.start();
+    return backend.run();
+}
