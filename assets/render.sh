@@ -30,7 +30,7 @@ mkdir -p "$out"
 
 # No metadata at all: no time chunks, no profiles, no comments.
 NOMETA=(-strip +set date:create +set date:modify)
-PNG_OUT=("${NOMETA[@]}" -define png:exclude-chunks=date,time -alpha off -type TrueColor -depth 8)
+PNG_OUT=("${NOMETA[@]}" -define "png:exclude-chunks=date,time" -alpha off -type TrueColor -depth 8)
 
 # draw SIZE FILE.mvg... : white canvas with each MVG file drawn in turn.
 # The files go in as -draw text because the security policy refuses @file.
@@ -80,4 +80,4 @@ done
 # Frame tiles: exact 16-colour palettes, written without ImageMagick
 python3 "$src/frame_tiles.py" "$out"
 
-echo "render.sh: $(ls "$out" | wc -l) files in $out"
+echo "render.sh: $(find "$out" -maxdepth 1 -type f | wc -l) files in $out"
