@@ -22,7 +22,7 @@ done
 command -v python3 >/dev/null || { echo "render.sh: python3 missing" >&2; exit 1; }
 
 # One thread and a fixed locale, so nothing depends on the machine.
-export MAGICK_THREAD_LIMIT=1 LC_ALL=C
+export MAGICK_THREAD_LIMIT=1 LC_ALL=C PYTHONDONTWRITEBYTECODE=1
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
