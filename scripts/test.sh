@@ -22,6 +22,9 @@ done
 logs=build/test-logs
 mkdir -p "$logs"
 
+step "exe checks (manifest, resources, imports, ASLR/DEP, size)"
+scripts/check-exe.sh || status=1
+
 step "native unit tests"
 ctest --preset native --output-on-failure -j2 2>&1 | tee "$logs/native.log"
 [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
