@@ -75,11 +75,14 @@ for name in cancel_73.jpg ok_73.jpg fc_img_024.gif; do
   [[ $a == False || $a == Undefined ]] || bad "$name: alpha channel '$a'"
 done
 
-# White ground: the window behind the main pictures and the illustration is white
-for name in revert_96.png monitor_43.png monitor_wide.png arrow_right.png arrow_down.png exit.png illustration.bmp; do
+# Ground: the colour behind each picture on its form (the panel, or the white window)
+for entry in revert_96.png:255,224,192 monitor_43.png:255,224,192 monitor_wide.png:255,224,192 \
+             arrow_right.png:255,255,255 arrow_down.png:255,255,255 exit.png:255,255,255 \
+             illustration.bmp:255,255,255; do
+  name=${entry%%:*} want=${entry#*:}
   [[ -f $dir/$name ]] || continue
-  corner=$("$IM" "$dir/$name" -format '%[pixel:p{0,0}]' info:)
-  [[ $corner == white || $corner == "srgb(255,255,255)" ]] || bad "$name: top-left pixel is $corner, not white"
+  corner=$("$IM" "$dir/$name" -format '%[fx:int(255*p{0,0}.r)],%[fx:int(255*p{0,0}.g)],%[fx:int(255*p{0,0}.b)]' info:)
+  [[ $corner == "$want" ]] || bad "$name: top-left pixel is $corner, not $want"
 done
 
 # Keys: raised, so the top-left edge is lighter than the bottom-right one

@@ -32,11 +32,11 @@ mkdir -p "$out"
 NOMETA=(-strip +set date:create +set date:modify)
 PNG_OUT=("${NOMETA[@]}" -define "png:exclude-chunks=date,time" -alpha off -type TrueColor -depth 8)
 
-# draw SIZE FILE.mvg... : white canvas with each MVG file drawn in turn.
-# The files go in as -draw text because the security policy refuses @file.
+# draw SIZE FILE.mvg... : canvas of $GROUND (white unless set) with each MVG file
+# drawn in turn. The files go in as -draw text because the security policy refuses @file.
 draw() {
   local size=$1; shift
-  local args=(-size "$size" xc:white)
+  local args=(-size "$size" "xc:${GROUND:-white}")
   for m in "$@"; do args+=(-draw "$(cat "$src/$m")"); done
   "$IM" "${args[@]}" "$tmp/canvas.miff"
 }
@@ -47,10 +47,11 @@ png() {  # png NAME SIZE MVG...
   "$IM" "$tmp/canvas.miff" "${PNG_OUT[@]}" "PNG24:$out/$name.png"
 }
 
-# Main window: 24-bit RGB PNG on white
-png revert_96    96x96 revert_96.mvg
-png monitor_43   53x62 monitor_43.mvg
-png monitor_wide 72x62 monitor_wide.mvg
+# Main window: 24-bit RGB PNG on the colour of what lies behind them: the light orange
+# panel of the middle column, or the white window.
+GROUND='#FFE0C0' png revert_96    96x96 revert_96.mvg
+GROUND='#FFE0C0' png monitor_43   53x62 monitor_43.mvg
+GROUND='#FFE0C0' png monitor_wide 72x62 monitor_wide.mvg
 png arrow_right  64x64 arrow_right.mvg
 png exit         64x64 exit.mvg
 # The down arrow is the right arrow mirrored on the diagonal, which also
