@@ -57,14 +57,14 @@ run_tests() {
     fi
     # Wine hands a console program's stdout and stderr straight to ours. A hung test is
     # cut off rather than left to block the caller.
-    (cd "$build" && DIAGRESO_TEST_DPI=$dpi timeout -k 10 300 wine "$exe" --gtest_color=no "$@")
+    (cd "$build" && DIAGRESO_TEST_DPI=$dpi timeout -k 10 120 wine "$exe" --gtest_color=no "$@")
     rc=$?
     wine_stop
     if [ "$rc" -eq 0 ]; then
         summary+=("$name ($dpi dpi): passed in $((SECONDS - t0)) s")
         [ "${DIAGRESO_KEEP_PREFIXES:-0}" = 1 ] || rm -rf "$WINEPREFIX"
     else
-        [ "$rc" -eq 124 ] && echo "diag_win_tests did not finish within 300 s" >&2
+        [ "$rc" -eq 124 ] && echo "diag_win_tests did not finish within 120 s" >&2
         summary+=("$name ($dpi dpi): FAILED (exit code $rc) in $((SECONDS - t0)) s; prefix kept in $WINEPREFIX")
         failed=1
     fi

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Wine and Xvfb helpers for the test scripts. Source this file; it only defines
 # functions and changes no shell options of the caller.
 #
@@ -14,7 +15,7 @@
 # about 2 s where a new prefix costs about 12 s.
 
 # Bump when the template's settings change, so stale templates are rebuilt.
-WINE_ENV_TEMPLATE_VERSION=1
+WINE_ENV_TEMPLATE_VERSION=2
 # The virtual desktop stands for the screen; the X screen behind it must be larger
 # (Wine offers only the modes that fit the X screen).
 WINE_ENV_DESKTOP_SIZE=${WINE_ENV_DESKTOP_SIZE:-1280x1024}
@@ -87,6 +88,8 @@ wine_prefix_template() {
     local work="$WINE_ENV_ROOT/template.new" started=$SECONDS
     rm -rf "$work" "$template"
     wine_env_log "making the Wine prefix template (once, about 15 s)"
+    # In a subshell: the template's WINEPREFIX must not leak to the caller.
+    # shellcheck disable=SC2030
     if ! (
         export WINEPREFIX="$work"
         unset DISPLAY
@@ -96,6 +99,9 @@ wine_prefix_template() {
             wine_reg_add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default &&
             wine_reg_add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d "$WINE_ENV_DESKTOP_SIZE" &&
             wine_reg_add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 &&
+            # A crashing test prints its backtrace and ends, instead of waiting on a
+            # crash dialog nobody can click on the headless desktop.
+            wine_reg_add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 &&
             wineserver -w
     ); then
         WINEPREFIX="$work" wineserver -k 2>/dev/null
@@ -119,6 +125,7 @@ wine_prefix_fresh() {
         rm -rf "$dir"
     fi
     mkdir -p "$WINE_ENV_ROOT/runs" && cp -a "$WINE_ENV_ROOT/template" "$dir" || return 1
+    # shellcheck disable=SC2031
     export WINEPREFIX="$dir"
 }
 

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <ostream>
 #include <string>
 
 namespace diag {
@@ -17,6 +18,8 @@ struct AnsiCase {
     std::string ansi;
     bool roundTrips;
 };
+
+std::ostream& operator<<(std::ostream& os, const AnsiCase& c) { return os << '"' << c.utf8 << '"'; }
 
 class AnsiWinTest : public ::testing::TestWithParam<AnsiCase> {};
 

@@ -37,10 +37,10 @@ int screenBitsPerPixel() {
 }
 
 // The mode in force, asked without any of our code in between.
-DEVMODEA systemMode() {
+DEVMODEA systemMode(DWORD which = ENUM_CURRENT_SETTINGS) {
     DEVMODEA mode{};
     mode.dmSize = sizeof mode;
-    EXPECT_TRUE(EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode));
+    EXPECT_TRUE(EnumDisplaySettingsA(nullptr, which, &mode));
     return mode;
 }
 
@@ -92,8 +92,8 @@ TEST_F(DisplayWinTest, EnumerationReadsTheVirtualDesktopMode) {
     EXPECT_EQ(modes_.GetCurrentBitsPerPixel(), int16_t(direct.dmBitsPerPel));
 }
 
-// The system writes a whole DEVMODEA (dmSize says how much); our record is 124 bytes
-// and what follows it in memory must stay untouched.
+// Our record is 124 bytes; the adapter gives the system a full DEVMODEA and copies
+// back only what fits, so the memory after the record stays untouched.
 TEST_F(DisplayWinTest, EnumerationNeverWritesPastTheRecord) {
     struct Guarded {
         DevModeRecord record;
@@ -105,10 +105,12 @@ TEST_F(DisplayWinTest, EnumerationNeverWritesPastTheRecord) {
     ASSERT_TRUE(api_.enumCurrentSettings(g.record));
     for (size_t i = 0; i < g.guard.size(); ++i) ASSERT_EQ(g.guard[i], 0xA5) << "guard byte " << i;
 
-    // The platform's record really is larger than ours, which is why the copy matters.
-    EXPECT_GE(g.record.dmSize(), DevModeRecord::kSize) << "dmSize " << g.record.dmSize();
+    // The system says how much of the record it filled: the display part our type
+    // mirrors, no more.
+    EXPECT_EQ(g.record.dmSize(), DevModeRecord::kSize);
     EXPECT_EQ(g.record.dmPelsWidth(), kDesktopWidth);
     EXPECT_EQ(g.record.dmPelsHeight(), kDesktopHeight);
+    EXPECT_NE(g.record.dmDisplayFrequency(), 0u);
 }
 
 // Handing the enumerated record straight back is a change to the mode in force.
@@ -184,6 +186,10 @@ TEST_P(ChangeResolutionWinTest, AppliesReadsBackAndIsAnnounced) {
     EXPECT_EQ(modes_.GetCurrentBitsPerPixel(), bits_);
     EXPECT_EQ(screenMetrics().width, target.width);
     EXPECT_EQ(screenMetrics().height, target.height);
+    // Stored as the user's setting too, not only applied.
+    DEVMODEA stored = systemMode(ENUM_REGISTRY_SETTINGS);
+    EXPECT_EQ(int(stored.dmPelsWidth), target.width);
+    EXPECT_EQ(int(stored.dmPelsHeight), target.height);
     expectAnnounced(listener, target.width, target.height, bits_);
 
     // And back, through the same call.
@@ -194,6 +200,7 @@ TEST_P(ChangeResolutionWinTest, AppliesReadsBackAndIsAnnounced) {
     EXPECT_EQ(modes_.GetCurrentHeight(), kDesktopHeight);
     EXPECT_EQ(screenMetrics().width, kDesktopWidth);
     EXPECT_EQ(screenMetrics().height, kDesktopHeight);
+    EXPECT_EQ(int(systemMode(ENUM_REGISTRY_SETTINGS).dmPelsWidth), kDesktopWidth);
     expectAnnounced(listener, kDesktopWidth, kDesktopHeight, bits_);
 }
 
@@ -209,6 +216,10 @@ struct RefusedMode {
     int width, height;
     int32_t code;
 };
+
+std::ostream& operator<<(std::ostream& os, const RefusedMode& m) {
+    return os << m.width << "x" << m.height << " -> " << m.code;
+}
 
 class RefusedModeWinTest : public DisplayWinTest, public ::testing::WithParamInterface<RefusedMode> {};
 

@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <ostream>
 #include <string>
 
 namespace diag {
@@ -102,6 +103,10 @@ struct PastEnd {
     int32_t recordNumber;
     std::string expected;
 };
+
+std::ostream& operator<<(std::ostream& os, const PastEnd& c) {
+    return os << c.fileBytes.size() << "-byte file, record " << c.recordNumber;
+}
 
 class RecordFilePastEndWinTest : public RecordFileWinTest, public ::testing::WithParamInterface<PastEnd> {};
 
