@@ -1,6 +1,7 @@
 // The display adapter and DisplayModes against the real system: the harness gives
 // every run a 1280 x 1024 virtual desktop on a larger X screen, so mode changes really
 // happen and read back.
+
 // Our headers first: devmode.h declares names that <windows.h> defines as macros.
 #include "app/errors.h"
 #include "display/display_modes.h"
@@ -13,7 +14,8 @@
 #include <windows.h>
 
 #include <array>
-#include <cstring>
+#include <cstddef>
+#include <string>
 #include <ostream>
 
 namespace diag {
