@@ -8,11 +8,11 @@
 
 namespace diag {
 
-constexpr int32_t ENUM_CURRENT_SETTINGS = -1;
-constexpr uint32_t DM_BITSPERPEL = 0x40000;
-constexpr uint32_t DM_PELSWIDTH = 0x80000;
-constexpr uint32_t DM_PELSHEIGHT = 0x100000;
-constexpr uint32_t CDS_UPDATEREGISTRY = 1;
+constexpr int32_t ENUM_CURRENT_SETTINGS_ = -1;
+constexpr uint32_t DM_BITSPERPEL_ = 0x40000;
+constexpr uint32_t DM_PELSWIDTH_ = 0x80000;
+constexpr uint32_t DM_PELSHEIGHT_ = 0x100000;
+constexpr uint32_t CDS_UPDATEREGISTRY_ = 1;
 constexpr uint32_t WM_DEVMODECHANGE_ = 0x001B;
 constexpr uint32_t WM_DISPLAYCHANGE_ = 0x007E;
 

@@ -9,7 +9,7 @@ namespace diag {
 class DisplayApi {
   public:
     virtual ~DisplayApi() = default;
-    // EnumDisplaySettingsA(NULL, ENUM_CURRENT_SETTINGS, &record); the result is not used.
+    // EnumDisplaySettingsA(NULL, ENUM_CURRENT_SETTINGS_, &record); the result is not used.
     virtual bool enumCurrentSettings(DevModeRecord& record) = 0;
     // ChangeDisplaySettingsA(&record, flags): a DISP_CHANGE_* code.
     virtual int32_t changeSettings(const DevModeRecord& record, uint32_t flags) = 0;

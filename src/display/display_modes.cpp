@@ -27,9 +27,9 @@ void DisplayModes::ChangeResolution(float width, float height, int16_t bits) {
 
     DevModeRecord request = current();
     // A changed width replaces the whole mask the enumeration returned; the others add to it.
-    if (width != static_cast<float>(GetCurrentWidth())) request.setDmFields(DM_PELSWIDTH);
-    if (height != static_cast<float>(GetCurrentHeight())) request.setDmFields(request.dmFields() | DM_PELSHEIGHT);
-    if (bits != GetCurrentBitsPerPixel()) request.setDmFields(request.dmFields() | DM_BITSPERPEL);
+    if (width != static_cast<float>(GetCurrentWidth())) request.setDmFields(DM_PELSWIDTH_);
+    if (height != static_cast<float>(GetCurrentHeight())) request.setDmFields(request.dmFields() | DM_PELSHEIGHT_);
+    if (bits != GetCurrentBitsPerPixel()) request.setDmFields(request.dmFields() | DM_BITSPERPEL_);
 
     int32_t pelsWidth = toInt32(width);
     int32_t pelsHeight = toInt32(height);
@@ -37,7 +37,7 @@ void DisplayModes::ChangeResolution(float width, float height, int16_t bits) {
     request.setDmPelsHeight(pelsHeight);
     request.setDmBitsPerPel(static_cast<uint16_t>(bits));
 
-    int32_t result = api_.changeSettings(request, CDS_UPDATEREGISTRY);
+    int32_t result = api_.changeSettings(request, CDS_UPDATEREGISTRY_);
     // Only a mode that is really in force is announced to the other windows.
     if (result != DISP_CHANGE_SUCCESSFUL_ && result != DISP_CHANGE_NOTUPDATED_)
         throw DisplayChangeError(pelsWidth, pelsHeight, bits, result);

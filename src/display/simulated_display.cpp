@@ -35,14 +35,14 @@ bool SimulatedDisplay::enumCurrentSettings(DevModeRecord& record) {
 int32_t SimulatedDisplay::changeSettings(const DevModeRecord& record, uint32_t flags) {
     log_.push_back({Call::Kind::Change, record, flags, 0, 0, 0, {}});
     Mode wanted = current_;
-    if (record.dmFields() & DM_PELSWIDTH) wanted.width = record.dmPelsWidth();
-    if (record.dmFields() & DM_PELSHEIGHT) wanted.height = record.dmPelsHeight();
-    if (record.dmFields() & DM_BITSPERPEL) wanted.bits = record.dmBitsPerPel();
+    if (record.dmFields() & DM_PELSWIDTH_) wanted.width = record.dmPelsWidth();
+    if (record.dmFields() & DM_PELSHEIGHT_) wanted.height = record.dmPelsHeight();
+    if (record.dmFields() & DM_BITSPERPEL_) wanted.bits = record.dmBitsPerPel();
     if (forced_ && *forced_ != DISP_CHANGE_NOTUPDATED_ && *forced_ != DISP_CHANGE_SUCCESSFUL_) return *forced_;
     if (std::find(modes_.begin(), modes_.end(), wanted) == modes_.end()) return DISP_CHANGE_BADMODE_;
     current_ = wanted;
     if (forced_ == DISP_CHANGE_NOTUPDATED_) return DISP_CHANGE_NOTUPDATED_;
-    if (flags & CDS_UPDATEREGISTRY) stored_ = wanted;
+    if (flags & CDS_UPDATEREGISTRY_) stored_ = wanted;
     return DISP_CHANGE_SUCCESSFUL_;
 }
 

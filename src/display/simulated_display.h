@@ -40,7 +40,7 @@ class SimulatedDisplay final : public DisplayApi {
 
     Mode current() const { return current_; }
     void setCurrent(Mode mode) { current_ = mode; }
-    Mode stored() const { return stored_; } // the user's setting kept by CDS_UPDATEREGISTRY
+    Mode stored() const { return stored_; } // the user's setting kept by CDS_UPDATEREGISTRY_
     void failEnumerations(bool fail) { failEnumerations_ = fail; }
     // Answer the next changes with this code: NOTUPDATED applies the mode without storing
     // it, any other non-zero code applies nothing.

@@ -17,7 +17,7 @@ bool Win32DisplayApi::enumCurrentSettings(DevModeRecord& record) {
     // The platform gets a full-size record, so it can never write past ours.
     DEVMODEA full{};
     std::memcpy(&full, record.data(), DevModeRecord::kSize);
-    BOOL ok = EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &full);
+    BOOL ok = EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS_, &full);
     std::memcpy(record.data(), &full, DevModeRecord::kSize);
     return ok != FALSE;
 }

@@ -65,11 +65,11 @@ TEST(ChangeResolution, BuildsTheRequestFromTheEnumeratedRecord) {
         int32_t lParam;
         Mode after;
     } cases[] = {
-        {1024, 768, 16, kEnum | DM_BITSPERPEL, 1024, 768, 768 * 65536 + 1024, {1024, 768, 16}},
-        {800, 600, 32, DM_PELSWIDTH | DM_PELSHEIGHT, 800, 600, 600 * 65536 + 800, {800, 600, 32}},
-        {1024, 600, 32, kEnum | DM_PELSHEIGHT, 1024, 600, 600 * 65536 + 1024, {1024, 600, 32}},
-        {800, 600, 16, DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL, 800, 600, 600 * 65536 + 800, {800, 600, 16}},
-        {1280, 768, 32, DM_PELSWIDTH, 1280, 768, 768 * 65536 + 1280, {1280, 768, 32}},
+        {1024, 768, 16, kEnum | DM_BITSPERPEL_, 1024, 768, 768 * 65536 + 1024, {1024, 768, 16}},
+        {800, 600, 32, DM_PELSWIDTH_ | DM_PELSHEIGHT_, 800, 600, 600 * 65536 + 800, {800, 600, 32}},
+        {1024, 600, 32, kEnum | DM_PELSHEIGHT_, 1024, 600, 600 * 65536 + 1024, {1024, 600, 32}},
+        {800, 600, 16, DM_PELSWIDTH_ | DM_PELSHEIGHT_ | DM_BITSPERPEL_, 800, 600, 600 * 65536 + 800, {800, 600, 16}},
+        {1280, 768, 32, DM_PELSWIDTH_, 1280, 768, 768 * 65536 + 1280, {1280, 768, 32}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << " @ " << c.bits);
@@ -83,7 +83,7 @@ TEST(ChangeResolution, BuildsTheRequestFromTheEnumeratedRecord) {
         EXPECT_EQ(display.count(Kind::Enumerate), 7u);
         const auto* change = find(display, Kind::Change);
         ASSERT_NE(change, nullptr);
-        EXPECT_EQ(change->flags, CDS_UPDATEREGISTRY);
+        EXPECT_EQ(change->flags, CDS_UPDATEREGISTRY_);
         EXPECT_EQ(change->record.dmFields(), c.fields);
         EXPECT_EQ(change->record.dmPelsWidth(), c.pelsWidth);
         EXPECT_EQ(change->record.dmPelsHeight(), c.pelsHeight);
@@ -116,7 +116,7 @@ TEST(ChangeResolution, FractionalWidthCountsAsDifferentAndRoundsHalfToEven) {
         DisplayModes(display).ChangeResolution(c.width, 768.0f, 32);
         const auto* change = find(display, Kind::Change);
         ASSERT_NE(change, nullptr) << c.width;
-        EXPECT_EQ(change->record.dmFields(), DM_PELSWIDTH) << c.width;
+        EXPECT_EQ(change->record.dmFields(), DM_PELSWIDTH_) << c.width;
         EXPECT_EQ(change->record.dmPelsWidth(), c.expected) << c.width;
     }
 }
@@ -159,7 +159,7 @@ TEST(ChangeResolution, FailedEnumerationBuildsOnAnAllZeroRecord) {
     DisplayModes(display).ChangeResolution(800, 600, 32);
     const auto* change = find(display, Kind::Change);
     ASSERT_NE(change, nullptr);
-    EXPECT_EQ(change->record.dmFields(), DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL);
+    EXPECT_EQ(change->record.dmFields(), DM_PELSWIDTH_ | DM_PELSHEIGHT_ | DM_BITSPERPEL_);
     EXPECT_EQ(change->record.dmSize(), 0);
     EXPECT_EQ(change->record.dmPelsWidth(), 800);
 }

@@ -39,7 +39,7 @@ int screenBitsPerPixel() {
 }
 
 // The mode in force, asked without any of our code in between.
-DEVMODEA systemMode(DWORD which = ENUM_CURRENT_SETTINGS) {
+DEVMODEA systemMode(DWORD which = ENUM_CURRENT_SETTINGS_) {
     DEVMODEA mode{};
     mode.dmSize = sizeof mode;
     EXPECT_TRUE(EnumDisplaySettingsA(nullptr, which, &mode));
@@ -62,7 +62,7 @@ class DisplayWinTest : public ::testing::Test {
         if (int(mode.dmPelsWidth) == kDesktopWidth && int(mode.dmPelsHeight) == kDesktopHeight) return;
         mode.dmPelsWidth = kDesktopWidth;
         mode.dmPelsHeight = kDesktopHeight;
-        mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+        mode.dmFields = DM_PELSWIDTH_ | DM_PELSHEIGHT_;
         EXPECT_EQ(ChangeDisplaySettingsA(&mode, 0), DISP_CHANGE_SUCCESSFUL);
     }
 
@@ -76,8 +76,8 @@ TEST_F(DisplayWinTest, EnumerationReadsTheVirtualDesktopMode) {
     ASSERT_TRUE(api_.enumCurrentSettings(record));
     EXPECT_EQ(record.dmPelsWidth(), kDesktopWidth);
     EXPECT_EQ(record.dmPelsHeight(), kDesktopHeight);
-    EXPECT_EQ(record.dmFields() & (DM_PELSWIDTH | DM_PELSHEIGHT), DM_PELSWIDTH | DM_PELSHEIGHT);
-    EXPECT_TRUE(record.dmFields() & DM_BITSPERPEL);
+    EXPECT_EQ(record.dmFields() & (DM_PELSWIDTH_ | DM_PELSHEIGHT_), DM_PELSWIDTH_ | DM_PELSHEIGHT_);
+    EXPECT_TRUE(record.dmFields() & DM_BITSPERPEL_);
     // A depth a display can have, and the one the screen DC draws with.
     EXPECT_TRUE(record.dmBitsPerPel() == 8 || record.dmBitsPerPel() == 16 || record.dmBitsPerPel() == 24 ||
                 record.dmBitsPerPel() == 32)
