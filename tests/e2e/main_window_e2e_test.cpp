@@ -52,6 +52,24 @@ std::string windowText(HWND h) {
     return narrow(buf);
 }
 
+struct FindCtx {
+    DWORD pid;
+    HWND* out;
+};
+
+BOOL CALLBACK findMainWindow(HWND h, LPARAM lp) {
+    auto* c = reinterpret_cast<FindCtx*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    wchar_t cls[64] = {};
+    GetClassNameW(h, cls, 64);
+    if (pid == c->pid && std::wstring(cls) == L"diagreso.Form1") {
+        *c->out = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // The program running in its folder; ended at the end of the test whatever happens.
 class Program {
   public:
@@ -83,24 +101,8 @@ class Program {
         waitFor(
             [&] {
                 found = nullptr;
-                struct Ctx {
-                    DWORD pid;
-                    HWND* out;
-                } ctx{pi_.dwProcessId, &found};
-                EnumWindows(
-                    [](HWND h, LPARAM lp) -> BOOL {
-                        auto* c = reinterpret_cast<Ctx*>(lp);
-                        DWORD pid = 0;
-                        GetWindowThreadProcessId(h, &pid);
-                        wchar_t cls[64] = {};
-                        GetClassNameW(h, cls, 64);
-                        if (pid == c->pid && std::wstring(cls) == L"diagreso.Form1") {
-                            *c->out = h;
-                            return FALSE;
-                        }
-                        return TRUE;
-                    },
-                    reinterpret_cast<LPARAM>(&ctx));
+                FindCtx ctx{pi_.dwProcessId, &found};
+                EnumWindows(&findMainWindow, reinterpret_cast<LPARAM>(&ctx));
                 return found != nullptr;
             },
             ms);
@@ -117,27 +119,28 @@ RECT designRect(const ControlDesign& d) {
     return {x, y, x + twipsToPixels(d.width), y + twipsToPixels(d.height)};
 }
 
+struct ChildCtx {
+    HWND form;
+    RECT want;
+    HWND found;
+};
+
+BOOL CALLBACK findChildAt(HWND h, LPARAM lp) {
+    auto* c = reinterpret_cast<ChildCtx*>(lp);
+    RECT r;
+    GetWindowRect(h, &r);
+    MapWindowPoints(nullptr, c->form, reinterpret_cast<POINT*>(&r), 2);
+    if (EqualRect(&r, &c->want)) {
+        c->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // The child window standing where the design puts this control.
 HWND childAt(HWND form, const ControlDesign& d) {
-    struct Ctx {
-        HWND form;
-        RECT want;
-        HWND found;
-    } ctx{form, designRect(d), nullptr};
-    EnumChildWindows(
-        form,
-        [](HWND h, LPARAM lp) -> BOOL {
-            auto* c = reinterpret_cast<Ctx*>(lp);
-            RECT r;
-            GetWindowRect(h, &r);
-            MapWindowPoints(nullptr, c->form, reinterpret_cast<POINT*>(&r), 2);
-            if (EqualRect(&r, &c->want)) {
-                c->found = h;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&ctx));
+    ChildCtx ctx{form, designRect(d), nullptr};
+    EnumChildWindows(form, &findChildAt, reinterpret_cast<LPARAM>(&ctx));
     return ctx.found;
 }
 
