@@ -24,8 +24,16 @@ wine_prefix_fresh e2e || exit 2
 mkdir -p "$artefacts"
 
 status=0
-echo "=== diag_e2e_tests ==="
-DIAGRESO_EXE="$(winepath -w "$exe" 2>/dev/null)" timeout -k 10 300 wine "$tests" --gtest_color=no || status=1
+winexe=$(winepath -w "$exe" 2>/dev/null)
+echo "=== diag_e2e_tests at 96 dpi ==="
+DIAGRESO_TEST_DPI=96 DIAGRESO_EXE="$winexe" timeout -k 10 300 wine "$tests" --gtest_color=no \
+    --gtest_filter='-*HigherDensity*' || status=1
+wine_stop
+
+echo "=== diag_e2e_tests at 120 dpi ==="
+wine_prefix_fresh e2e120 && wine_set_dpi 120 || exit 2
+DIAGRESO_TEST_DPI=120 DIAGRESO_EXE="$winexe" timeout -k 10 300 wine "$tests" --gtest_color=no \
+    --gtest_filter='*HigherDensity*' || status=1
 wine_stop
 
 # The main window as a person sees it, in a fresh folder, after the start-up tick.

@@ -180,6 +180,7 @@ std::vector<std::string> displayTexts(HWND form) {
 } // namespace
 
 TEST(MainWindow, OpensPinnedAndFillsItsDisplaysHalfASecondLater) {
+    if (_wgetenv(L"DIAGRESO_TEST_DPI") && std::wstring(_wgetenv(L"DIAGRESO_TEST_DPI")) != L"96") GTEST_SKIP();
     std::wstring folder = freshFolder();
     Program program(folder);
     ASSERT_TRUE(program.started()) << narrow(exePath());
@@ -241,6 +242,7 @@ TEST(MainWindow, OpensPinnedAndFillsItsDisplaysHalfASecondLater) {
 }
 
 TEST(MainWindow, LaterStartLeavesTheRecordFileByteIdentical) {
+    if (_wgetenv(L"DIAGRESO_TEST_DPI") && std::wstring(_wgetenv(L"DIAGRESO_TEST_DPI")) != L"96") GTEST_SKIP();
     std::wstring folder = freshFolder();
     std::string first;
     {
@@ -259,4 +261,87 @@ TEST(MainWindow, LaterStartLeavesTheRecordFileByteIdentical) {
     ASSERT_NE(form, nullptr);
     ASSERT_TRUE(waitFor([&] { return !displayTexts(form).back().empty(); }, 10000));
     EXPECT_EQ(readFile(folder + L"\\W_ECRA_R.WDO"), first);
+}
+
+namespace {
+
+struct DialogCtx {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK findMessageBox(HWND h, LPARAM lp) {
+    auto* c = reinterpret_cast<DialogCtx*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    wchar_t cls[64] = {};
+    GetClassNameW(h, cls, 64);
+    if (pid == c->pid && std::wstring(cls) == L"#32770" && IsWindowVisible(h)) {
+        c->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK appendText(HWND h, LPARAM lp) {
+    *reinterpret_cast<std::string*>(lp) += windowText(h) + "\n";
+    return TRUE;
+}
+
+} // namespace
+
+TEST(MainWindow, FileThatCannotBeOpenedIsToldInFrenchAndTheProgramCarriesOn) {
+    if (_wgetenv(L"DIAGRESO_TEST_DPI") && std::wstring(_wgetenv(L"DIAGRESO_TEST_DPI")) != L"96") GTEST_SKIP();
+    std::wstring folder = freshFolder();
+    // A folder where the record file should be: it can be neither created nor opened.
+    ASSERT_TRUE(CreateDirectoryW((folder + L"\\W_ECRA_R.WDO").c_str(), nullptr));
+    Program program(folder);
+    HWND form = program.mainWindow(15000);
+    ASSERT_NE(form, nullptr);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(form, &pid);
+    DialogCtx ctx{pid, nullptr};
+    ASSERT_TRUE(waitFor(
+        [&] {
+            EnumWindows(&findMessageBox, reinterpret_cast<LPARAM>(&ctx));
+            return ctx.found != nullptr;
+        },
+        10000))
+        << "no message box";
+    std::string text;
+    EnumChildWindows(ctx.found, &appendText, reinterpret_cast<LPARAM>(&text));
+    EXPECT_NE(text.find("W_ECRA_R.WDO"), std::string::npos) << text;
+    std::string leaf = narrow(folder.substr(folder.find_last_of(L'\\') + 1));
+    EXPECT_NE(text.find(leaf), std::string::npos) << "the folder is named: " << text;
+    EXPECT_NE(text.find("Impossible"), std::string::npos) << text;
+
+    EXPECT_EQ(displayTexts(form), (std::vector<std::string>{"Normale", "", "", "", ""}));
+    PostMessageW(ctx.found, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(waitFor([&] { return !IsWindow(ctx.found); }, 5000));
+    EXPECT_FALSE(program.ended(300)) << "the program carries on after the report";
+    clickAt(form, design("Image6"));
+    EXPECT_TRUE(program.ended(5000));
+}
+
+// Run by the harness with the desktop at 120 dpi: the window keeps its pixel sizes, so
+// the ruler still marks real pixels, and the probe sees the enlarged system font.
+TEST(MainWindowAtHigherDensity, KeepsItsPixelSizesAndShowsGrossie) {
+    const wchar_t* dpi = _wgetenv(L"DIAGRESO_TEST_DPI");
+    if (!dpi || std::wstring(dpi) != L"120") GTEST_SKIP() << "needs the desktop at 120 dpi";
+    HDC screen = GetDC(nullptr);
+    ASSERT_EQ(GetDeviceCaps(screen, LOGPIXELSY), 120);
+    ReleaseDC(nullptr, screen);
+    Program program(freshFolder());
+    HWND form = program.mainWindow(15000);
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(waitFor([&] { return !displayTexts(form).back().empty(); }, 10000));
+    EXPECT_EQ(displayTexts(form)[0], "Grossie");
+    RECT client;
+    GetClientRect(form, &client);
+    EXPECT_EQ(client.right, 1434);
+    EXPECT_EQ(client.bottom, 828);
+    for (const char* name : {"Label2", "Command3", "Command6", "Image6"}) {
+        int16_t index = std::string(name) == "Command6" ? 3 : -1;
+        EXPECT_NE(childAt(form, design(name, index)), nullptr) << name << " at its 96-dpi pixel place";
+    }
 }
