@@ -57,7 +57,9 @@ run_tests() {
     fi
     # Wine hands a console program's stdout and stderr straight to ours. A hung test is
     # cut off rather than left to block the caller.
-    (cd "$build" && DIAGRESO_TEST_DPI=$dpi timeout -k 10 120 wine "$exe" --gtest_color=no "$@")
+    mkdir -p "$build/artefacts"
+    (cd "$build" && DIAGRESO_TEST_DPI=$dpi DIAGRESO_ARTEFACTS="$(winepath -w "$build/artefacts" 2>/dev/null)" \
+        timeout -k 10 120 wine "$exe" --gtest_color=no "$@")
     rc=$?
     wine_stop
     if [ "$rc" -eq 0 ]; then
@@ -72,6 +74,12 @@ run_tests() {
 
 run_tests dpi96 96
 run_tests dpi120 120 --gtest_filter='FontProbeWinTest.*'
+
+# Screenshots the tests saved, as PNG artefacts.
+for bmp in "$build"/artefacts/*.bmp; do
+    [ -f "$bmp" ] || continue
+    convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp" && echo "screenshot: ${bmp%.bmp}.png"
+done
 
 echo
 echo "=== Windows tests under Wine: $((SECONDS - started)) s ==="

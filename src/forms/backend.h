@@ -7,6 +7,7 @@ namespace diag::forms {
 
 class Form;
 class Control;
+struct PictureSource;
 
 // Thrown by a backend whose endProgram cannot end the process (the headless one), so
 // that nothing of the program runs after the end.
@@ -29,6 +30,8 @@ class Backend {
     virtual void unload(Form& form) = 0;
     virtual void setTimer(Control& timer, uint32_t intervalMs) = 0; // 0 stops, other values (re)start
     virtual void sendToBack(Control& control) = 0;
+    // Gives a picture control the picture of that source; false when it cannot be decoded.
+    virtual bool loadPicture(Control& control, const PictureSource& source) = 0;
     virtual void doEvents() = 0;            // one pass over pending messages, no waiting
     virtual TwipsSize screenSize() = 0;     // the display mode in force, in twips
     [[noreturn]] virtual void endProgram() = 0;

@@ -11,7 +11,15 @@ int twipsToPixels(float twips) { return static_cast<int>(std::lround(twips / 15.
 
 Control::Control(Form& form, const ControlDesign& design)
     : form_(form), design_(design), left_(design.left), top_(design.top), width_(design.width),
-      height_(design.height), caption_(design.caption), backColor_(design.backColor), visible_(design.visible) {}
+      height_(design.height), caption_(design.caption), backColor_(design.backColor), visible_(design.visible) {
+    if (!design.picture.empty()) picture_ = {PictureSource::Kind::Resource, std::string(design.picture)};
+}
+
+bool Control::setPicture(const PictureSource& source) {
+    if (form_.loaded() && !form_.backend().loadPicture(*this, source)) return false;
+    picture_ = source;
+    return true;
+}
 
 void Control::notify(Property what) {
     if (form_.loaded()) form_.backend().controlChanged(*this, what);

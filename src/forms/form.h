@@ -18,6 +18,13 @@ namespace diag::forms {
 
 class Form;
 
+// Where a control's picture comes from: a built-in picture, or a file read at run time.
+struct PictureSource {
+    enum class Kind : uint8_t { None, Resource, File } kind = Kind::None;
+    std::string name; // resource name, or file path (relative: the current directory)
+    bool operator==(const PictureSource&) const = default;
+};
+
 class Control {
   public:
     Control(Form& form, const ControlDesign& design);
@@ -35,6 +42,7 @@ class Control {
     Color backColor() const { return backColor_; }
     bool visible() const { return visible_; }
     uint32_t interval() const { return interval_; }
+    const PictureSource& picture() const { return picture_; }
 
     void setCaption(std::string caption);
     void setBackColor(Color color);
@@ -44,6 +52,10 @@ class Control {
     void setHeight(float twips);
     void setVisible(bool visible);
     void setInterval(uint32_t ms); // timers: 0 stops, any other value starts
+    // Pictures: false, and the picture unchanged, when the source cannot be decoded.
+    bool setPicture(const PictureSource& source);
+    // What the user typed into a text box: the window already shows it.
+    void captionFromUser(std::string text) { caption_ = std::move(text); }
 
     // Backend-owned data (a window handle, a picture).
     void* native = nullptr;
@@ -57,6 +69,7 @@ class Control {
     Color backColor_;
     bool visible_;
     uint32_t interval_ = 0;
+    PictureSource picture_;
 };
 
 class Form {

@@ -1,6 +1,7 @@
 #include "forms/headless_backend.h"
 
 #include <algorithm>
+#include <fstream>
 
 namespace diag::forms {
 
@@ -8,7 +9,36 @@ PixelRect pixelRect(const Control& c) {
     return {twipsToPixels(c.left()), twipsToPixels(c.top()), twipsToPixels(c.width()), twipsToPixels(c.height())};
 }
 
+namespace {
+
+std::string nameOf(const Control& c) {
+    return std::string(c.name()) + (c.index() >= 0 ? "(" + std::to_string(c.index()) + ")" : "");
+}
+
+const char* propertyName(Property p) {
+    switch (p) {
+    case Property::Caption: return "caption";
+    case Property::BackColor: return "backColor";
+    case Property::ForeColor: return "foreColor";
+    case Property::Position: return "position";
+    case Property::Visible: return "visible";
+    case Property::Picture: return "picture";
+    }
+    return "?";
+}
+
+} // namespace
+
+void HeadlessBackend::formChanged(Form& form, Property what) {
+    calls.push_back(std::string(form.design().name) + "." + propertyName(what));
+}
+
+void HeadlessBackend::controlChanged(Control& control, Property what) {
+    calls.push_back(nameOf(control) + "." + propertyName(what));
+}
+
 void HeadlessBackend::realize(Form& form) {
+    calls.push_back(std::string(form.design().name) + ".realize");
     // Timers are part of the design state: a freshly loaded form starts with none running.
     for (auto& c : form.controls())
         if (c->kind() == Kind::Timer && c->interval() != 0) setTimer(*c, c->interval());
@@ -47,8 +77,18 @@ bool HeadlessBackend::timerRunning(const Control& timer) const {
 }
 
 void HeadlessBackend::sendToBack(Control& control) {
+    calls.push_back(nameOf(control) + ".toBack");
     backOrder.erase(std::remove(backOrder.begin(), backOrder.end(), &control), backOrder.end());
     backOrder.insert(backOrder.begin(), &control);
+}
+
+bool HeadlessBackend::loadPicture(Control& control, const PictureSource& source) {
+    calls.push_back(nameOf(control) + ".picture");
+    if (source.kind != PictureSource::Kind::File) return true;
+    std::ifstream in(source.name, std::ios::binary);
+    char magic[6] = {};
+    in.read(magic, sizeof magic);
+    return in && (std::string_view(magic, 6) == "GIF87a" || std::string_view(magic, 6) == "GIF89a");
 }
 
 TwipsSize HeadlessBackend::screenSize() { return screen(); }

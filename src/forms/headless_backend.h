@@ -19,13 +19,15 @@ PixelRect pixelRect(const Control& control);
 class HeadlessBackend final : public Backend {
   public:
     void realize(Form& form) override;
-    void formChanged(Form&, Property) override {}
-    void controlChanged(Control&, Property) override {}
+    void formChanged(Form& form, Property what) override;
+    void controlChanged(Control& control, Property what) override;
     void show(Form& form) override;
     void showModal(Form& form) override;
     void unload(Form& form) override;
     void setTimer(Control& timer, uint32_t intervalMs) override;
     void sendToBack(Control& control) override;
+    // Resources always decode; a file does when it exists and starts as a GIF does.
+    bool loadPicture(Control& control, const PictureSource& source) override;
     void doEvents() override { ++doEventsCalls; }
     TwipsSize screenSize() override;
     [[noreturn]] void endProgram() override;
@@ -47,6 +49,9 @@ class HeadlessBackend final : public Backend {
     int doEventsCalls = 0;
     bool ended = false;
     std::vector<const Control*> backOrder; // controls sent to the back, latest first
+    // What the model asked of the backend, in order ("Label1.caption", "form.position",
+    // "ccb3.toBack", "Image1(2).picture", ...), for tests of the order of steps.
+    std::vector<std::string> calls;
 
   private:
     struct Timer {

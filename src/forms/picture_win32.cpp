@@ -67,7 +67,7 @@ void Picture::drawStretched(HDC dc, int x, int y, int w, int h) const {
     if (w == width_ && h == height_) {
         BitBlt(dc, x, y, w, h, memory.get(), 0, 0, SRCCOPY);
     } else {
-        int oldMode = SetStretchBltMode(dc, HALFTONE);
+        int oldMode = SetStretchBltMode(dc, COLORONCOLOR); // exact pixels for the frame tiles
         StretchBlt(dc, x, y, w, h, memory.get(), 0, 0, width_, height_, SRCCOPY);
         SetStretchBltMode(dc, oldMode);
     }

@@ -157,7 +157,7 @@ void Win32Backend::createControl(FormWindow& fw, Control& control, int id) {
         cls = L"STATIC";
         style |= SS_OWNERDRAW | SS_NOTIFY;
         text = widen(d.accessibleName);
-        if (!d.picture.empty()) cw.picture = loadResourcePicture(instance_, d.picture);
+        cw.picture = decode(control.picture());
         break;
     case Kind::TextBox:
         cls = L"EDIT";
@@ -225,11 +225,23 @@ void Win32Backend::controlChanged(Control& control, Property what) {
     }
 }
 
-void Win32Backend::setPicture(Control& control, Picture picture) {
+Picture Win32Backend::decode(const PictureSource& source) {
+    switch (source.kind) {
+    case PictureSource::Kind::Resource: return loadResourcePicture(instance_, source.name);
+    case PictureSource::Kind::File: return loadFilePicture(widen(source.name));
+    case PictureSource::Kind::None: break;
+    }
+    return {};
+}
+
+bool Win32Backend::loadPicture(Control& control, const PictureSource& source) {
     auto* cw = static_cast<ControlWindow*>(control.native);
-    if (!cw) return;
+    if (!cw) return false;
+    Picture picture = decode(source);
+    if (!picture && source.kind != PictureSource::Kind::None) return false;
     cw->picture = std::move(picture);
-    controlChanged(control, Property::Picture);
+    if (cw->hwnd) InvalidateRect(cw->hwnd, nullptr, FALSE);
+    return true;
 }
 
 void Win32Backend::focusFirst(FormWindow& fw) {
@@ -494,7 +506,15 @@ LRESULT Win32Backend::handle(FormWindow& fw, UINT msg, WPARAM wParam, LPARAM lPa
         WORD code = HIWORD(wParam);
         bool isButton = cw->control->kind() == Kind::Button;
         bool click = isButton ? (code == BN_CLICKED || code == BN_DOUBLECLICKED) : code == STN_CLICKED;
-        if (click && cw->control->kind() != Kind::TextBox && form.clickable(*cw->control)) {
+        if (cw->control->kind() == Kind::TextBox) {
+            if (code == EN_CHANGE) {
+                std::wstring text(static_cast<size_t>(GetWindowTextLengthW(cw->hwnd)) + 1, L'\0');
+                text.resize(static_cast<size_t>(GetWindowTextW(cw->hwnd, text.data(), static_cast<int>(text.size()))));
+                cw->control->captionFromUser(narrow(text));
+            }
+            return 0;
+        }
+        if (click && form.clickable(*cw->control)) {
             Control& control = *cw->control;
             // The handler may unload this form: nothing of it is touched afterwards.
             form.deliver([&form, &control] { form.click(control); });

@@ -29,6 +29,7 @@ class Win32Backend final : public Backend {
     void unload(Form& form) override;
     void setTimer(Control& timer, uint32_t intervalMs) override;
     void sendToBack(Control& control) override;
+    bool loadPicture(Control& control, const PictureSource& source) override;
     void doEvents() override;
     TwipsSize screenSize() override;
     [[noreturn]] void endProgram() override;
@@ -42,9 +43,6 @@ class Win32Backend final : public Backend {
     // Pixel rectangle of a control in its form's client area, as the window is created.
     static RECT pixelRect(const Control& control);
 
-    // Replaces a picture control's picture (a file picture at run time).
-    void setPicture(Control& control, Picture picture);
-
   private:
     struct ControlWindow;
     struct FormWindow;
@@ -56,6 +54,7 @@ class Win32Backend final : public Backend {
     void paintForm(FormWindow& fw, HDC dc);
     void drawButton(ControlWindow& cw, const DRAWITEMSTRUCT& di);
     void drawPicture(ControlWindow& cw, const DRAWITEMSTRUCT& di);
+    Picture decode(const PictureSource& source);
     ControlWindow* controlFromHwnd(FormWindow& fw, HWND hwnd);
     void focusFirst(FormWindow& fw);
     bool dispatchDialogKeys(MSG& msg);

@@ -1,0 +1,75 @@
+#include "dialog/mini97.h"
+
+#include <array>
+
+namespace diag {
+
+using namespace forms;
+
+namespace {
+
+constexpr ControlDesign frameTile(int16_t index) {
+    // Edges stretch their picture along the side; corners show theirs at its own size.
+    return {.name = "ccb", .index = index, .kind = Kind::Picture, .width = 180, .height = 180, .stretch = index >= 4};
+}
+
+constexpr std::array kControls = {
+    ControlDesign{.name = "Image1", .index = 2, .kind = Kind::Picture, .left = 330, .top = 390, .width = 1755,
+                  .height = 1230, .picture = "IMG_ILLUSTRATION"},
+    ControlDesign{.name = "Label1", .kind = Kind::Label, .left = 2280, .top = 390, .width = 2775, .height = 2265,
+                  .caption = "Label1", .align = Align::Center, .wordWrap = true},
+    ControlDesign{.name = "Text1", .kind = Kind::TextBox, .left = 330, .top = 2850, .width = 4785, .height = 405,
+                  .visible = false, .tabIndex = 0},
+    ControlDesign{.name = "btc", .index = 3, .kind = Kind::Picture, .left = 2880, .top = 3510, .width = 1095,
+                  .height = 1095, .picture = "IMG_CANCEL", .accessibleName = "Annuler"},
+    ControlDesign{.name = "btc", .index = 2, .kind = Kind::Picture, .left = 4050, .top = 3510, .width = 1095,
+                  .height = 1095, .picture = "IMG_OK", .accessibleName = "Valider"},
+    frameTile(0), frameTile(1), frameTile(2), frameTile(3),
+    frameTile(4), frameTile(5), frameTile(6), frameTile(7),
+};
+
+} // namespace
+
+const FormDesign kMini97Design{.name = "mini_97",
+                               .caption = "Confirmation",
+                               .clientWidth = 5520,
+                               .clientHeight = 4995,
+                               .backColor = rgb(255, 255, 255),
+                               .font = {"Arial", 12, false},
+                               .border = FormBorder::None,
+                               .controls = kControls};
+
+Mini97::Mini97(Backend& backend, ErrorReporter& reporter, Module1& module, TileHolder& holder)
+    : form_(kMini97Design, backend, reporter), m_(module), holder_(holder) {
+    form_.onLoad = [this] { Form_Load(); };
+    form_.setClickHandler("btc", [this](int16_t index) { btc_Click(index); });
+}
+
+void Mini97::show() { form_.showModal(); }
+
+void Mini97::Form_Load() {
+    CenterOnScreen(form_);
+    ApplyFrameSkin(form_, holder_);
+    // The picture beside the program is an optional decoration: when it cannot serve,
+    // the built-in illustration stays and the question is still put.
+    form_.control("Image1", 2).setPicture({PictureSource::Kind::File, kDialogPictureFile});
+    form_.control("Label1").setCaption(m_.DialogText);
+    if (m_.DialogCode > kTextBoxFlag) {
+        m_.DialogCode = static_cast<int16_t>(m_.DialogCode - kTextBoxFlag);
+        form_.control("Text1").setVisible(true);
+    }
+}
+
+void Mini97::btc_Click(int16_t index) {
+    if (index == 2) {
+        m_.DialogText = form_.control("Text1").caption();
+        m_.DialogCode = kAnswerConfirm;
+    }
+    if (index == 3) {
+        m_.DialogText.clear();
+        m_.DialogCode = kAnswerCancel;
+    }
+    form_.unload();
+}
+
+} // namespace diag

@@ -1,0 +1,206 @@
+#include "dialog/mini97.h"
+#include "dialog/skin.h"
+#include "forms/headless_backend.h"
+#include "recording_reporter.h"
+#include "temp_dir.h"
+
+#include <array>
+
+using namespace diag;
+using namespace diag::forms;
+
+namespace {
+
+class DialogTest : public InTempDir {
+  protected:
+    HeadlessBackend backend;
+    RecordingReporter reporter;
+    Module1 m;
+    TileHolder holder{backend, reporter};
+    Mini97 dialog{backend, reporter, m, holder};
+
+    // What the user sees while the dialog is up, and what they do.
+    struct Seen {
+        int16_t code = -1;
+        bool textBox = false;
+        std::string prompt;
+    };
+    enum class Answer { Confirm, Cancel, Close };
+    Seen ask(int16_t code, std::string prompt, Answer answer, std::string typed = {}) {
+        m.DialogCode = code;
+        m.DialogText = std::move(prompt);
+        Seen seen;
+        backend.modalAnswerer = [&](Form& f) {
+            seen = {m.DialogCode, f.control("Text1").visible(), f.control("Label1").caption()};
+            if (!typed.empty()) f.control("Text1").captionFromUser(typed);
+            if (answer == Answer::Confirm) backend.click(f.control("btc", 2));
+            if (answer == Answer::Cancel) backend.click(f.control("btc", 3));
+        };
+        dialog.show();
+        EXPECT_FALSE(dialog.form().loaded()) << "unloaded after every answer";
+        return seen;
+    }
+};
+
+} // namespace
+
+TEST_F(DialogTest, RequestAndAnswerPassThroughTheSharedVariables) {
+    struct Case {
+        int16_t request;
+        Answer answer;
+        std::string typed;
+        int16_t codeWhileOpen;
+        bool textBox;
+        int16_t codeAfter;
+        std::string textAfter;
+    } cases[] = {
+        {4, Answer::Confirm, "", 4, false, 6, ""},
+        {4, Answer::Cancel, "", 4, false, 7, ""},
+        {4, Answer::Close, "", 4, false, 4, "la question"},
+        {132, Answer::Confirm, "abc", 4, true, 6, "abc"},
+        {132, Answer::Cancel, "abc", 4, true, 7, ""},
+        {132, Answer::Close, "abc", 4, true, 4, "la question"},
+        {128, Answer::Confirm, "", 128, false, 6, ""},
+        {129, Answer::Confirm, "x", 1, true, 6, "x"},
+        {-5, Answer::Cancel, "", -5, false, 7, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.request << " answer " << static_cast<int>(c.answer));
+        Seen seen = ask(c.request, "la question", c.answer, c.typed);
+        EXPECT_EQ(seen.code, c.codeWhileOpen);
+        EXPECT_EQ(seen.textBox, c.textBox);
+        EXPECT_EQ(seen.prompt, "la question");
+        EXPECT_EQ(m.DialogCode, c.codeAfter);
+        EXPECT_EQ(m.DialogText, c.textAfter);
+    }
+}
+
+TEST_F(DialogTest, EveryShowStartsFromTheDesign) {
+    ask(132, "première", Answer::Confirm, "tapé");
+    Seen second;
+    m.DialogCode = 4;
+    m.DialogText = "Confirmez le test de la résolution en mode \r\n1280 x 1024 ?";
+    backend.modalAnswerer = [&](Form& f) {
+        second = {m.DialogCode, f.control("Text1").visible(), f.control("Label1").caption()};
+        EXPECT_EQ(f.control("Text1").caption(), "");
+        backend.click(f.control("btc", 2));
+    };
+    dialog.show();
+    EXPECT_FALSE(second.textBox);
+    EXPECT_EQ(second.prompt, "Confirmez le test de la résolution en mode \r\n1280 x 1024 ?");
+    EXPECT_EQ(m.DialogText, "") << "the hidden text box is empty";
+}
+
+TEST_F(DialogTest, LoadCentresThenFramesThenPictureThenPromptThenTextBox) {
+    m.DialogCode = 132;
+    m.DialogText = "?";
+    backend.modalAnswerer = [](Form&) {};
+    dialog.show();
+    std::vector<std::string> steps;
+    for (const std::string& call : backend.calls) {
+        std::string step = call.find("mini_97.position") == 0     ? "centre"
+                           : call.find("ccb") == 0                 ? "frame"
+                           : call.find("Image1(2).picture") == 0   ? "picture"
+                           : call.find("Label1.caption") == 0      ? "prompt"
+                           : call.find("Text1.visible") == 0       ? "text box"
+                                                                   : "";
+        if (!step.empty() && (steps.empty() || steps.back() != step)) steps.push_back(step);
+    }
+    EXPECT_EQ(steps, (std::vector<std::string>{"centre", "frame", "picture", "prompt", "text box"}));
+}
+
+TEST_F(DialogTest, PictureBesideTheProgramReplacesTheBuiltInOneOnlyWhenItServes) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> content;
+        bool fromFile;
+    } cases[] = {
+        {"absent", std::nullopt, false},
+        {"empty", "", false},
+        {"truncated", "GIF8", false},
+        {"a PNG under that name", "\x89PNG\r\n\x1a\n", false},
+        {"a GIF", "GIF89a\x75\x00\x52\x00", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(kDialogPictureFile);
+        if (c.content) writeAll(kDialogPictureFile, *c.content);
+        PictureSource shown;
+        backend.modalAnswerer = [&](Form& f) {
+            shown = f.control("Image1", 2).picture();
+            backend.click(f.control("btc", 3));
+        };
+        m.DialogCode = 4;
+        dialog.show();
+        EXPECT_EQ(m.DialogCode, 7) << "the dialog still opens and answers";
+        EXPECT_EQ(shown.kind, c.fromFile ? PictureSource::Kind::File : PictureSource::Kind::Resource);
+        EXPECT_TRUE(reporter.messages.empty());
+    }
+}
+
+namespace {
+
+constexpr ControlDesign tile(int16_t i) { return {.name = "ccb", .index = i, .kind = Kind::Picture, .width = 180, .height = 180}; }
+constexpr std::array kSmallControls = {
+    ControlDesign{.name = "Other", .kind = Kind::Label, .left = 500, .top = 500, .width = 100, .height = 100},
+    tile(0), tile(1), tile(2), tile(3), tile(4), tile(5), tile(6), tile(7)};
+constexpr FormDesign kSmall{.name = "small", .clientWidth = 3000, .clientHeight = 1500, .controls = kSmallControls};
+
+} // namespace
+
+TEST(FrameSkin, TilesCoverABandAlongEverySideOfAnyForm) {
+    struct Geometry {
+        float left, top, width, height;
+    };
+    auto expected = [](float w, float h) {
+        return std::array<Geometry, 8>{{{0, 0, 180, 180},
+                                        {w - 180, 0, 180, 180},
+                                        {w - 180, h - 180, 180, 180},
+                                        {0, h - 180, 180, 180},
+                                        {0, 180, 180, h - 360},
+                                        {180, 0, w - 360, 180},
+                                        {w - 180, 180, 180, h - 360},
+                                        {180, h - 180, w - 360, 180}}};
+    };
+    HeadlessBackend backend;
+    RecordingReporter reporter;
+    TileHolder holder(backend, reporter);
+    for (const FormDesign* design : {&kMini97Design, &kSmall}) {
+        SCOPED_TRACE(design->name);
+        Form form(*design, backend, reporter);
+        form.load();
+        ApplyFrameSkin(form, holder);
+        auto want = expected(design->clientWidth, design->clientHeight);
+        for (int16_t i = 0; i < 8; ++i) {
+            Control& t = form.control("ccb", i);
+            EXPECT_EQ((std::array{t.left(), t.top(), t.width(), t.height()}),
+                      (std::array{want[i].left, want[i].top, want[i].width, want[i].height}))
+                << "tile " << i;
+            EXPECT_EQ(t.picture(), holder.icc().control("ccbm", i).picture()) << "tile " << i;
+        }
+        // Every tile ends behind every other control.
+        ASSERT_GE(backend.backOrder.size(), 8u);
+        for (int16_t i = 0; i < 8; ++i) EXPECT_EQ(backend.backOrder[7 - i], &form.control("ccb", i));
+        form.unload();
+    }
+    EXPECT_EQ(std::count(backend.calls.begin(), backend.calls.end(), "icc.realize"), 1)
+        << "the holder is loaded once and reused";
+}
+
+TEST(FrameSkin, CentringKeepsFractionsOfATwip) {
+    struct Case {
+        int screenWidth, screenHeight;
+        float left, top;
+    } cases[] = {{1024, 768, 4920, 3262.5f}, {800, 600, 3240, 2002.5f}, {1280, 1024, 6840, 5182.5f},
+                 {320, 200, -360, -997.5f}};
+    for (const Case& c : cases) {
+        HeadlessBackend backend;
+        backend.screen = [&] { return TwipsSize{c.screenWidth * 15.0f, c.screenHeight * 15.0f}; };
+        RecordingReporter reporter;
+        Form form(kMini97Design, backend, reporter);
+        form.load();
+        CenterOnScreen(form);
+        EXPECT_EQ(form.left(), c.left) << c.screenWidth;
+        EXPECT_EQ(form.top(), c.top) << c.screenHeight;
+    }
+}

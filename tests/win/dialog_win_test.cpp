@@ -1,0 +1,261 @@
+// The real confirmation dialog in the Wine desktop: placement, frame, answers by real
+// clicks, a screenshot, and no GDI or USER object left behind by repeated shows.
+#include "app/error_report.h"
+#include "app/wide.h"
+#include "dialog/mini97.h"
+#include "dialog/skin.h"
+#include "forms/win32_backend.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <winternl.h>
+#include <objbase.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <vector>
+
+using namespace diag;
+using namespace diag::forms;
+
+namespace {
+
+// Pictures are decoded through COM, as in the program, which initialises it first.
+class ComEnvironment : public testing::Environment {
+    void SetUp() override { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+};
+const auto* const kCom = testing::AddGlobalTestEnvironment(new ComEnvironment);
+
+COLORREF pixelOf(HWND window, int x, int y) {
+    HDC dc = GetDC(window);
+    COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(window, dc);
+    return c;
+}
+
+class Recorder final : public ErrorReporter {
+  public:
+    void report(const std::exception& e) noexcept override { messages.push_back(describeError(e)); }
+    std::vector<std::string> messages;
+};
+
+// Runs `action` from the modal loop, once the dialog's window exists.
+std::function<void()> g_whileOpen;
+void CALLBACK onThreadTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (g_whileOpen) g_whileOpen();
+}
+void whileOpen(std::function<void()> action, unsigned delayMs = 150) {
+    g_whileOpen = std::move(action);
+    SetTimer(nullptr, 0, delayMs, &onThreadTimer);
+}
+
+void realClick(HWND target) {
+    RECT r;
+    GetWindowRect(target, &r);
+    int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+    auto input = [&](DWORD flags) {
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dx = (x * 65535 + sw / 2) / (sw - 1);
+        in.mi.dy = (y * 65535 + sh / 2) / (sh - 1);
+        in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+        return in;
+    };
+    INPUT seq[] = {input(0), input(MOUSEEVENTF_LEFTDOWN), input(MOUSEEVENTF_LEFTUP)};
+    SendInput(3, seq, sizeof(INPUT));
+}
+
+// What a click on a picture button sends its form.
+void notifyClick(HWND button) {
+    SendMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), STN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
+}
+
+// GDI objects of this process, from its GDI handle table (GetGuiResources is a stub in
+// Wine): entries with a type, less the stock objects.
+int liveGdiObjects() {
+#ifdef _WIN64
+    // The PEB is at gs:[0x60]; GCC cannot see that the segment read is in bounds.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Warray-bounds"
+    auto* peb = reinterpret_cast<const unsigned char*>(__readgsqword(0x60));
+#pragma GCC diagnostic pop
+    auto* table = *reinterpret_cast<const unsigned char* const*>(peb + 0xF8);
+    if (!table) return -1;
+    int live = 0;
+    for (int i = 0; i < 0x10000; ++i) {
+        const unsigned char* entry = table + i * 24;
+        uint16_t unique = static_cast<uint16_t>(entry[12] | (entry[13] << 8));
+        if (entry[14] != 0 && !(unique & 0x80)) ++live;
+    }
+    return live;
+#else
+    return -1;
+#endif
+}
+
+BOOL CALLBACK countChildren(HWND, LPARAM lp) {
+    ++*reinterpret_cast<int*>(lp);
+    return TRUE;
+}
+BOOL CALLBACK countWindow(HWND h, LPARAM lp) {
+    ++*reinterpret_cast<int*>(lp);
+    EnumChildWindows(h, &countChildren, lp);
+    return TRUE;
+}
+int userWindows() {
+    int n = 0;
+    EnumThreadWindows(GetCurrentThreadId(), &countWindow, reinterpret_cast<LPARAM>(&n));
+    return n;
+}
+
+// The screen as a 24-bit BMP, for the harness to keep as an artefact.
+void saveScreen(const std::string& path) {
+    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, dib);
+    BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    DWORD stride = static_cast<DWORD>((w * 3 + 3) & ~3), size = stride * static_cast<DWORD>(h);
+    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size), 0,
+                          0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    out.write(static_cast<const char*>(bits), size);
+    SelectObject(memory, old);
+    DeleteObject(dib);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+class DialogWinTest : public testing::Test {
+  protected:
+    Win32Backend backend{GetModuleHandleW(nullptr)};
+    Recorder reporter;
+    Module1 m;
+    TileHolder holder{backend, reporter};
+    Mini97 dialog{backend, reporter, m, holder};
+    HWND window(const char* name, int16_t index = -1) {
+        return Win32Backend::windowOf(dialog.form().control(name, index));
+    }
+};
+
+} // namespace
+
+TEST_F(DialogWinTest, OpensCentredFramedAndAnswersToRealClicks) {
+    struct Case {
+        int16_t button;
+        int16_t answer;
+    } cases[] = {{3, 7}, {2, 6}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        m.DialogCode = 4;
+        m.DialogText = "Confirmez le test de la résolution en mode \r\n1280 x 1024 ?";
+        bool inspected = false;
+        whileOpen([&] {
+            inspected = true;
+            HWND dlg = Win32Backend::windowOf(dialog.form());
+            RECT r;
+            GetWindowRect(dlg, &r);
+            // (1280 - 368) / 2 and (1024 - 333) / 2 pixels: 6840 and 5182.5 twips.
+            EXPECT_EQ(r.left, 456);
+            EXPECT_EQ(r.top, 346);
+            EXPECT_EQ(r.right - r.left, 368);
+            EXPECT_EQ(r.bottom - r.top, 333);
+            LONG style = GetWindowLongW(dlg, GWL_STYLE);
+            EXPECT_TRUE(style & WS_POPUP);
+            EXPECT_FALSE(style & (WS_CAPTION | WS_THICKFRAME | WS_BORDER));
+            EXPECT_EQ(GetParent(dlg), nullptr);
+            EXPECT_EQ(GetWindow(dlg, GW_OWNER), nullptr);
+
+            wchar_t text[128];
+            GetWindowTextW(window("Label1"), text, 128);
+            EXPECT_EQ(narrow(text), m.DialogText);
+            GetWindowTextW(window("btc", 2), text, 128);
+            EXPECT_EQ(narrow(text), "Valider");
+            GetWindowTextW(window("btc", 3), text, 128);
+            EXPECT_EQ(narrow(text), "Annuler");
+            EXPECT_FALSE(IsWindowVisible(window("Text1")));
+            EXPECT_FALSE(GetWindowLongW(window("btc", 2), GWL_STYLE) & WS_TABSTOP) << "mouse only";
+
+            // The eight tiles come last in the stacking order: behind every other control.
+            std::vector<HWND> order;
+            for (HWND h = GetWindow(window("Label1"), GW_HWNDFIRST); h; h = GetWindow(h, GW_HWNDNEXT))
+                order.push_back(h);
+            ASSERT_EQ(order.size(), 13u);
+            for (int16_t i = 0; i < 8; ++i) {
+                auto at = std::find(order.begin(), order.end(), window("ccb", i));
+                EXPECT_GE(at - order.begin(), 5) << "tile " << i;
+            }
+            // The frame drawn by the tiles: the outer line 1 pixel in, the inner one 6 in.
+            RedrawWindow(dlg, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+            EXPECT_EQ(pixelOf(dlg, 1, 150), RGB(0xBF, 0xCF, 0xDF)) << "left edge, outer line";
+            EXPECT_EQ(pixelOf(dlg, 6, 150), RGB(0x00, 0x50, 0x9F)) << "left edge, inner line";
+            EXPECT_EQ(pixelOf(dlg, 200, 333 - 1 - 1), RGB(0xBF, 0xCF, 0xDF)) << "bottom edge, outer line";
+            EXPECT_EQ(pixelOf(dlg, 368 - 1 - 6, 150), RGB(0x00, 0x50, 0x9F)) << "right edge, inner line";
+            EXPECT_EQ(pixelOf(dlg, 0, 150), RGB(255, 255, 255)) << "the outermost pixel is ground";
+            EXPECT_EQ(pixelOf(dlg, 3, 150), RGB(255, 255, 255)) << "white between the lines";
+            if (const char* dir = std::getenv("DIAGRESO_ARTEFACTS"); dir && c.button == 3) {
+                saveScreen(std::string(dir) + "\\dialog.bmp");
+            }
+            realClick(window("btc", c.button));
+        });
+        dialog.show();
+        EXPECT_TRUE(inspected);
+        EXPECT_EQ(m.DialogCode, c.answer);
+        EXPECT_FALSE(dialog.form().loaded());
+    }
+    EXPECT_TRUE(reporter.messages.empty());
+}
+
+TEST_F(DialogWinTest, TextBoxHasTheFocusAndItsTextComesBack) {
+    m.DialogCode = 132;
+    m.DialogText = "Votre nom ?";
+    whileOpen([&] {
+        EXPECT_EQ(m.DialogCode, 4);
+        EXPECT_TRUE(IsWindowVisible(window("Text1")));
+        EXPECT_EQ(GetFocus(), window("Text1"));
+        SendMessageW(window("Text1"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"abc"));
+        notifyClick(window("btc", 2));
+    });
+    dialog.show();
+    EXPECT_EQ(m.DialogCode, 6);
+    EXPECT_EQ(m.DialogText, "abc");
+}
+
+TEST_F(DialogWinTest, ClosedWithoutAButtonLeavesTheRequest) {
+    m.DialogCode = 132;
+    m.DialogText = "question";
+    whileOpen([&] { PostMessageW(Win32Backend::windowOf(dialog.form()), WM_CLOSE, 0, 0); });
+    dialog.show();
+    EXPECT_EQ(m.DialogCode, 4);
+    EXPECT_EQ(m.DialogText, "question");
+}
+
+TEST_F(DialogWinTest, RepeatedShowsLeaveNoObjectBehind) {
+    auto showOnce = [&] {
+        m.DialogCode = 4;
+        m.DialogText = "encore ?";
+        whileOpen([&] { notifyClick(window("btc", 2)); }, 1);
+        dialog.show();
+        ASSERT_EQ(m.DialogCode, 6);
+    };
+    showOnce();
+    int gdiFirst = liveGdiObjects(), userFirst = userWindows();
+    for (int i = 1; i < 200; ++i) showOnce();
+    int gdiAfter = liveGdiObjects(), userAfter = userWindows();
+    std::printf("GDI objects after 1 show: %d, after 200: %d; USER windows: %d, %d\n", gdiFirst, gdiAfter,
+                userFirst, userAfter);
+    ASSERT_GT(gdiFirst, 0) << "the GDI handle table could not be read";
+    EXPECT_EQ(gdiAfter, gdiFirst);
+    EXPECT_EQ(userAfter, userFirst);
+}
