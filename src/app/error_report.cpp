@@ -47,6 +47,11 @@ std::string describeError(const std::exception& error) {
         return "La résolution " + mode + " n'a pas été appliquée : " + displayReason(e->code()) + " (code " +
                std::to_string(e->code()) + ").\r\nVotre écran garde sa résolution actuelle.";
     }
+    if (auto* e = dynamic_cast<const HelpPageError*>(&error)) {
+        return "La page d'aide n'a pas pu être ouverte : ni Internet Explorer ni votre navigateur habituel n'ont "
+               "pu être démarrés.\r\nVous pouvez ouvrir vous-même l'adresse " +
+               e->address() + " dans votre navigateur.";
+    }
     if (auto* e = dynamic_cast<const OverflowError*>(&error)) {
         return "La valeur « " + e->value() +
                " » est trop grande pour être utilisée.\r\nL'opération a été interrompue.";

@@ -64,4 +64,14 @@ class DisplayChangeError : public AppError {
     int32_t code_;
 };
 
+// Neither the help browser nor the default browser could be started.
+class HelpPageError : public AppError {
+  public:
+    explicit HelpPageError(std::string address) : AppError("help page not opened"), address_(std::move(address)) {}
+    const std::string& address() const { return address_; }
+
+  private:
+    std::string address_;
+};
+
 } // namespace diag

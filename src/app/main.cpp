@@ -1,6 +1,7 @@
 // The program's entry: builds the services, starts the main window, runs the messages.
 #include "app/clock.h"
 #include "app/module1.h"
+#include "app/process_launcher.h"
 #include "display/win32_display_api.h"
 #include "forms/win32_backend.h"
 #include "main_window/form1.h"
@@ -25,7 +26,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     diag::Win32FontApi font;
     diag::SystemClock clock;
     diag::RecordFile recordFile;
-    diag::Form1 form1(backend, reporter, module, {display, font, clock, recordFile});
+    diag::Win32ProcessLauncher launcher;
+    diag::Form1 form1(backend, reporter, module, {display, font, clock, recordFile, launcher});
     form1.start();
     return backend.run();
 }

@@ -1,17 +1,35 @@
 #include "main_window/form1.h"
 
 #include "main_window/form1_design.h"
+#include "main_window/help.h"
+
+#include "app/values.h"
 #include "store/saved_resolution.h"
 
 namespace diag {
 
 Form1::Form1(forms::Backend& backend, ErrorReporter& reporter, Module1& module, Form1Services services)
-    : form_(kForm1Design, backend, reporter), m_(module), services_(services), display_(services.display) {
+    : form_(kForm1Design, backend, reporter), m_(module), services_(services), display_(services.display),
+      tiles_(backend, reporter), dialog_(backend, reporter, module, tiles_) {
     form_.onLoad = [this] { Form_Load(); };
     form_.setTickHandler("Timer1", [this] { Timer1_Timer(); });
     form_.setClickHandler("Command1", [this](int16_t) { Command1_Click(); });
     form_.setClickHandler("Command4", [this](int16_t) { Command4_Click(); });
     form_.setClickHandler("Image6", [this](int16_t) { QuitProgram(); });
+    // The resolution commands rely on what the start-up tick sets up (the open file, the
+    // captured mode): clicks that come before it has finished are ignored.
+    form_.setClickHandler("Command6", [this](int16_t index) {
+        if (startupFinished_) Command6_Click(index);
+    });
+    form_.setClickHandler("Command5", [this](int16_t) {
+        if (startupFinished_) Command5_Click();
+    });
+    form_.setClickHandler("Image5", [this](int16_t) {
+        if (startupFinished_) Command5_Click();
+    });
+    form_.setTickHandler("Timer2", [this] { Timer2_Timer(); });
+    form_.setClickHandler("Command3", [this](int16_t) { Command3_Click(); });
+    form_.setClickHandler("Label6", [this](int16_t) { Command3_Click(); });
     // Nothing has a use for a run without the main window: a close request quits too.
     form_.onCloseRequest = [this] { QuitProgram(); };
 }
@@ -65,5 +83,56 @@ void Form1::Command4_Click() {
     captureSavedResolution(m_, services_.recordFile, services_.clock, queries,
                            {caption("Label11"), caption("Label12"), caption("Label16"), caption("Label15")});
 }
+
+} // namespace diag
+
+namespace diag {
+
+void Form1::Command6_Click(int16_t index) {
+    std::string caption = control("Command6", index).caption();
+    std::string lower = caption;
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    size_t x = lower.find('x');
+    m_.SeparatorPos = narrowToInt16(x == std::string::npos ? 0 : static_cast<int32_t>(x + 1));
+    // Without an x, the width reads from nothing (0) and the height from the whole caption.
+    size_t pos = static_cast<size_t>(m_.SeparatorPos);
+    m_.ModeWidth = toSingle(readNumber(std::string_view(caption).substr(0, pos > 0 ? pos - 1 : 0)));
+    m_.ModeHeight = toSingle(readNumber(std::string_view(caption).substr(pos)));
+
+    m_.DialogCode = kRequestChoice;
+    m_.DialogText = "Confirmez le test de la résolution en mode \r\n" + wholeNumber(m_.ModeWidth) + " x " +
+                    wholeNumber(m_.ModeHeight) + " ?";
+    dialog_.show();
+    if (m_.DialogCode != kAnswerConfirm) return;
+    display_.ChangeResolution(m_.ModeWidth, m_.ModeHeight, m_.ModeBits);
+    form_.backend().doEvents();
+    control("Timer2").setInterval(5000);
+}
+
+void Form1::Command5_Click() {
+    m_.DialogCode = kRequestChoice;
+    m_.DialogText = "Confirmez le retour à la résolution d'origine ?";
+    dialog_.show();
+    if (m_.DialogCode != kAnswerConfirm) return;
+    RecordFile& file = services_.recordFile;
+    m_.RecordBuffer = file.read(2);
+    m_.ModeWidth = toSingle(readNumber(m_.RecordBuffer.view()));
+    m_.RecordBuffer = file.read(3);
+    m_.ModeHeight = toSingle(readNumber(m_.RecordBuffer.view()));
+    m_.RecordBuffer = file.read(4);
+    m_.ModeBits = toInt16(readNumber(m_.RecordBuffer.view()));
+    display_.ChangeResolution(m_.ModeWidth, m_.ModeHeight, m_.ModeBits);
+    form_.backend().doEvents();
+    control("Timer2").setInterval(5000);
+}
+
+void Form1::Timer2_Timer() {
+    form_.setLeft(0);
+    form_.setTop(0);
+    control("Timer2").setInterval(0);
+}
+
+void Form1::Command3_Click() { openHelpPage(services_.launcher, kHelpAddress); }
 
 } // namespace diag

@@ -3,6 +3,9 @@
 #include "app/clock.h"
 #include "app/error_report.h"
 #include "app/module1.h"
+#include "app/process_launcher.h"
+#include "dialog/mini97.h"
+#include "dialog/skin.h"
 #include "display/display_api.h"
 #include "display/display_modes.h"
 #include "display/font_api.h"
@@ -17,6 +20,7 @@ struct Form1Services {
     FontApi& font;
     const Clock& clock;
     RecordFile& recordFile; // file number 42: opened at start-up, shared with later commands
+    ProcessLauncher& launcher;
 };
 
 class Form1 {
@@ -37,6 +41,13 @@ class Form1 {
     // Closes every open file and ends the process at once; the display mode stays.
     void QuitProgram();
 
+    void Command6_Click(int16_t index); // test the resolution of button index
+    void Command5_Click();              // back to the saved resolution
+    void Timer2_Timer();                // the window back to the top-left corner
+    void Command3_Click();              // the help page
+
+    Mini97& dialog() { return dialog_; }
+
     // True once the start-up tick has run to its end or failed.
     bool startupFinished() const { return startupFinished_; }
 
@@ -45,6 +56,8 @@ class Form1 {
     Module1& m_;
     Form1Services services_;
     DisplayModes display_;
+    TileHolder tiles_;
+    Mini97 dialog_;
     bool startupFinished_ = false;
 };
 

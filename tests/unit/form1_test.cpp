@@ -13,41 +13,11 @@
 using namespace diag;
 using namespace diag::forms;
 
+#include "form1_fixture.h"
+
+using namespace diag::testing_support;
+
 namespace {
-
-class FixedClock final : public Clock {
-  public:
-    LocalTime now() const override { return {2026, 12, 8, 14, 30, 0}; }
-};
-
-// A probe whose metrics query faults, as a broken graphics driver could.
-class FaultyFont final : public FontApi {
-  public:
-    WindowHandle getDesktopWindow() override { return 1; }
-    DcHandle getWindowDC(WindowHandle) override { return 2; }
-    int setMapMode(DcHandle, int) override { return 1; }
-    bool getTextMetrics(DcHandle, TextMetrics&) override { throw FloatingPointError("driver fault"); }
-    int releaseDC(WindowHandle, DcHandle) override { return 1; }
-};
-
-class Form1Test : public InTempDir {
-  protected:
-    Form1& make(FontApi& fontApi) {
-        form1 = std::make_unique<Form1>(backend, reporter, module,
-                                        Form1Services{display, fontApi, clock, recordFile});
-        return *form1;
-    }
-    std::string caption(const char* name) { return form1->control(name).caption(); }
-
-    HeadlessBackend backend;
-    RecordingReporter reporter;
-    Module1 module;
-    SimulatedDisplay display{{1280, 1024, 32}};
-    SimulatedFont font{16};
-    FixedClock clock;
-    RecordFile recordFile;
-    std::unique_ptr<Form1> form1;
-};
 
 const char* const kDisplayLabels[] = {"Label2", "Label11", "Label12", "Label16", "Label15"};
 

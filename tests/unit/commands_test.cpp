@@ -1,0 +1,243 @@
+// The resolution tests, the revert, the re-pinning timer and the help command of the
+// main window, on the headless backend.
+#include "dialog/mini97.h"
+#include "form1_fixture.h"
+#include "main_window/form1_design.h"
+#include "main_window/help.h"
+#include "store/saved_resolution.h"
+
+using namespace diag::testing_support;
+using CallKind = SimulatedDisplay::Call::Kind;
+
+namespace {
+
+class CommandsTest : public Form1Test {
+  protected:
+    // Starts the program and lets the start-up tick run.
+    Form1& started() {
+        Form1& f = make(font);
+        f.start();
+        backend.advance(500);
+        return f;
+    }
+    // Answers every dialog with `confirm`, remembering the prompts.
+    void answer(bool confirm) {
+        backend.modalAnswerer = [this, confirm](Form& dialog) {
+            prompts.push_back(dialog.control("Label1").caption());
+            backend.click(dialog.control("btc", confirm ? 2 : 3));
+        };
+    }
+    bool timer2Running() { return backend.timerRunning(form1->control("Timer2")); }
+    std::vector<std::string> prompts;
+};
+
+const std::string kTestPrompt = "Confirmez le test de la résolution en mode \r\n";
+
+} // namespace
+
+TEST_F(CommandsTest, EachTestButtonConfirmedSwitchesToItsModeAndRepinsFiveSecondsLater) {
+    struct Case {
+        int16_t index;
+        const char* prompt;
+        Mode mode;
+    } cases[] = {
+        {0, "1024 x 768 ?", {1024, 768, 32}}, {1, "1366 x 768 ?", {1366, 768, 32}},
+        {2, "1440 x 900 ?", {1440, 900, 32}}, {3, "1280 x 1024 ?", {1280, 1024, 32}},
+        {4, "1280 x 800 ?", {1280, 800, 32}}, {5, "1280 x 768 ?", {1280, 768, 32}},
+        {6, "1152 x 864 ?", {1152, 864, 32}},
+    };
+    display.setCurrent({1600, 1200, 32});
+    Form1& f = started();
+    answer(true);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.prompt);
+        prompts.clear();
+        int passes = backend.doEventsCalls;
+        ASSERT_TRUE(backend.click(f.control("Command6", c.index)));
+        EXPECT_EQ(prompts, (std::vector<std::string>{kTestPrompt + c.prompt}));
+        EXPECT_EQ(display.current(), c.mode);
+        EXPECT_EQ(module.ModeBits, 32) << "a test keeps the depth found at start-up";
+        EXPECT_EQ(backend.doEventsCalls, passes + 1);
+        EXPECT_TRUE(timer2Running());
+        f.form().setLeft(3000); // moved meanwhile, by the system or the user
+        backend.advance(4999);
+        EXPECT_EQ(f.form().left(), 3000.0f);
+        backend.advance(1);
+        EXPECT_EQ(f.form().left(), 0.0f);
+        EXPECT_EQ(f.form().top(), 0.0f);
+        EXPECT_FALSE(timer2Running()) << "one tick per start";
+    }
+    EXPECT_EQ(f.control("Label16").caption(), "1600") << "the current-resolution labels are not refreshed";
+    EXPECT_TRUE(reporter.messages.empty());
+}
+
+TEST_F(CommandsTest, CancelChangesNothing) {
+    Form1& f = started();
+    answer(false);
+    display.clearLog();
+    f.form().setLeft(3000);
+    backend.click(f.control("Command6", 6));
+    EXPECT_EQ(prompts, (std::vector<std::string>{kTestPrompt + "1152 x 864 ?"}));
+    EXPECT_EQ(display.count(CallKind::Change), 0u);
+    EXPECT_EQ(display.current(), (Mode{1280, 1024, 32}));
+    EXPECT_FALSE(timer2Running());
+    backend.advance(10000);
+    EXPECT_EQ(f.form().left(), 3000.0f);
+    EXPECT_EQ(module.ModeWidth, 1152.0f) << "the parse stays";
+    EXPECT_EQ(module.SeparatorPos, 6);
+}
+
+TEST_F(CommandsTest, ConfirmingTheModeInForceChangesNothingButStillRepins) {
+    Form1& f = started();
+    answer(true);
+    display.clearLog();
+    f.form().setTop(2000);
+    backend.click(f.control("Command6", 3)); // 1280 x 1024, in force
+    EXPECT_EQ(display.count(CallKind::Change), 0u);
+    EXPECT_EQ(display.count(CallKind::Broadcast), 0u);
+    backend.advance(5000);
+    EXPECT_EQ(f.form().top(), 0.0f);
+}
+
+TEST_F(CommandsTest, ASecondChangeRestartsTheFiveSeconds) {
+    Form1& f = started();
+    answer(true);
+    backend.click(f.control("Command6", 0));
+    backend.advance(3000);
+    backend.click(f.control("Command6", 6));
+    f.form().setLeft(3000);
+    backend.advance(4999);
+    EXPECT_EQ(f.form().left(), 3000.0f);
+    backend.advance(1);
+    EXPECT_EQ(f.form().left(), 0.0f);
+}
+
+TEST_F(CommandsTest, RevertGoesBackToTheSavedModeFromEitherControl) {
+    display.setCurrent({1024, 768, 16});
+    Form1& f = started(); // saves 1024 x 768 at 16 bits
+    for (const char* control : {"Command5", "Image5"}) {
+        SCOPED_TRACE(control);
+        display.setCurrent({1440, 900, 32});
+        module.ModeBits = 32;
+        answer(true);
+        prompts.clear();
+        backend.click(f.control(control));
+        EXPECT_EQ(prompts, (std::vector<std::string>{"Confirmez le retour à la résolution d'origine ?"}));
+        EXPECT_EQ(display.current(), (Mode{1024, 768, 16}));
+        EXPECT_EQ(module.ModeWidth, 1024.0f);
+        EXPECT_EQ(module.ModeHeight, 768.0f);
+        EXPECT_EQ(module.ModeBits, 16) << "later tests use the saved depth";
+        EXPECT_TRUE(timer2Running());
+        backend.advance(5000);
+    }
+    answer(false);
+    display.setCurrent({1440, 900, 32});
+    backend.click(f.control("Command5"));
+    EXPECT_EQ(display.current(), (Mode{1440, 900, 32})) << "a cancelled revert changes nothing";
+}
+
+TEST_F(CommandsTest, RevertFailuresStopTheCommandAndAreReported) {
+    auto rec = [](const char* text) { return Record(text).str(); };
+    struct Case {
+        const char* name;
+        std::string file;
+        const char* mentions;
+    } cases[] = {
+        {"depth beyond 16 bits", "#INIT#" + std::string(14, ' ') + rec("1024") + rec("768") + rec("99999"),
+         "99999"},
+        {"width beyond single precision", "#INIT#" + std::string(14, ' ') + rec("1e40") + rec("768") + rec("32"),
+         "1e+40"},
+        {"no number saved", "#INIT#" + std::string(14, ' ') + rec("abc") + rec("768") + rec("32"), "0 x 768"},
+        {"records missing", "#INIT#", "0 x 0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        recordFile.close();
+        writeAll(kRecordFileName, c.file);
+        reporter.messages.clear();
+        Form1& f = started();
+        ASSERT_TRUE(reporter.messages.empty());
+        answer(true);
+        display.clearLog();
+        int passes = backend.doEventsCalls;
+        backend.click(f.control("Command5"));
+        ASSERT_EQ(reporter.messages.size(), 1u);
+        EXPECT_NE(reporter.messages[0].find(c.mentions), std::string::npos) << reporter.messages[0];
+        EXPECT_EQ(display.current(), (Mode{1280, 1024, 32}));
+        EXPECT_EQ(backend.doEventsCalls, passes) << "no pass over messages after a failure";
+        EXPECT_FALSE(timer2Running());
+    }
+}
+
+TEST_F(CommandsTest, RevertWithoutTheFileSaysSo) {
+    std::filesystem::create_directory(kRecordFileName);
+    Form1& f = started();
+    ASSERT_EQ(reporter.messages.size(), 1u) << "the start-up failure";
+    answer(true);
+    backend.click(f.control("Command5"));
+    ASSERT_EQ(reporter.messages.size(), 2u) << "a failed start-up has finished: the command runs and reports";
+    EXPECT_NE(reporter.messages[1].find("W_ECRA_R.WDO"), std::string::npos);
+    EXPECT_FALSE(timer2Running());
+}
+
+TEST_F(CommandsTest, RefusedModeIsReportedAndNothingIsRepinned) {
+    display.setCurrent({1280, 1024, 32});
+    SimulatedDisplay small({1280, 1024, 32}, {{1280, 1024, 32}, {1024, 768, 32}});
+    display = small;
+    Form1& f = started();
+    answer(true);
+    int passes = backend.doEventsCalls;
+    backend.click(f.control("Command6", 2)); // 1440 x 900
+    ASSERT_EQ(reporter.messages.size(), 1u);
+    EXPECT_NE(reporter.messages[0].find("1440 x 900"), std::string::npos);
+    EXPECT_EQ(display.current(), (Mode{1280, 1024, 32}));
+    EXPECT_EQ(backend.doEventsCalls, passes);
+    EXPECT_FALSE(timer2Running());
+}
+
+TEST_F(CommandsTest, ResolutionClicksBeforeTheStartUpTickAreIgnored) {
+    Form1& f = make(font);
+    f.start();
+    answer(true);
+    backend.click(f.control("Command6", 0));
+    backend.click(f.control("Command5"));
+    backend.click(f.control("Image5"));
+    EXPECT_TRUE(prompts.empty());
+    EXPECT_EQ(display.count(CallKind::Change), 0u);
+    backend.advance(500);
+    backend.click(f.control("Command6", 0));
+    EXPECT_EQ(prompts.size(), 1u);
+}
+
+TEST_F(CommandsTest, HelpStartsTheBrowserWithTheExactCommandLine) {
+    EXPECT_EQ(kBrowserPath.size(), 48u);
+    Form1& f = make(font);
+    f.start(); // help needs nothing from the start-up tick
+    for (auto [name, index] : {std::pair{"Command3", -1}, {"Label6", 0}, {"Label6", 1}})
+        backend.click(f.control(name, static_cast<int16_t>(index)));
+    RecordingLauncher::Start expected{"c:\\Program Files\\Internet Explorer\\iexplore.exe",
+                                      "c:\\Program Files\\Internet Explorer\\iexplore.exe "
+                                      "http://www.example.com/aide/decalage.htm",
+                                      3};
+    EXPECT_EQ(launcher.started, (std::vector<RecordingLauncher::Start>(3, expected)));
+    EXPECT_TRUE(launcher.defaultBrowser.empty());
+    EXPECT_EQ(helpCommandLine("A"), "c:\\Program Files\\Internet Explorer\\iexplore.exe A");
+}
+
+TEST_F(CommandsTest, HelpFallsBackToTheDefaultBrowserThenSaysSo) {
+    Form1& f = make(font);
+    f.start();
+    launcher.browserPresent = false;
+    backend.click(f.control("Command3"));
+    ASSERT_EQ(launcher.defaultBrowser.size(), 1u);
+    EXPECT_EQ(launcher.defaultBrowser[0].commandLine, std::string(kHelpAddress));
+    EXPECT_EQ(launcher.defaultBrowser[0].showState, 3);
+    EXPECT_TRUE(reporter.messages.empty());
+
+    launcher.defaultBrowserWorks = false;
+    f.form().setLeft(3000);
+    backend.click(f.control("Label6", 1));
+    ASSERT_EQ(reporter.messages.size(), 1u);
+    EXPECT_NE(reporter.messages[0].find(std::string(kHelpAddress)), std::string::npos);
+    EXPECT_EQ(f.form().left(), 3000.0f) << "the window is left as it is";
+}

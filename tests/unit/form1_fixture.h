@@ -1,0 +1,76 @@
+#pragma once
+// Form1 on the headless backend, a simulated display and font, a fixed clock and a
+// launcher that records, inside a fresh directory.
+#include "app/process_launcher.h"
+#include "display/simulated_display.h"
+#include "display/simulated_font.h"
+#include "forms/headless_backend.h"
+#include "main_window/form1.h"
+#include "recording_reporter.h"
+#include "temp_dir.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace diag::testing_support {
+
+using namespace diag;
+using namespace diag::forms;
+
+class FixedClock final : public Clock {
+  public:
+    LocalTime now() const override { return {2026, 12, 8, 14, 30, 0}; }
+};
+
+// A probe whose metrics query faults, as a broken graphics driver could.
+class FaultyFont final : public FontApi {
+  public:
+    WindowHandle getDesktopWindow() override { return 1; }
+    DcHandle getWindowDC(WindowHandle) override { return 2; }
+    int setMapMode(DcHandle, int) override { return 1; }
+    bool getTextMetrics(DcHandle, TextMetrics&) override { throw FloatingPointError("driver fault"); }
+    int releaseDC(WindowHandle, DcHandle) override { return 1; }
+};
+
+// Records the programs the help command starts; each can be made to fail.
+class RecordingLauncher final : public ProcessLauncher {
+  public:
+    bool start(const std::string& application, const std::string& commandLine, int showState) override {
+        started.push_back({application, commandLine, showState});
+        return browserPresent;
+    }
+    bool openWithDefaultBrowser(const std::string& address, int showState) override {
+        defaultBrowser.push_back({"", address, showState});
+        return defaultBrowserWorks;
+    }
+    struct Start {
+        std::string application, commandLine;
+        int showState;
+        bool operator==(const Start&) const = default;
+    };
+    std::vector<Start> started, defaultBrowser;
+    bool browserPresent = true, defaultBrowserWorks = true;
+};
+
+class Form1Test : public InTempDir {
+  protected:
+    Form1& make(FontApi& fontApi) {
+        form1 = std::make_unique<Form1>(backend, reporter, module,
+                                        Form1Services{display, fontApi, clock, recordFile, launcher});
+        return *form1;
+    }
+    std::string caption(const char* name) { return form1->control(name).caption(); }
+
+    HeadlessBackend backend;
+    RecordingReporter reporter;
+    Module1 module;
+    SimulatedDisplay display{{1280, 1024, 32}};
+    SimulatedFont font{16};
+    FixedClock clock;
+    RecordFile recordFile;
+    RecordingLauncher launcher;
+    std::unique_ptr<Form1> form1;
+};
+
+} // namespace diag::testing_support
