@@ -25,6 +25,8 @@ mkdir -p "$artefacts"
 
 status=0
 winexe=$(winepath -w "$exe" 2>/dev/null)
+export DIAGRESO_ARTEFACTS
+DIAGRESO_ARTEFACTS=$(winepath -w "$artefacts" 2>/dev/null)
 echo "=== diag_e2e_tests at 96 dpi ==="
 DIAGRESO_TEST_DPI=96 DIAGRESO_EXE="$winexe" timeout -k 10 300 wine "$tests" --gtest_color=no \
     --gtest_filter='-*HigherDensity*' || status=1
@@ -44,4 +46,8 @@ sleep 6
 import -window root "$artefacts/main-window.png" && echo "screenshot: $artefacts/main-window.png"
 wine_stop
 rm -rf "$shotdir"
+for bmp in "$artefacts"/*.bmp; do
+    [ -f "$bmp" ] || continue
+    convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp" && echo "screenshot: ${bmp%.bmp}.png"
+done
 exit "$status"

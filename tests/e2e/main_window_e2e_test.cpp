@@ -2,6 +2,7 @@
 #include "app/wide.h"
 #include "forms/backend.h"
 #include "main_window/form1_design.h"
+#include "support/screenshot.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -344,4 +345,170 @@ TEST(MainWindowAtHigherDensity, KeepsItsPixelSizesAndShowsGrossie) {
         int16_t index = std::string(name) == "Command6" ? 3 : -1;
         EXPECT_NE(childAt(form, design(name, index)), nullptr) << name << " at its 96-dpi pixel place";
     }
+}
+
+namespace {
+
+struct ClassCtx {
+    DWORD pid;
+    const wchar_t* cls;
+    HWND found;
+};
+
+BOOL CALLBACK findVisibleOfClass(HWND h, LPARAM lp) {
+    auto* c = reinterpret_cast<ClassCtx*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    wchar_t cls[64] = {};
+    GetClassNameW(h, cls, 64);
+    if (pid == c->pid && std::wstring(cls) == c->cls && IsWindowVisible(h)) {
+        c->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The confirmation dialog of the program that owns `form`, once it is on screen.
+HWND waitForDialog(HWND form, int ms = 10000) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(form, &pid);
+    ClassCtx ctx{pid, L"diagreso.mini_97", nullptr};
+    waitFor(
+        [&] {
+            ctx.found = nullptr;
+            EnumWindows(&findVisibleOfClass, reinterpret_cast<LPARAM>(&ctx));
+            return ctx.found != nullptr;
+        },
+        ms);
+    return ctx.found;
+}
+
+// Clicks a picture button of the dialog by its accessible name.
+struct NamedCtx {
+    std::string name;
+    HWND found;
+};
+BOOL CALLBACK findNamed(HWND h, LPARAM lp) {
+    auto* c = reinterpret_cast<NamedCtx*>(lp);
+    if (windowText(h) == c->name) {
+        c->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+void clickButton(HWND dialog, const char* name) {
+    NamedCtx ctx{name, nullptr};
+    EnumChildWindows(dialog, &findNamed, reinterpret_cast<LPARAM>(&ctx));
+    ASSERT_NE(ctx.found, nullptr) << name;
+    RECT r;
+    GetWindowRect(ctx.found, &r);
+    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    auto input = [&](DWORD flags) {
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dx = static_cast<LONG>((p.x * 65535 + sw / 2) / (sw - 1));
+        in.mi.dy = static_cast<LONG>((p.y * 65535 + sh / 2) / (sh - 1));
+        in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+        return in;
+    };
+    INPUT seq[] = {input(0), input(MOUSEEVENTF_LEFTDOWN), input(MOUSEEVENTF_LEFTUP)};
+    SendInput(3, seq, sizeof(INPUT));
+}
+
+std::pair<int, int> screenMode() {
+    DEVMODEW dm{};
+    dm.dmSize = sizeof dm;
+    EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &dm);
+    return {static_cast<int>(dm.dmPelsWidth), static_cast<int>(dm.dmPelsHeight)};
+}
+
+bool at(HWND window, int x, int y) {
+    RECT r;
+    GetWindowRect(window, &r);
+    return r.left == x && r.top == y;
+}
+
+// Puts the desktop back as it was, whatever the test left.
+struct RestoreMode {
+    std::pair<int, int> mode = screenMode();
+    ~RestoreMode() {
+        DEVMODEW dm{};
+        dm.dmSize = sizeof dm;
+        dm.dmPelsWidth = static_cast<DWORD>(mode.first);
+        dm.dmPelsHeight = static_cast<DWORD>(mode.second);
+        dm.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+        ChangeDisplaySettingsW(&dm, CDS_UPDATEREGISTRY);
+    }
+};
+
+} // namespace
+
+TEST(Commands, TestCancelRevertRestartAndExitAsAUserWould) {
+    if (_wgetenv(L"DIAGRESO_TEST_DPI") && std::wstring(_wgetenv(L"DIAGRESO_TEST_DPI")) != L"96") GTEST_SKIP();
+    RestoreMode restore;
+    ASSERT_EQ(screenMode(), (std::pair{1280, 1024}));
+    std::wstring folder = freshFolder();
+    auto program = std::make_unique<Program>(folder);
+    HWND form = program->mainWindow(15000);
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(waitFor([&] { return !displayTexts(form).back().empty(); }, 10000));
+
+    // "1024 x 768", confirmed: the desktop changes, and five seconds later the window,
+    // wherever it was moved meanwhile, is back at the top-left corner.
+    clickAt(form, design("Command6", 0));
+    HWND dialog = waitForDialog(form);
+    ASSERT_NE(dialog, nullptr);
+    Sleep(300);
+    if (std::string shot = diag::test::artefactPath("dialog-test-1024.bmp"); !shot.empty())
+        diag::test::saveScreen(shot);
+    clickButton(dialog, "Valider");
+    ASSERT_TRUE(waitFor([&] { return screenMode() == std::pair{1024, 768}; }, 5000));
+    SetWindowPos(form, nullptr, 120, 90, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(at(form, 120, 90));
+    EXPECT_TRUE(waitFor([&] { return at(form, 0, 0); }, 7000)) << "re-pinned by the timer";
+    EXPECT_EQ(displayTexts(form), (std::vector<std::string>{"Normale", "1280", "1024", "1280", "1024"}))
+        << "the labels keep the values found at start-up";
+
+    // "1152 x 864", cancelled: nothing changes and nothing moves the window.
+    clickAt(form, design("Command6", 6));
+    dialog = waitForDialog(form);
+    ASSERT_NE(dialog, nullptr);
+    clickButton(dialog, "Annuler");
+    ASSERT_TRUE(waitFor([&] { return !IsWindowVisible(dialog); }, 5000));
+    SetWindowPos(form, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Sleep(6000);
+    EXPECT_EQ(screenMode(), (std::pair{1024, 768}));
+    EXPECT_TRUE(at(form, 40, 30));
+    SetWindowPos(form, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    // The revert, confirmed: back to the saved 1280 x 1024.
+    clickAt(form, design("Command5"));
+    dialog = waitForDialog(form);
+    ASSERT_NE(dialog, nullptr);
+    clickButton(dialog, "Valider");
+    EXPECT_TRUE(waitFor([&] { return screenMode() == std::pair{1280, 1024}; }, 5000));
+
+    // A test again, then the exit: the tested resolution stays in force.
+    clickAt(form, design("Command6", 0));
+    dialog = waitForDialog(form);
+    ASSERT_NE(dialog, nullptr);
+    clickButton(dialog, "Valider");
+    ASSERT_TRUE(waitFor([&] { return screenMode() == std::pair{1024, 768}; }, 5000));
+    clickAt(form, design("Image6"));
+    EXPECT_TRUE(program->ended(5000));
+    EXPECT_EQ(screenMode(), (std::pair{1024, 768}));
+    program.reset();
+
+    // A restart shows the saved and the current resolution side by side.
+    Program again(folder);
+    form = again.mainWindow(15000);
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(waitFor([&] { return !displayTexts(form).back().empty(); }, 10000));
+    EXPECT_EQ(displayTexts(form), (std::vector<std::string>{"Normale", "1280", "1024", "1024", "768"}));
+    Sleep(300);
+    if (std::string shot = diag::test::artefactPath("main-window-after-test.bmp"); !shot.empty())
+        diag::test::saveScreen(shot);
+    clickAt(form, design("Image6"));
+    EXPECT_TRUE(again.ended(5000));
 }

@@ -5,6 +5,7 @@
 #include "dialog/mini97.h"
 #include "dialog/skin.h"
 #include "forms/win32_backend.h"
+#include "support/screenshot.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -112,31 +113,6 @@ int userWindows() {
     return n;
 }
 
-// The screen as a 24-bit BMP, for the harness to keep as an artefact.
-void saveScreen(const std::string& path) {
-    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY);
-    GdiFlush();
-    DWORD stride = static_cast<DWORD>((w * 3 + 3) & ~3), size = stride * static_cast<DWORD>(h);
-    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size), 0,
-                          0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof file);
-    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-    out.write(static_cast<const char*>(bits), size);
-    SelectObject(memory, old);
-    DeleteObject(dib);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-}
-
 class DialogWinTest : public testing::Test {
   protected:
     Win32Backend backend{GetModuleHandleW(nullptr)};
@@ -205,7 +181,7 @@ TEST_F(DialogWinTest, OpensCentredFramedAndAnswersToRealClicks) {
             EXPECT_EQ(pixelOf(dlg, 0, 150), RGB(255, 255, 255)) << "the outermost pixel is ground";
             EXPECT_EQ(pixelOf(dlg, 3, 150), RGB(255, 255, 255)) << "white between the lines";
             if (const char* dir = std::getenv("DIAGRESO_ARTEFACTS"); dir && c.button == 3) {
-                saveScreen(std::string(dir) + "\\dialog.bmp");
+                diag::test::saveScreen(std::string(dir) + "\\dialog.bmp");
             }
             realClick(window("btc", c.button));
         });
