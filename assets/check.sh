@@ -25,7 +25,7 @@ expect=(
   "arrow_down.png   PNG  64  64"
   "exit.png         PNG  64  64"
   "diagreso.ico     ICO  32  32"
-  "illustration.bmp BMP3 117 82"
+  "illustration.png PNG 117 82"
   "cancel_73.jpg    JPEG 73  73"
   "ok_73.jpg        JPEG 73  73"
   "fc_img_024.gif   GIF  117 82"
@@ -46,18 +46,12 @@ echo "total size: $total bytes"
 ((total < 100 * 1024)) || bad "pictures take $total bytes, budget is 100 KiB"
 
 # PNG: 8-bit truecolour without alpha (IHDR colour type 2)
-for name in revert_96 monitor_43 monitor_wide arrow_right arrow_down exit; do
+for name in revert_96 monitor_43 monitor_wide arrow_right arrow_down exit illustration; do
   f=$dir/$name.png; [[ -f $f ]] || continue
   depth=$(byte "$f" 24 1); ctype=$(byte "$f" 25 1)
   [[ $depth == 8 && $ctype == 2 ]] || bad "$name.png: bit depth $depth colour type $ctype, want 8 and 2 (RGB)"
 done
 
-# BMP: 40-byte info header, 24 bits per pixel, uncompressed
-f=$dir/illustration.bmp
-if [[ -f $f ]]; then
-  [[ $(byte "$f" 14 4) == 40 && $(byte "$f" 28 2) == 24 && $(byte "$f" 30 4) == 0 ]] ||
-    bad "illustration.bmp: header $(byte "$f" 14 4), $(byte "$f" 28 2) bpp, compression $(byte "$f" 30 4); want 40, 24, 0"
-fi
 
 # ICO: one entry, 8 bits per pixel, 256-entry palette in the DIB
 f=$dir/diagreso.ico
@@ -78,7 +72,7 @@ done
 # Ground: the colour behind each picture on its form (the panel, or the white window)
 for entry in revert_96.png:255,224,192 monitor_43.png:255,224,192 monitor_wide.png:255,224,192 \
              arrow_right.png:255,255,255 arrow_down.png:255,255,255 exit.png:255,255,255 \
-             illustration.bmp:255,255,255; do
+             illustration.png:255,255,255; do
   name=${entry%%:*} want=${entry#*:}
   [[ -f $dir/$name ]] || continue
   corner=$("$IM" "$dir/$name" -format '%[fx:int(255*p{0,0}.r)],%[fx:int(255*p{0,0}.g)],%[fx:int(255*p{0,0}.b)]' info:)
@@ -96,9 +90,9 @@ for name in cancel_73.jpg ok_73.jpg; do
 done
 
 # The supplied sample must be told apart from the built-in illustration
-if [[ -f $dir/illustration.bmp && -f $dir/fc_img_024.gif ]]; then
-  diff=$(/usr/bin/compare -metric RMSE "$dir/illustration.bmp" "$dir/fc_img_024.gif" null: 2>&1 | sed 's/.*(\(.*\)).*/\1/')
-  awk -v x="$diff" 'BEGIN { exit !(x > 0.1) }' || bad "fc_img_024.gif looks too much like illustration.bmp (RMSE $diff)"
+if [[ -f $dir/illustration.png && -f $dir/fc_img_024.gif ]]; then
+  diff=$(/usr/bin/compare -metric RMSE "$dir/illustration.png" "$dir/fc_img_024.gif" null: 2>&1 | sed 's/.*(\(.*\)).*/\1/')
+  awk -v x="$diff" 'BEGIN { exit !(x > 0.1) }' || bad "fc_img_024.gif looks too much like illustration.png (RMSE $diff)"
 fi
 
 # Frame tiles

@@ -22,6 +22,9 @@ done
 logs=build/test-logs
 mkdir -p "$logs"
 
+step "picture checks (sizes, formats, frame tiles)"
+assets/check.sh || status=1
+
 step "exe checks (manifest, resources, imports, ASLR/DEP, size)"
 scripts/check-exe.sh || status=1
 
