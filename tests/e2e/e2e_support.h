@@ -1,0 +1,301 @@
+#pragma once
+// Driving the real program from outside, as a user would: starting it in a folder,
+// finding its windows, reading their texts, clicking with the mouse.
+#include "app/wide.h"
+#include "forms/backend.h"
+#include "main_window/form1_design.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace diag::e2e {
+
+using namespace diag;
+using namespace diag::forms;
+
+inline std::wstring exePath() {
+    const wchar_t* p = _wgetenv(L"DIAGRESO_EXE");
+    return p ? p : L"diagreso.exe";
+}
+
+inline std::wstring freshFolder() {
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    static int n = 0; // one per call in this process
+    std::wstring dir = std::wstring(base) + L"diagreso-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                       std::to_wstring(++n);
+    CreateDirectoryW(dir.c_str(), nullptr);
+    return dir;
+}
+
+inline std::string readFile(const std::wstring& path) {
+    std::ifstream in(narrow(path), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+template <class F> inline bool waitFor(F condition, int ms) {
+    for (int waited = 0; waited < ms; waited += 10) {
+        if (condition()) return true;
+        Sleep(10);
+    }
+    return condition();
+}
+
+inline std::string windowText(HWND h) {
+    wchar_t buf[512] = {};
+    GetWindowTextW(h, buf, 512);
+    return narrow(buf);
+}
+
+struct FindCtx {
+    DWORD pid;
+    HWND* out;
+};
+
+inline BOOL CALLBACK findMainWindow(HWND h, LPARAM lp) {
+    auto* c = reinterpret_cast<FindCtx*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    wchar_t cls[64] = {};
+    GetClassNameW(h, cls, 64);
+    if (pid == c->pid && std::wstring(cls) == L"diagreso.Form1") {
+        *c->out = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The program running in its folder; ended at the end of the test whatever happens.
+class Program {
+  public:
+    explicit Program(const std::wstring& folder) {
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        std::wstring exe = exePath();
+        std::wstring cmd = L"\"" + exe + L"\"";
+        started_ = CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
+                                  &pi_) != FALSE;
+    }
+    ~Program() {
+        if (!started_) return;
+        if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 1);
+        WaitForSingleObject(pi_.hProcess, 5000);
+        CloseHandle(pi_.hThread);
+        CloseHandle(pi_.hProcess);
+    }
+    bool started() const { return started_; }
+    bool ended(int ms) const { return WaitForSingleObject(pi_.hProcess, ms) == WAIT_OBJECT_0; }
+    DWORD exitCode() const {
+        DWORD code = 0;
+        GetExitCodeProcess(pi_.hProcess, &code);
+        return code;
+    }
+    // The main window, found as soon as it exists (it is created before it is shown).
+    HWND mainWindow(int ms) const {
+        HWND found = nullptr;
+        waitFor(
+            [&] {
+                found = nullptr;
+                FindCtx ctx{pi_.dwProcessId, &found};
+                EnumWindows(&findMainWindow, reinterpret_cast<LPARAM>(&ctx));
+                return found != nullptr;
+            },
+            ms);
+        return found;
+    }
+
+  private:
+    PROCESS_INFORMATION pi_{};
+    bool started_ = false;
+};
+
+inline RECT designRect(const ControlDesign& d) {
+    int x = twipsToPixels(d.left), y = twipsToPixels(d.top);
+    return {x, y, x + twipsToPixels(d.width), y + twipsToPixels(d.height)};
+}
+
+struct ChildCtx {
+    HWND form;
+    RECT want;
+    HWND found;
+};
+
+inline BOOL CALLBACK findChildAt(HWND h, LPARAM lp) {
+    auto* c = reinterpret_cast<ChildCtx*>(lp);
+    RECT r;
+    GetWindowRect(h, &r);
+    MapWindowPoints(nullptr, c->form, reinterpret_cast<POINT*>(&r), 2);
+    if (EqualRect(&r, &c->want)) {
+        c->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The child window standing where the design puts this control.
+inline HWND childAt(HWND form, const ControlDesign& d) {
+    ChildCtx ctx{form, designRect(d), nullptr};
+    EnumChildWindows(form, &findChildAt, reinterpret_cast<LPARAM>(&ctx));
+    return ctx.found;
+}
+
+inline const ControlDesign& design(std::string_view name, int16_t index = -1) {
+    for (const ControlDesign& d : kForm1Design.controls)
+        if (d.name == name && d.index == index) return d;
+    throw std::logic_error("no such control");
+}
+
+inline void clickAt(HWND form, const ControlDesign& d) {
+    RECT r = designRect(d);
+    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ClientToScreen(form, &p);
+    int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    auto input = [&](DWORD flags) {
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        // Every event carries its own absolute position, or a press may land where the pointer was.
+        in.mi.dx = static_cast<LONG>((p.x * 65535 + sw / 2) / (sw - 1));
+        in.mi.dy = static_cast<LONG>((p.y * 65535 + sh / 2) / (sh - 1));
+        in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+        return in;
+    };
+    INPUT seq[] = {input(0), input(MOUSEEVENTF_LEFTDOWN), input(MOUSEEVENTF_LEFTUP)};
+    SetForegroundWindow(form);
+    SendInput(3, seq, sizeof(INPUT));
+}
+
+inline const char* const kDisplays[] = {"Label2", "Label11", "Label12", "Label16", "Label15"};
+
+inline std::vector<std::string> displayTexts(HWND form) {
+    std::vector<std::string> texts;
+    for (const char* name : kDisplays) texts.push_back(windowText(childAt(form, design(name))));
+    return texts;
+}
+
+
+struct DialogCtx {
+    DWORD pid;
+    HWND found;
+};
+
+inline BOOL CALLBACK findMessageBox(HWND h, LPARAM lp) {
+    auto* c = reinterpret_cast<DialogCtx*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    wchar_t cls[64] = {};
+    GetClassNameW(h, cls, 64);
+    if (pid == c->pid && std::wstring(cls) == L"#32770" && IsWindowVisible(h)) {
+        c->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+inline BOOL CALLBACK appendText(HWND h, LPARAM lp) {
+    *reinterpret_cast<std::string*>(lp) += windowText(h) + "\n";
+    return TRUE;
+}
+
+
+struct ClassCtx {
+    DWORD pid;
+    const wchar_t* cls;
+    HWND found;
+};
+
+inline BOOL CALLBACK findVisibleOfClass(HWND h, LPARAM lp) {
+    auto* c = reinterpret_cast<ClassCtx*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    wchar_t cls[64] = {};
+    GetClassNameW(h, cls, 64);
+    if (pid == c->pid && std::wstring(cls) == c->cls && IsWindowVisible(h)) {
+        c->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The confirmation dialog of the program that owns `form`, once it is on screen.
+inline HWND waitForDialog(HWND form, int ms = 10000) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(form, &pid);
+    ClassCtx ctx{pid, L"diagreso.mini_97", nullptr};
+    waitFor(
+        [&] {
+            ctx.found = nullptr;
+            EnumWindows(&findVisibleOfClass, reinterpret_cast<LPARAM>(&ctx));
+            return ctx.found != nullptr;
+        },
+        ms);
+    return ctx.found;
+}
+
+// Clicks a picture button of the dialog by its accessible name.
+struct NamedCtx {
+    std::string name;
+    HWND found;
+};
+inline BOOL CALLBACK findNamed(HWND h, LPARAM lp) {
+    auto* c = reinterpret_cast<NamedCtx*>(lp);
+    if (windowText(h) == c->name) {
+        c->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+inline void clickButton(HWND dialog, const char* name) {
+    NamedCtx ctx{name, nullptr};
+    EnumChildWindows(dialog, &findNamed, reinterpret_cast<LPARAM>(&ctx));
+    ASSERT_NE(ctx.found, nullptr) << name;
+    RECT r;
+    GetWindowRect(ctx.found, &r);
+    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    auto input = [&](DWORD flags) {
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dx = static_cast<LONG>((p.x * 65535 + sw / 2) / (sw - 1));
+        in.mi.dy = static_cast<LONG>((p.y * 65535 + sh / 2) / (sh - 1));
+        in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+        return in;
+    };
+    INPUT seq[] = {input(0), input(MOUSEEVENTF_LEFTDOWN), input(MOUSEEVENTF_LEFTUP)};
+    SendInput(3, seq, sizeof(INPUT));
+}
+
+inline std::pair<int, int> screenMode() {
+    DEVMODEW dm{};
+    dm.dmSize = sizeof dm;
+    EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &dm);
+    return {static_cast<int>(dm.dmPelsWidth), static_cast<int>(dm.dmPelsHeight)};
+}
+
+inline bool at(HWND window, int x, int y) {
+    RECT r;
+    GetWindowRect(window, &r);
+    return r.left == x && r.top == y;
+}
+
+// Puts the desktop back as it was, whatever the test left.
+struct RestoreMode {
+    std::pair<int, int> mode = screenMode();
+    ~RestoreMode() {
+        DEVMODEW dm{};
+        dm.dmSize = sizeof dm;
+        dm.dmPelsWidth = static_cast<DWORD>(mode.first);
+        dm.dmPelsHeight = static_cast<DWORD>(mode.second);
+        dm.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+        ChangeDisplaySettingsW(&dm, CDS_UPDATEREGISTRY);
+    }
+};
+
+
+} // namespace diag::e2e
