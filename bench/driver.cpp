@@ -1,0 +1,296 @@
+// Measures the program and the bare window from outside, as a user would meet them:
+// started with CreateProcess, watched through the screen and the window list, clicked
+// with SendInput. Runs under Wine in the same virtual desktop as the programs.
+//
+// usage: driver.exe OURS.exe BARE.exe RUNS WORKDIR
+// Prints one CSV row per run on stdout (times in ms, memory in bytes); run.sh makes
+// the table. Nothing here asserts a time: a run that cannot be measured prints -1.
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Pixel places, from the designs (twips / 15).
+constexpr POINT kMainProbe{440, 20};            // inside Form1's Shape1 (434,16)-(731,715), no child on it
+constexpr COLORREF kMainColour = RGB(255, 224, 192);
+constexpr RECT kLabel15{596, 334, 697, 361};    // the current height, filled by the start-up tick
+constexpr RECT kCommand6First{470, 484, 573, 511}; // "1024 x 768"
+constexpr POINT kOursDialogProbe{270 + 36, 234 + 30}; // a pixel of the tick in the Valider picture
+constexpr POINT kBareDialogProbe{184, 166};     // the middle of the bare modal window
+constexpr int kStartupTimerMs = 500;
+
+struct Target {
+    const wchar_t* name;
+    std::wstring exe;
+    const wchar_t* mainClass;
+    const wchar_t* dialogClass;
+    POINT dialogProbe;
+    bool hasTick;
+};
+
+double now() {
+    static LARGE_INTEGER freq = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER c;
+    QueryPerformanceCounter(&c);
+    return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(freq.QuadPart);
+}
+
+COLORREF screenPixel(POINT p) {
+    HDC screen = GetDC(nullptr);
+    COLORREF c = GetPixel(screen, p.x, p.y);
+    ReleaseDC(nullptr, screen);
+    return c;
+}
+
+bool greenTick(COLORREF c) {
+    int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+    return c != CLR_INVALID && g >= r + 60 && g >= b + 60;
+}
+
+// The visible top-level window of this class that belongs to this process.
+HWND windowOf(const wchar_t* cls, DWORD pid) {
+    for (HWND h = FindWindowExW(nullptr, nullptr, cls, nullptr); h; h = FindWindowExW(nullptr, h, cls, nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(h, &owner);
+        if (owner == pid) return h;
+    }
+    return nullptr;
+}
+
+POINT toScreen(HWND h, POINT p) {
+    ClientToScreen(h, &p);
+    return p;
+}
+
+// Polls every millisecond until `ready` or `ms` passed; returns the time it became true, or -1.
+template <class F> double pollUntil(F ready, double ms) {
+    double end = now() + ms;
+    while (now() < end) {
+        if (ready()) return now();
+        Sleep(1);
+    }
+    return ready() ? now() : -1;
+}
+
+struct ChildCtx {
+    HWND form;
+    RECT want;
+    HWND found;
+};
+
+BOOL CALLBACK findChildAt(HWND h, LPARAM lp) {
+    auto* c = reinterpret_cast<ChildCtx*>(lp);
+    RECT r;
+    GetWindowRect(h, &r);
+    MapWindowPoints(nullptr, c->form, reinterpret_cast<POINT*>(&r), 2);
+    if (EqualRect(&r, &c->want)) {
+        c->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND childAt(HWND form, RECT want) {
+    ChildCtx ctx{form, want, nullptr};
+    EnumChildWindows(form, &findChildAt, reinterpret_cast<LPARAM>(&ctx));
+    return ctx.found;
+}
+
+void click(POINT p) {
+    int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    auto input = [&](DWORD flags) {
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        // Every event carries its own absolute position, or a press may land where the pointer was.
+        in.mi.dx = static_cast<LONG>((p.x * 65535 + sw / 2) / (sw - 1));
+        in.mi.dy = static_cast<LONG>((p.y * 65535 + sh / 2) / (sh - 1));
+        in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+        return in;
+    };
+    INPUT seq[] = {input(0), input(MOUSEEVENTF_LEFTDOWN), input(MOUSEEVENTF_LEFTUP)};
+    SendInput(3, seq, sizeof(INPUT));
+}
+
+std::string readWhole(const std::wstring& path) {
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    if (f == INVALID_HANDLE_VALUE) return {};
+    std::string out;
+    char buf[65536];
+    DWORD got = 0;
+    while (ReadFile(f, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
+    CloseHandle(f);
+    return out;
+}
+
+// The Linux process behind a Wine process: the one whose environment holds our tag.
+// Wine hands a child's Windows environment to the Linux process it starts.
+std::wstring linuxPidWithTag(const std::string& tag) {
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileW(L"Z:\\proc\\*", &fd);
+    if (find == INVALID_HANDLE_VALUE) return {};
+    std::wstring found;
+    do {
+        std::wstring name = fd.cFileName;
+        if (name.empty() || name.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
+        std::string env = readWhole(L"Z:\\proc\\" + name + L"\\environ");
+        if (env.find(tag) != std::string::npos) {
+            found = name;
+            break;
+        }
+    } while (FindNextFileW(find, &fd));
+    FindClose(find);
+    return found;
+}
+
+// A "Key:   123 kB" field of a /proc status-like text, in bytes; -1 if absent.
+long long kbField(const std::string& text, const char* key) {
+    size_t at = text.find(std::string("\n") + key);
+    if (at == std::string::npos) return -1;
+    at = text.find(':', at);
+    return at == std::string::npos ? -1 : std::atoll(text.c_str() + at + 1) * 1024;
+}
+
+struct Run {
+    double firstPaint = -1, tickEnd = -1, dialog = -1;
+    long long privateUsage = -1, workingSet = -1, vmRss = -1, rssAnon = -1, privateRss = -1;
+};
+
+std::wstring envBlockWith(const std::string& tag) {
+    // The driver's own environment, plus the tag.
+    std::wstring block;
+    wchar_t* env = GetEnvironmentStringsW();
+    for (wchar_t* p = env; *p; p += wcslen(p) + 1) block.append(p).push_back(L'\0');
+    FreeEnvironmentStringsW(env);
+    block.append(std::wstring(tag.begin(), tag.end())).push_back(L'\0');
+    block.push_back(L'\0');
+    return block;
+}
+
+Run measure(const Target& t, const std::wstring& folder, const std::string& tag) {
+    Run run;
+    // A previous window's pixels may still be on the desktop; start from a clean screen.
+    pollUntil([] { return screenPixel(kMainProbe) != kMainColour; }, 3000);
+
+    CreateDirectoryW(folder.c_str(), nullptr);
+    std::wstring cmd = L"\"" + t.exe + L"\"";
+    std::wstring env = envBlockWith(tag);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    double start = now();
+    if (!CreateProcessW(t.exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT, env.data(),
+                        folder.c_str(), &si, &pi)) {
+        std::fprintf(stderr, "driver: cannot start %ls (%lu)\n", t.exe.c_str(), GetLastError());
+        return run;
+    }
+    HWND main = nullptr;
+    double painted = pollUntil(
+        [&] {
+            if (!main) main = windowOf(t.mainClass, pi.dwProcessId);
+            return main && IsWindowVisible(main) && screenPixel(toScreen(main, kMainProbe)) == kMainColour;
+        },
+        20000);
+    if (painted >= 0) run.firstPaint = painted - start;
+
+    if (main && t.hasTick) {
+        HWND label = childAt(main, kLabel15);
+        double ticked = label ? pollUntil(
+                                    [&] {
+                                        wchar_t text[64] = {};
+                                        // Read from the window list, not by a message the program must answer.
+                                        return InternalGetWindowText(label, text, 64) > 0;
+                                    },
+                                    20000)
+                              : -1;
+        if (ticked >= 0) run.tickEnd = ticked - start - kStartupTimerMs;
+        if (!label) std::fprintf(stderr, "driver: no current-height label\n");
+    }
+
+    if (main) {
+        Sleep(300); // settled after start-up
+        PROCESS_MEMORY_COUNTERS_EX pmc{};
+        pmc.cb = sizeof pmc;
+        if (K32GetProcessMemoryInfo(pi.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc)) {
+            run.privateUsage = static_cast<long long>(pmc.PrivateUsage);
+            run.workingSet = static_cast<long long>(pmc.WorkingSetSize);
+        }
+        std::wstring lpid = linuxPidWithTag(tag);
+        if (!lpid.empty()) {
+            std::string status = readWhole(L"Z:\\proc\\" + lpid + L"\\status");
+            run.vmRss = kbField(status, "VmRSS");
+            run.rssAnon = kbField(status, "RssAnon");
+            std::string rollup = readWhole(L"Z:\\proc\\" + lpid + L"\\smaps_rollup");
+            long long clean = kbField(rollup, "Private_Clean"), dirty = kbField(rollup, "Private_Dirty");
+            if (clean >= 0 && dirty >= 0) run.privateRss = clean + dirty;
+        } else {
+            std::fprintf(stderr, "driver: Linux process of %ls not found\n", t.name);
+        }
+
+        POINT target = t.hasTick ? POINT{(kCommand6First.left + kCommand6First.right) / 2,
+                                         (kCommand6First.top + kCommand6First.bottom) / 2}
+                                 : POINT{700, 400};
+        SetForegroundWindow(main);
+        Sleep(100);
+        POINT probeBefore{};
+        HWND dialog = nullptr;
+        double clicked = now();
+        click(toScreen(main, target));
+        double shown = pollUntil(
+            [&] {
+                if (!dialog) dialog = windowOf(t.dialogClass, pi.dwProcessId);
+                if (!dialog || !IsWindowVisible(dialog)) return false;
+                probeBefore = toScreen(dialog, t.dialogProbe);
+                return greenTick(screenPixel(probeBefore));
+            },
+            10000);
+        if (shown >= 0) run.dialog = shown - clicked;
+    }
+
+    TerminateProcess(pi.hProcess, 0);
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return run;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 5) {
+        std::fprintf(stderr, "usage: driver OURS.exe BARE.exe RUNS WORKDIR\n");
+        return 2;
+    }
+    Target targets[] = {
+        {L"ours", argv[1], L"diagreso.Form1", L"diagreso.mini_97", kOursDialogProbe, true},
+        {L"bare", argv[2], L"bench.bare", L"bench.modal", kBareDialogProbe, false},
+    };
+    int runs = _wtoi(argv[3]);
+    std::wstring work = argv[4];
+    CreateDirectoryW(work.c_str(), nullptr);
+    std::printf("program,run,first_paint_ms,tick_end_ms,dialog_ms,private_usage,working_set,vm_rss,rss_anon,"
+                "private_rss\n");
+    // Run 0 of each is a warm-up (first start in the session) and is marked as such.
+    for (int i = 0; i <= runs; ++i) {
+        // Alternated, so a slow spell of the machine falls on both.
+        for (const Target& t : targets) {
+            std::wstring folder = work + L"\\" + t.name + L"-" + std::to_wstring(i);
+            std::string tag = "DIAGRESO_BENCH_RUN=" + std::to_string(GetCurrentProcessId()) + "-" +
+                              std::to_string(i) + (t.hasTick ? "-ours" : "-bare");
+            Run r = measure(t, folder, tag);
+            std::printf("%ls,%d,%.2f,%.2f,%.2f,%lld,%lld,%lld,%lld,%lld\n", t.name, i, r.firstPaint, r.tickEnd,
+                        r.dialog, r.privateUsage, r.workingSet, r.vmRss, r.rssAnon, r.privateRss);
+            std::fflush(stdout);
+        }
+    }
+    return 0;
+}
