@@ -30,8 +30,11 @@ fi
 rm -rf "$probe"
 
 echo "=== build (clang: $cxx)"
-cmake -S "$root/fuzz" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER="$cxx" >/dev/null &&
-    cmake --build "$build" || { echo "fuzz: build failed" >&2; exit 2; }
+if ! { cmake -S "$root/fuzz" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER="$cxx" \
+    >/dev/null && cmake --build "$build"; }; then
+    echo "fuzz: build failed" >&2
+    exit 2
+fi
 
 # The record-file target writes a file per input: a RAM-backed folder is much faster.
 [ -d /dev/shm ] && [ -w /dev/shm ] && export TMPDIR=/dev/shm

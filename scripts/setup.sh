@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ googletest
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  wine wine64 xvfb xdotool x11-utils imagemagick e2fsprogs fonts-liberation icoutils zip unzip
+  wine wine64 xvfb xdotool x11-utils imagemagick e2fsprogs fonts-liberation icoutils zip unzip libclang-rt-14-dev
 )
 
 missing=()
