@@ -132,8 +132,9 @@ std::string readWhole(const std::wstring& path) {
     return out;
 }
 
-// The Linux process behind a Wine process: the one whose environment holds our tag.
-// Wine hands a child's Windows environment to the Linux process it starts.
+// The Linux process behind a Wine process: the one whose command line holds our tag.
+// Wine 8 gives a child the Linux environment of its parent, not the Windows one, but
+// shows the Windows command line as the Linux one.
 std::wstring linuxPidWithTag(const std::string& tag) {
     WIN32_FIND_DATAW fd;
     HANDLE find = FindFirstFileW(L"Z:\\proc\\*", &fd);
@@ -142,7 +143,7 @@ std::wstring linuxPidWithTag(const std::string& tag) {
     do {
         std::wstring name = fd.cFileName;
         if (name.empty() || name.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
-        std::string env = readWhole(L"Z:\\proc\\" + name + L"\\environ");
+        std::string env = readWhole(L"Z:\\proc\\" + name + L"\\cmdline");
         if (env.find(tag) != std::string::npos) {
             found = name;
             break;
@@ -165,30 +166,19 @@ struct Run {
     long long privateUsage = -1, workingSet = -1, vmRss = -1, rssAnon = -1, privateRss = -1;
 };
 
-std::wstring envBlockWith(const std::string& tag) {
-    // The driver's own environment, plus the tag.
-    std::wstring block;
-    wchar_t* env = GetEnvironmentStringsW();
-    for (wchar_t* p = env; *p; p += wcslen(p) + 1) block.append(p).push_back(L'\0');
-    FreeEnvironmentStringsW(env);
-    block.append(std::wstring(tag.begin(), tag.end())).push_back(L'\0');
-    block.push_back(L'\0');
-    return block;
-}
-
 Run measure(const Target& t, const std::wstring& folder, const std::string& tag) {
     Run run;
     // A previous window's pixels may still be on the desktop; start from a clean screen.
     pollUntil([] { return screenPixel(kMainProbe) != kMainColour; }, 3000);
 
     CreateDirectoryW(folder.c_str(), nullptr);
-    std::wstring cmd = L"\"" + t.exe + L"\"";
-    std::wstring env = envBlockWith(tag);
+    // The tag is an argument the programs ignore; it names the run's Linux process.
+    std::wstring cmd = L"\"" + t.exe + L"\" " + std::wstring(tag.begin(), tag.end());
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     double start = now();
-    if (!CreateProcessW(t.exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT, env.data(),
+    if (!CreateProcessW(t.exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.c_str(), &si, &pi)) {
         std::fprintf(stderr, "driver: cannot start %ls (%lu)\n", t.exe.c_str(), GetLastError());
         return run;
@@ -284,7 +274,7 @@ int wmain(int argc, wchar_t** argv) {
         // Alternated, so a slow spell of the machine falls on both.
         for (const Target& t : targets) {
             std::wstring folder = work + L"\\" + t.name + L"-" + std::to_wstring(i);
-            std::string tag = "DIAGRESO_BENCH_RUN=" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::string tag = "bench-run-" + std::to_string(GetCurrentProcessId()) + "-" +
                               std::to_string(i) + (t.hasTick ? "-ours" : "-bare");
             Run r = measure(t, folder, tag);
             std::printf("%ls,%d,%.2f,%.2f,%.2f,%lld,%lld,%lld,%lld,%lld\n", t.name, i, r.firstPaint, r.tickEnd,

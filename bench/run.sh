@@ -5,7 +5,9 @@
 #
 # usage: bench/run.sh [RUNS]     (default 20 runs of each program, plus one warm-up)
 # Needs what scripts/setup.sh installs; run as root on Debian 12.
-set -euo pipefail
+# No errexit: the Wine helpers run commands that fail harmlessly (no server to end).
+set -uo pipefail
+die() { echo "bench: $*" >&2; exit 1; }
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 runs=${1:-20}
@@ -23,9 +25,10 @@ for arch in 64 32; do
   esac
   dir="build/bench$arch"
   if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S . -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null ||
+      die "cannot configure $dir"
   fi
-  cmake --build "$dir" --target diagreso >/dev/null
+  cmake --build "$dir" --target diagreso >/dev/null || die "cannot build $dir"
 done
 ours64="$root/build/bench64/src/diagreso.exe"
 ours32="$root/build/bench32/src/diagreso.exe"
@@ -33,27 +36,27 @@ ours32="$root/build/bench32/src/diagreso.exe"
 # The bare program, with the program's toolchain and its size flags.
 bare_flags=(-std=c++20 -Os -Wall -Wextra -Werror -DUNICODE -D_UNICODE -static -static-libgcc -static-libstdc++
             -ffunction-sections -fdata-sections -Wl,--gc-sections -s -municode -mwindows)
-x86_64-w64-mingw32-g++-posix "${bare_flags[@]}" bench/bare.cpp -o "$out/bare64.exe"
-i686-w64-mingw32-g++-posix "${bare_flags[@]}" bench/bare.cpp -o "$out/bare32.exe"
+x86_64-w64-mingw32-g++-posix "${bare_flags[@]}" bench/bare.cpp -o "$out/bare64.exe" || die "bare64"
+i686-w64-mingw32-g++-posix "${bare_flags[@]}" bench/bare.cpp -o "$out/bare32.exe" || die "bare32"
 # The driver is a console program; its own speed is not measured.
 x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -DUNICODE -D_UNICODE -static -municode \
-  bench/driver.cpp -o "$out/driver.exe" -lgdi32
+  bench/driver.cpp -o "$out/driver.exe" -lgdi32 || die "driver"
 
 # --- runs under Wine ----------------------------------------------------------------
 # shellcheck source=scripts/wine-env.sh
 source "$root/scripts/wine-env.sh"
-wine_env_init "$out"
+wine_env_init "$out" || die "wine_env_init"
 trap wine_cleanup EXIT
 export LC_ALL=C.UTF-8
 unset LANGUAGE
-wine_start_xvfb
-wine_prefix_fresh bench
+wine_start_xvfb || die "no Xvfb"
+wine_prefix_fresh bench || die "no Wine prefix"
 # One wineserver session for all runs: the driver lives through them all, and each
 # program start is a later start (about 0.3 s) rather than a first one (about 2 s).
 csv="$out/runs.csv"
 workdir='C:\bench-runs' # one fresh empty folder per run inside it; the prefix copy is new
 timeout -k 10 1800 wine "$out/driver.exe" "$(winepath -w "$ours64")" "$(winepath -w "$out/bare64.exe")" \
-  "$runs" "$workdir" >"$csv" 2>"$out/driver.log" || { cat "$out/driver.log" >&2; exit 1; }
+  "$runs" "$workdir" >"$csv" 2>"$out/driver.log" || { cat "$out/driver.log" >&2; die "driver failed"; }
 wine_stop
 cat "$out/driver.log" >&2
 
