@@ -57,6 +57,7 @@ csv="$out/runs.csv"
 workdir='C:\bench-runs' # one fresh empty folder per run inside it; the prefix copy is new
 timeout -k 10 1800 wine "$out/driver.exe" "$(winepath -w "$ours64")" "$(winepath -w "$out/bare64.exe")" \
   "$runs" "$workdir" >"$csv" 2>"$out/driver.log" || { cat "$out/driver.log" >&2; die "driver failed"; }
+load=$(cut -d' ' -f1-3 /proc/loadavg)
 wine_stop
 cat "$out/driver.log" >&2
 
@@ -111,6 +112,7 @@ echo "$table"
   echo
   echo "Machine: $(nproc) CPUs, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//'),"
   echo "$(wine --version), Xvfb $WINE_ENV_XVFB_SCREEN, virtual desktop $WINE_ENV_DESKTOP_SIZE."
+  echo "Load average when the runs ended (other work shares the machine): $load."
   echo
   echo '```'
   free -h
@@ -118,6 +120,7 @@ echo "$table"
   echo
   echo "$table"
   echo
-  echo "Raw runs (ms, bytes): \`build/bench/runs.csv\`."
+  echo "PrivateUsage reads 0 under Wine 8 (it is the Linux swap use); the smaps_rollup row stands"
+  echo "for private bytes. See bench/README.md. Raw runs (ms, bytes): \`build/bench/runs.csv\`."
 } >"$root/bench/RESULTS.md"
 echo "written: bench/RESULTS.md"
