@@ -23,6 +23,20 @@ wine_start_xvfb || exit 2
 wine_prefix_fresh e2e || exit 2
 mkdir -p "$artefacts"
 
+# An empty folder nobody can create files in, for the tests of a read-only working folder.
+# As root only the immutable attribute stops writes; it is lifted again on every exit.
+readonly_dir="$build/e2e-readonly"
+unfreeze() { chattr -i "$readonly_dir" 2>/dev/null; }
+trap 'unfreeze; wine_cleanup' EXIT
+unfreeze
+rm -rf "$readonly_dir" && mkdir -p "$readonly_dir"
+if chattr +i "$readonly_dir" 2>/dev/null; then
+    export DIAGRESO_READONLY_DIR
+    DIAGRESO_READONLY_DIR=$(winepath -w "$readonly_dir" 2>/dev/null)
+else
+    echo "chattr +i failed: the read-only folder test will be skipped" >&2
+fi
+
 status=0
 winexe=$(winepath -w "$exe" 2>/dev/null)
 export DIAGRESO_ARTEFACTS
@@ -31,6 +45,8 @@ echo "=== diag_e2e_tests at 96 dpi ==="
 DIAGRESO_TEST_DPI=96 DIAGRESO_EXE="$winexe" timeout -k 10 300 wine "$tests" --gtest_color=no \
     --gtest_filter='-*HigherDensity*' || status=1
 wine_stop
+unfreeze
+unset DIAGRESO_READONLY_DIR
 
 echo "=== diag_e2e_tests at 120 dpi ==="
 wine_prefix_fresh e2e120 && wine_set_dpi 120 || exit 2
