@@ -12,7 +12,7 @@ struct Win32Backend::ControlWindow {
     HWND hwnd = nullptr;
     int id = 0;
     UniqueBrush brush; // opaque labels: their background colour
-    Picture picture;
+    std::shared_ptr<const Picture> picture;
 };
 
 struct Win32Backend::FormWindow {
@@ -22,6 +22,7 @@ struct Win32Backend::FormWindow {
     std::vector<std::unique_ptr<ControlWindow>> controls;
     std::vector<HWND> disabled; // windows a modal show turned off
     bool modal = false;
+    std::vector<Control*> pendingBack; // sent to the back before the windows existed
 };
 
 namespace {
@@ -95,25 +96,15 @@ HFONT Win32Backend::font(const FontDesign& design, const FontDesign& formFont) {
 }
 
 void Win32Backend::realize(Form& form) {
-    const FormDesign& d = form.design();
-    registerClass(d);
+    // Windows are made when the form is first shown, from the model's state then: a
+    // form that is never shown (the tile holder) costs no window, and what the load
+    // handler sets costs no move or repaint.
     auto owned = std::make_unique<FormWindow>();
     FormWindow& fw = *owned;
     fw.owner = this;
     fw.form = &form;
     form.native = &fw;
     forms_[&form] = std::move(owned);
-
-    DWORD style = d.border == FormBorder::None ? WS_POPUP : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    DWORD ex = WS_EX_CONTROLPARENT;
-    RECT r{0, 0, px(d.clientWidth), px(d.clientHeight)};
-    AdjustWindowRectEx(&r, style, FALSE, ex);
-    int w = r.right - r.left, h = r.bottom - r.top;
-    CreateWindowExW(ex, className(d).c_str(), widen(d.caption).c_str(), style, px(form.left()), px(form.top()), w,
-                    h, nullptr, nullptr, instance_, &fw);
-    // Sized again now that the window proc knows the form: the system shrinks a window
-    // larger than the screen at creation.
-    SetWindowPos(fw.hwnd, nullptr, px(form.left()), px(form.top()), w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 
     // Tab order follows creation order: the focusable controls first, by tab index.
     std::vector<Control*> order;
@@ -124,17 +115,44 @@ void Win32Backend::realize(Form& form) {
         return ta < tb;
     });
     int id = kFirstControlId;
-    for (Control* c : order) createControl(fw, *c, id++);
+    for (Control* c : order) {
+        auto cw = std::make_unique<ControlWindow>();
+        cw->control = c;
+        cw->id = id++;
+        if (c->kind() == Kind::Picture) cw->picture = decode(c->picture());
+        c->native = cw.get();
+        fw.controls.push_back(std::move(cw));
+    }
 }
 
-void Win32Backend::createControl(FormWindow& fw, Control& control, int id) {
+void Win32Backend::createWindows(FormWindow& fw) {
+    if (fw.hwnd) return;
+    Form& form = *fw.form;
+    const FormDesign& d = form.design();
+    registerClass(d);
+    DWORD style = d.border == FormBorder::None ? WS_POPUP : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    DWORD ex = WS_EX_CONTROLPARENT;
+    RECT r{0, 0, px(d.clientWidth), px(d.clientHeight)};
+    AdjustWindowRectEx(&r, style, FALSE, ex);
+    int w = r.right - r.left, h = r.bottom - r.top;
+    CreateWindowExW(ex, className(d).c_str(), widen(d.caption).c_str(), style, px(form.left()), px(form.top()), w,
+                    h, nullptr, nullptr, instance_, &fw);
+    // Sized again now that the window proc knows the form: the system shrinks a window
+    // larger than the screen at creation.
+    SetWindowPos(fw.hwnd, nullptr, px(form.left()), px(form.top()), w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+    for (auto& cw : fw.controls) {
+        createControl(fw, *cw);
+        if (cw->control->kind() == Kind::Timer && cw->control->interval() != 0)
+            SetTimer(fw.hwnd, static_cast<UINT_PTR>(cw->id), cw->control->interval(), nullptr);
+    }
+    for (Control* c : fw.pendingBack) sendToBack(*c);
+    fw.pendingBack.clear();
+}
+
+void Win32Backend::createControl(FormWindow& fw, ControlWindow& cw) {
+    Control& control = *cw.control;
     const ControlDesign& d = control.design();
-    auto owned = std::make_unique<ControlWindow>();
-    ControlWindow& cw = *owned;
-    cw.control = &control;
-    cw.id = id;
-    control.native = &cw;
-    fw.controls.push_back(std::move(owned));
+    int id = cw.id;
 
     const wchar_t* cls = nullptr;
     DWORD style = WS_CHILD | (control.visible() ? WS_VISIBLE : 0);
@@ -157,7 +175,6 @@ void Win32Backend::createControl(FormWindow& fw, Control& control, int id) {
         cls = L"STATIC";
         style |= SS_OWNERDRAW | SS_NOTIFY;
         text = widen(d.accessibleName);
-        cw.picture = decode(control.picture());
         break;
     case Kind::TextBox:
         cls = L"EDIT";
@@ -192,7 +209,7 @@ void Win32Backend::formChanged(Form& form, Property what) {
 void Win32Backend::controlChanged(Control& control, Property what) {
     auto* cw = static_cast<ControlWindow*>(control.native);
     auto* fw = static_cast<FormWindow*>(control.form().native);
-    if (!cw || !fw) return;
+    if (!cw || !fw || !fw->hwnd) return; // the windows will be made from the model
     if (!cw->hwnd) { // lines and shapes: the form repaints them
         InvalidateRect(fw->hwnd, nullptr, TRUE);
         return;
@@ -225,19 +242,32 @@ void Win32Backend::controlChanged(Control& control, Property what) {
     }
 }
 
-Picture Win32Backend::decode(const PictureSource& source) {
+std::shared_ptr<const Picture> Win32Backend::decode(const PictureSource& source) {
     switch (source.kind) {
-    case PictureSource::Kind::Resource: return loadResourcePicture(instance_, source.name);
-    case PictureSource::Kind::File: return loadFilePicture(widen(source.name));
-    case PictureSource::Kind::None: break;
+    case PictureSource::Kind::Resource: {
+        // Built-in pictures never change: decoded once, shared by every control showing them.
+        auto& cached = resourcePictures_[source.name];
+        if (!cached) {
+            Picture p = loadResourcePicture(instance_, source.name);
+            if (p) cached = std::make_shared<const Picture>(std::move(p));
+        }
+        return cached;
     }
-    return {};
+    case PictureSource::Kind::File: {
+        // Read afresh each time: the file beside the program may change between loads.
+        Picture p = loadFilePicture(widen(source.name));
+        return p ? std::make_shared<const Picture>(std::move(p)) : nullptr;
+    }
+    case PictureSource::Kind::None:
+        break;
+    }
+    return nullptr;
 }
 
 bool Win32Backend::loadPicture(Control& control, const PictureSource& source) {
     auto* cw = static_cast<ControlWindow*>(control.native);
     if (!cw) return false;
-    Picture picture = decode(source);
+    std::shared_ptr<const Picture> picture = decode(source);
     if (!picture && source.kind != PictureSource::Kind::None) return false;
     cw->picture = std::move(picture);
     if (cw->hwnd) InvalidateRect(cw->hwnd, nullptr, FALSE);
@@ -256,6 +286,7 @@ void Win32Backend::focusFirst(FormWindow& fw) {
 void Win32Backend::show(Form& form) {
     auto* fw = static_cast<FormWindow*>(form.native);
     if (!fw) return;
+    createWindows(*fw);
     ShowWindow(fw->hwnd, SW_SHOW);
     UpdateWindow(fw->hwnd);
     SetForegroundWindow(fw->hwnd);
@@ -280,6 +311,7 @@ BOOL CALLBACK disableOne(HWND hwnd, LPARAM lParam) {
 void Win32Backend::showModal(Form& form) {
     auto* fw = static_cast<FormWindow*>(form.native);
     if (!fw) return;
+    createWindows(*fw);
     // No owner: the program's other windows are turned off by hand meanwhile.
     DisableOthers ctx{fw->hwnd, &fw->disabled};
     EnumThreadWindows(GetCurrentThreadId(), &disableOne, reinterpret_cast<LPARAM>(&ctx));
@@ -306,13 +338,14 @@ void Win32Backend::unload(Form& form) {
     std::unique_ptr<FormWindow> fw = std::move(it->second);
     forms_.erase(it);
     for (auto& cw : fw->controls) {
-        if (cw->control->kind() == Kind::Timer) KillTimer(fw->hwnd, static_cast<UINT_PTR>(cw->id));
+        if (fw->hwnd && cw->control->kind() == Kind::Timer) KillTimer(fw->hwnd, static_cast<UINT_PTR>(cw->id));
         cw->control->native = nullptr;
     }
     // Enabled again before the window goes, or the focus would go to another program.
     for (HWND h : fw->disabled) EnableWindow(h, TRUE);
     if (fw->modal && !fw->disabled.empty()) SetActiveWindow(fw->disabled.front());
     form.native = nullptr;
+    if (!fw->hwnd) return;
     SetWindowLongPtrW(fw->hwnd, GWLP_USERDATA, 0);
     DestroyWindow(fw->hwnd);
 }
@@ -320,12 +353,17 @@ void Win32Backend::unload(Form& form) {
 void Win32Backend::setTimer(Control& timer, uint32_t intervalMs) {
     auto* cw = static_cast<ControlWindow*>(timer.native);
     auto* fw = static_cast<FormWindow*>(timer.form().native);
-    if (!cw || !fw) return;
+    if (!cw || !fw || !fw->hwnd) return; // armed from the model when the windows are made
     KillTimer(fw->hwnd, static_cast<UINT_PTR>(cw->id));
     if (intervalMs != 0) SetTimer(fw->hwnd, static_cast<UINT_PTR>(cw->id), intervalMs, nullptr);
 }
 
 void Win32Backend::sendToBack(Control& control) {
+    auto* fw = static_cast<FormWindow*>(control.form().native);
+    if (fw && !fw->hwnd) {
+        fw->pendingBack.push_back(&control);
+        return;
+    }
     if (HWND h = windowOf(control))
         SetWindowPos(h, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
@@ -441,10 +479,11 @@ void Win32Backend::drawPicture(ControlWindow& cw, const DRAWITEMSTRUCT& di) {
     }
     UniqueBrush fill(CreateSolidBrush(beneath));
     FillRect(dc, &r, fill.get());
+    if (!cw.picture) return;
     if (cw.control->design().stretch)
-        cw.picture.drawStretched(dc, 0, 0, r.right - r.left, r.bottom - r.top);
+        cw.picture->drawStretched(dc, 0, 0, r.right - r.left, r.bottom - r.top);
     else
-        cw.picture.draw(dc, 0, 0);
+        cw.picture->draw(dc, 0, 0);
 }
 
 LRESULT CALLBACK Win32Backend::formProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -49,12 +49,13 @@ class Win32Backend final : public Backend {
     static LRESULT CALLBACK formProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT handle(FormWindow& fw, UINT msg, WPARAM wParam, LPARAM lParam);
     void registerClass(const FormDesign& design);
-    void createControl(FormWindow& fw, Control& control, int id);
+    void createWindows(FormWindow& fw);
+    void createControl(FormWindow& fw, ControlWindow& cw);
     HFONT font(const FontDesign& design, const FontDesign& formFont);
     void paintForm(FormWindow& fw, HDC dc);
     void drawButton(ControlWindow& cw, const DRAWITEMSTRUCT& di);
     void drawPicture(ControlWindow& cw, const DRAWITEMSTRUCT& di);
-    Picture decode(const PictureSource& source);
+    std::shared_ptr<const Picture> decode(const PictureSource& source);
     ControlWindow* controlFromHwnd(FormWindow& fw, HWND hwnd);
     void focusFirst(FormWindow& fw);
     bool dispatchDialogKeys(MSG& msg);
@@ -63,6 +64,7 @@ class Win32Backend final : public Backend {
     std::vector<std::string> registered_;
     std::map<std::tuple<std::string, float, bool>, UniqueFont> fonts_;
     std::map<const Form*, std::unique_ptr<FormWindow>> forms_;
+    std::map<std::string, std::shared_ptr<const Picture>> resourcePictures_;
 };
 
 // Failures reach the user as a French message box; the program carries on.
