@@ -128,6 +128,27 @@ bool privateUsageIsMeaningful(long long& seenGrowth) {
     return seenGrowth >= static_cast<long long>(size) * 9 / 10;
 }
 
+// Each meter must see a leak of its own kind for its figures to mean anything: a brush,
+// a window, and 2 MiB of small heap blocks, counted while they live and gone once freed.
+bool metersSeeLeaks() {
+    int gdi0 = liveGdiObjects(), user0 = userWindows();
+    long long heap0 = committedPrivate();
+    HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
+    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    std::vector<std::vector<char>> blocks;
+    for (int i = 0; i < 512; ++i) blocks.emplace_back(4096, 'x');
+    int gdi1 = liveGdiObjects(), user1 = userWindows();
+    long long heap1 = committedPrivate();
+    DeleteObject(brush);
+    DestroyWindow(window);
+    blocks.clear();
+    std::printf("meters with a brush, a window and 2 MiB of heap held: GDI %+d, USER %+d, committed private %+lld; "
+                "released: GDI %+d, USER %+d\n",
+                gdi1 - gdi0, user1 - user0, heap1 - heap0, liveGdiObjects() - gdi0, userWindows() - user0);
+    return gdi1 == gdi0 + 1 && user1 == user0 + 1 && heap1 - heap0 >= (2 << 20) && liveGdiObjects() == gdi0 &&
+           userWindows() == user0;
+}
+
 struct Figures {
     int gdi, user;
     long long privateBytes, committed;
@@ -280,6 +301,8 @@ int main() {
     long long grew = usageCounts ? last.privateBytes - first.privateBytes : last.committed - first.committed;
     std::printf("private bytes grew by %lld (tolerance %lld)\n", grew, kPrivateTolerance);
     if (grew > kPrivateTolerance) failure("private bytes grew past the tolerance", 0);
+    // Last, so the heap it leaves committed cannot hide a leak of the run.
+    if (!metersSeeLeaks()) failure("a meter did not see a deliberate leak", 0);
 
     std::printf(g_failures ? "SOAK FAILED: %d failure(s)\n" : "SOAK PASSED\n", g_failures);
     std::fflush(stdout);
