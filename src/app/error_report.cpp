@@ -21,19 +21,19 @@ std::string displayReason(int32_t code) {
 
 std::string fileAction(FileError::Op op) {
     switch (op) {
-    case FileError::Op::Open: return "ouvrir ou créer";
-    case FileError::Op::Read: return "lire";
-    case FileError::Op::Write: return "écrire";
-    case FileError::Op::Close: return "fermer";
+    case FileError::Op::Open: return "d'ouvrir ou de créer";
+    case FileError::Op::Read: return "de lire";
+    case FileError::Op::Write: return "d'écrire";
+    case FileError::Op::Close: return "de fermer";
     }
-    return "utiliser";
+    return "d'utiliser";
 }
 
 } // namespace
 
 std::string describeError(const std::exception& error) {
     if (auto* e = dynamic_cast<const FileError*>(&error)) {
-        return "Impossible de " + fileAction(e->op()) + " le fichier « " + e->fileName() + " » dans le dossier « " +
+        return "Impossible " + fileAction(e->op()) + " le fichier « " + e->fileName() + " » dans le dossier « " +
                e->directory() + " » : " + e->reason() +
                ".\r\nVérifiez que ce dossier existe, que vous pouvez y écrire et qu'aucun autre programme ne "
                "bloque ce fichier.";
@@ -46,6 +46,12 @@ std::string describeError(const std::exception& error) {
                    displayReason(e->code()) + ".\r\nElle ne sera peut-être pas conservée au prochain démarrage.";
         return "La résolution " + mode + " n'a pas été appliquée : " + displayReason(e->code()) + " (code " +
                std::to_string(e->code()) + ").\r\nVotre écran garde sa résolution actuelle.";
+    }
+    if (auto* e = dynamic_cast<const SavedModeError*>(&error)) {
+        return "La résolution d'origine enregistrée dans le fichier « " + e->fileName() +
+               " » n'est pas utilisable : la " + e->dimension() + " « " + e->text() +
+               " » n'est pas une taille d'écran.\r\nRien n'a été changé. Pour enregistrer la résolution actuelle "
+               "comme résolution d'origine, quittez le programme, supprimez ce fichier et relancez le programme.";
     }
     if (auto* e = dynamic_cast<const HelpPageError*>(&error)) {
         return "La page d'aide n'a pas pu être ouverte : ni Internet Explorer ni votre navigateur habituel n'ont "

@@ -64,6 +64,21 @@ class DisplayChangeError : public AppError {
     int32_t code_;
 };
 
+// The saved resolution cannot be a screen size (blank, zero, negative or huge): going
+// back to it would ask the system for nothing sensible.
+class SavedModeError : public AppError {
+  public:
+    SavedModeError(std::string fileName, std::string dimension, std::string text)
+        : AppError("unusable saved resolution"), fileName_(std::move(fileName)), dimension_(std::move(dimension)),
+          text_(std::move(text)) {}
+    const std::string& fileName() const { return fileName_; }
+    const std::string& dimension() const { return dimension_; } // "largeur" or "hauteur"
+    const std::string& text() const { return text_; }           // as stored, trimmed, UTF-8
+
+  private:
+    std::string fileName_, dimension_, text_;
+};
+
 // Neither the help browser nor the default browser could be started.
 class HelpPageError : public AppError {
   public:

@@ -3,6 +3,7 @@
 #include "main_window/form1_design.h"
 #include "main_window/help.h"
 
+#include "app/ansi.h"
 #include "app/values.h"
 #include "store/saved_resolution.h"
 
@@ -116,10 +117,18 @@ void Form1::Command5_Click() {
     dialog_.show();
     if (m_.DialogCode != kAnswerConfirm) return;
     RecordFile& file = services_.recordFile;
-    m_.RecordBuffer = file.read(2);
-    m_.ModeWidth = toSingle(readNumber(m_.RecordBuffer.view()));
-    m_.RecordBuffer = file.read(3);
-    m_.ModeHeight = toSingle(readNumber(m_.RecordBuffer.view()));
+    // A saved size that is no screen size (blank, zero, negative, beyond what a display
+    // reports) is told to the user instead of being asked of the system, which may
+    // answer "done" while changing nothing.
+    auto savedSize = [&](int32_t record, const char* dimension) {
+        m_.RecordBuffer = file.read(record);
+        double value = readNumber(m_.RecordBuffer.view());
+        if (!(value >= 0.5 && value <= 32767.5) || toInt32(value) < 1 || toInt32(value) > 32767)
+            throw SavedModeError(file.name(), dimension, ansiToUtf8(trimSpaces(m_.RecordBuffer.view())));
+        return toSingle(value);
+    };
+    m_.ModeWidth = savedSize(2, "largeur");
+    m_.ModeHeight = savedSize(3, "hauteur");
     m_.RecordBuffer = file.read(4);
     m_.ModeBits = toInt16(readNumber(m_.RecordBuffer.view()));
     display_.ChangeResolution(m_.ModeWidth, m_.ModeHeight, m_.ModeBits);

@@ -21,8 +21,11 @@ class RecordFile {
     RecordFile(const RecordFile&) = delete;
     RecordFile& operator=(const RecordFile&) = delete;
 
-    // Relative names are resolved against the current directory at this moment.
+    // Relative names are resolved against the current directory at this moment. A file
+    // that may not be written (read-only) is opened for reading only: an initialised
+    // record file is never written, so it still serves; a write then fails.
     void open(const std::string& name); // FileError
+    bool readOnly() const { return readOnly_; }
     void close();                       // no error when not open
     bool isOpen() const { return handle_ != kClosed; }
 
@@ -36,6 +39,7 @@ class RecordFile {
     [[noreturn]] void fail(FileError::Op op, const std::string& reason) const;
     static constexpr intptr_t kClosed = -1;
     intptr_t handle_ = kClosed; // a HANDLE on Windows, a descriptor elsewhere
+    bool readOnly_ = false;
     std::string name_, directory_;
 };
 

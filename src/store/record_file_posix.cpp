@@ -28,6 +28,13 @@ void RecordFile::open(const std::string& name) {
     name_ = name;
     directory_ = currentDirectory();
     int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    readOnly_ = false;
+    if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+        int denied = errno;
+        fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) errno = denied; // the reason that matters is why it cannot be written
+        readOnly_ = fd >= 0;
+    }
     if (fd < 0) fail(FileError::Op::Open, std::strerror(errno));
     struct stat st {};
     if (fstat(fd, &st) == 0 && !S_ISREG(st.st_mode)) {
@@ -63,6 +70,7 @@ Record RecordFile::read(int32_t recordNumber) {
 
 void RecordFile::write(int32_t recordNumber, const Record& record) {
     if (!isOpen()) fail(FileError::Op::Write, "le fichier n'est pas ouvert");
+    if (readOnly_) fail(FileError::Op::Write, "le fichier est en lecture seule");
     if (recordNumber < 1) fail(FileError::Op::Write, "numéro d'enregistrement incorrect");
     std::string_view bytes = record.view();
     size_t done = 0;

@@ -47,8 +47,16 @@ void RecordFile::open(const std::string& name) {
     close();
     name_ = name;
     directory_ = currentDirectory();
-    HANDLE h = CreateFileW(widen(name).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::wstring path = widen(name);
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    readOnly_ = false;
+    if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
+        h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        readOnly_ = h != INVALID_HANDLE_VALUE;
+        if (!readOnly_) SetLastError(ERROR_ACCESS_DENIED); // why it cannot be written is what matters
+    }
     if (h == INVALID_HANDLE_VALUE) fail(FileError::Op::Open, systemReason(GetLastError()));
     handle_ = reinterpret_cast<intptr_t>(h);
     trackOpenFile(this);
@@ -80,6 +88,7 @@ Record RecordFile::read(int32_t recordNumber) {
 
 void RecordFile::write(int32_t recordNumber, const Record& record) {
     if (!isOpen()) fail(FileError::Op::Write, "le fichier n'est pas ouvert");
+    if (readOnly_) fail(FileError::Op::Write, "le fichier est en lecture seule");
     if (recordNumber < 1) fail(FileError::Op::Write, "numéro d'enregistrement incorrect");
     ULONGLONG offset = static_cast<ULONGLONG>(recordNumber - 1) * kRecordLength;
     OVERLAPPED at{};

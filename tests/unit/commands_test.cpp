@@ -146,9 +146,19 @@ TEST_F(CommandsTest, RevertFailuresStopTheCommandAndAreReported) {
         {"depth beyond 16 bits", "#INIT#" + std::string(14, ' ') + rec("1024") + rec("768") + rec("99999"),
          "99999"},
         {"width beyond single precision", "#INIT#" + std::string(14, ' ') + rec("1e40") + rec("768") + rec("32"),
-         "1e+40"},
-        {"no number saved", "#INIT#" + std::string(14, ' ') + rec("abc") + rec("768") + rec("32"), "0 x 768"},
-        {"records missing", "#INIT#", "0 x 0"},
+         "la largeur « 1e40 »"},
+        {"width beyond any screen", "#INIT#" + std::string(14, ' ') + rec("99999999999") + rec("768") + rec("32"),
+         "la largeur « 99999999999 »"},
+        {"height just beyond 16 bits", "#INIT#" + std::string(14, ' ') + rec("1024") + rec("32767.5") + rec("32"),
+         "la hauteur « 32767.5 »"},
+        {"negative width", "#INIT#" + std::string(14, ' ') + rec("-1024") + rec("768") + rec("32"),
+         "la largeur « -1024 »"},
+        {"no number saved", "#INIT#" + std::string(14, ' ') + rec("abc") + rec("768") + rec("32"),
+         "la largeur « abc »"},
+        {"half a pixel rounds to none", "#INIT#" + std::string(14, ' ') + rec("1024") + rec("0.5") + rec("32"),
+         "la hauteur « 0.5 »"},
+        {"records missing", "#INIT#", "la largeur «  »"},
+        {"height missing", "#INIT#" + std::string(14, ' ') + rec("1024"), "la hauteur «  »"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

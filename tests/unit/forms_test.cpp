@@ -160,8 +160,13 @@ TEST(ErrorReport, FrenchMessagesSayWhatFailedAndWhy) {
         std::vector<std::string> mentions;
     } cases[] = {
         {std::make_exception_ptr(FileError(FileError::Op::Open, "W_ECRA_R.WDO", "C:\\Caisse", "Accès refusé")),
-         {"W_ECRA_R.WDO", "C:\\Caisse", "Accès refusé", "ouvrir"}},
-        {std::make_exception_ptr(FileError(FileError::Op::Read, "W_ECRA_R.WDO", "C:\\Caisse", "x")), {"lire"}},
+         {"W_ECRA_R.WDO", "C:\\Caisse", "Accès refusé", "Impossible d'ouvrir ou de créer le fichier"}},
+        {std::make_exception_ptr(FileError(FileError::Op::Read, "W_ECRA_R.WDO", "C:\\Caisse", "x")),
+         {"Impossible de lire le fichier"}},
+        {std::make_exception_ptr(FileError(FileError::Op::Write, "W_ECRA_R.WDO", "C:\\Caisse", "x")),
+         {"Impossible d'écrire le fichier"}},
+        {std::make_exception_ptr(SavedModeError("W_ECRA_R.WDO", "largeur", "mille")),
+         {"W_ECRA_R.WDO", "la largeur « mille »", "supprimez ce fichier"}},
         {std::make_exception_ptr(DisplayChangeError(1440, 900, 32, -2)),
          {"1440 x 900", "32 bits", "n'a pas été appliquée", "ne propose pas", "-2"}},
         {std::make_exception_ptr(DisplayChangeError(1024, 768, 16, -3)), {"1024 x 768", "pas pu être enregistrée"}},

@@ -5,6 +5,7 @@
 #include "store/saved_resolution.h"
 #include "temp_dir.h"
 
+#include <cstdlib>
 #include <map>
 
 using namespace diag;
@@ -213,4 +214,46 @@ TEST_F(RecordFileTest, RelativeNameIsResolvedWhenOpened) {
     std::filesystem::current_path("..");
     EXPECT_EQ(readAll("here"), rec("x"));
     EXPECT_FALSE(std::filesystem::exists("sub/here"));
+}
+
+// Made immutable with chattr, which stops even root; skipped where the file system or the
+// user cannot do that.
+class ImmutableFile {
+  public:
+    explicit ImmutableFile(std::string name) : name_(std::move(name)) {
+        ok_ = std::system(("chattr +i " + name_ + " 2>/dev/null").c_str()) == 0;
+    }
+    ~ImmutableFile() {
+        if (ok_) std::system(("chattr -i " + name_ + " 2>/dev/null").c_str());
+    }
+    bool ok() const { return ok_; }
+
+  private:
+    std::string name_;
+    bool ok_ = false;
+};
+
+TEST_F(SavedResolutionTest, ReadOnlyFileStillServesWhenInitialisedAndSaysSoOtherwise) {
+    const std::string initialised = "#INIT#12-08-202609:0" + rec("1024") + rec("768") + rec("16");
+    writeAll(kName, initialised);
+    {
+        ImmutableFile guard(kName);
+        if (!guard.ok()) GTEST_SKIP() << "chattr +i is not available here";
+        Labels labels = run();
+        EXPECT_TRUE(file.readOnly());
+        EXPECT_EQ(labels, (Labels{{"Label11", "1024"}, {"Label12", "768"}, {"Label16", "1280"}, {"Label15", "1024"}}));
+        EXPECT_EQ(file.read(4).view(), rec("16")) << "the revert can still read it";
+        file.close();
+    }
+    writeAll(kName, "#init# not initialised");
+    ImmutableFile guard(kName);
+    try {
+        run();
+        FAIL() << "no error";
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.op(), FileError::Op::Write);
+        EXPECT_EQ(e.reason(), "le fichier est en lecture seule");
+    }
+    file.close();
+    EXPECT_EQ(readAll(kName), "#init# not initialised");
 }
