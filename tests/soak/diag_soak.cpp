@@ -13,6 +13,8 @@
 #include "main_window/form1.h"
 #include "store/record_file.h"
 
+#include "support/handle_counts.h"
+
 #include <windows.h>
 #include <objbase.h>
 #include <psapi.h>
@@ -58,23 +60,6 @@ class NoLauncher final : public ProcessLauncher {
     bool openWithDefaultBrowser(const std::string&, int) override { return false; }
 };
 
-// GDI objects of this process from its GDI handle table in the PEB (GetGuiResources is a
-// stub in Wine 8): live entries less the stock objects.
-int liveGdiObjects() {
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Warray-bounds"
-    auto* peb = reinterpret_cast<const unsigned char*>(__readgsqword(0x60));
-#pragma GCC diagnostic pop
-    auto* table = *reinterpret_cast<const unsigned char* const*>(peb + 0xF8);
-    if (!table) return -1;
-    int live = 0;
-    for (int i = 0; i < 0x10000; ++i) {
-        const unsigned char* entry = table + i * 24;
-        uint16_t unique = static_cast<uint16_t>(entry[12] | (entry[13] << 8));
-        if (entry[14] != 0 && !(unique & 0x80)) ++live;
-    }
-    return live;
-}
 
 // USER objects: the windows this process owns, top-level and children.
 BOOL CALLBACK countChild(HWND, LPARAM lp) {
@@ -131,21 +116,21 @@ bool privateUsageIsMeaningful(long long& seenGrowth) {
 // Each meter must see a leak of its own kind for its figures to mean anything: a brush,
 // a window, and 2 MiB of small heap blocks, counted while they live and gone once freed.
 bool metersSeeLeaks() {
-    int gdi0 = liveGdiObjects(), user0 = userWindows();
+    int gdi0 = diag::test::liveGdiObjects(), user0 = userWindows();
     long long heap0 = committedPrivate();
     HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
     HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     std::vector<std::vector<char>> blocks;
     for (int i = 0; i < 512; ++i) blocks.emplace_back(4096, 'x');
-    int gdi1 = liveGdiObjects(), user1 = userWindows();
+    int gdi1 = diag::test::liveGdiObjects(), user1 = userWindows();
     long long heap1 = committedPrivate();
     DeleteObject(brush);
     DestroyWindow(window);
     blocks.clear();
     std::printf("meters with a brush, a window and 2 MiB of heap held: GDI %+d, USER %+d, committed private %+lld; "
                 "released: GDI %+d, USER %+d\n",
-                gdi1 - gdi0, user1 - user0, heap1 - heap0, liveGdiObjects() - gdi0, userWindows() - user0);
-    return gdi1 == gdi0 + 1 && user1 == user0 + 1 && heap1 - heap0 >= (2 << 20) && liveGdiObjects() == gdi0 &&
+                gdi1 - gdi0, user1 - user0, heap1 - heap0, diag::test::liveGdiObjects() - gdi0, userWindows() - user0);
+    return gdi1 == gdi0 + 1 && user1 == user0 + 1 && heap1 - heap0 >= (2 << 20) && diag::test::liveGdiObjects() == gdi0 &&
            userWindows() == user0;
 }
 
@@ -153,7 +138,7 @@ struct Figures {
     int gdi, user;
     long long privateBytes, committed;
 };
-Figures measure() { return {liveGdiObjects(), userWindows(), privateUsage(), committedPrivate()}; }
+Figures measure() { return {diag::test::liveGdiObjects(), userWindows(), privateUsage(), committedPrivate()}; }
 void print(const char* when, const Figures& f) {
     std::printf("%-28s GDI %5d  USER %4d  PrivateUsage %10lld  committed private %10lld\n", when, f.gdi, f.user,
                 f.privateBytes, f.committed);

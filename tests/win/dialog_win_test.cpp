@@ -7,9 +7,10 @@
 #include "forms/win32_backend.h"
 #include "support/screenshot.h"
 
+#include "support/handle_counts.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <winternl.h>
 #include <objbase.h>
 
 #include <cstdlib>
@@ -75,28 +76,6 @@ void notifyClick(HWND button) {
                  reinterpret_cast<LPARAM>(button));
 }
 
-// GDI objects of this process, from its GDI handle table (GetGuiResources is a stub in
-// Wine): entries with a type, less the stock objects.
-int liveGdiObjects() {
-#ifdef _WIN64
-    // The PEB is at gs:[0x60]; GCC cannot see that the segment read is in bounds.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Warray-bounds"
-    auto* peb = reinterpret_cast<const unsigned char*>(__readgsqword(0x60));
-#pragma GCC diagnostic pop
-    auto* table = *reinterpret_cast<const unsigned char* const*>(peb + 0xF8);
-    if (!table) return -1;
-    int live = 0;
-    for (int i = 0; i < 0x10000; ++i) {
-        const unsigned char* entry = table + i * 24;
-        uint16_t unique = static_cast<uint16_t>(entry[12] | (entry[13] << 8));
-        if (entry[14] != 0 && !(unique & 0x80)) ++live;
-    }
-    return live;
-#else
-    return -1;
-#endif
-}
 
 BOOL CALLBACK countChildren(HWND, LPARAM lp) {
     ++*reinterpret_cast<int*>(lp);
@@ -226,9 +205,9 @@ TEST_F(DialogWinTest, RepeatedShowsLeaveNoObjectBehind) {
         ASSERT_EQ(m.DialogCode, 6);
     };
     showOnce();
-    int gdiFirst = liveGdiObjects(), userFirst = userWindows();
+    int gdiFirst = diag::test::liveGdiObjects(), userFirst = userWindows();
     for (int i = 1; i < 200; ++i) showOnce();
-    int gdiAfter = liveGdiObjects(), userAfter = userWindows();
+    int gdiAfter = diag::test::liveGdiObjects(), userAfter = userWindows();
     std::printf("GDI objects after 1 show: %d, after 200: %d; USER windows: %d, %d\n", gdiFirst, gdiAfter,
                 userFirst, userAfter);
     ASSERT_GT(gdiFirst, 0) << "the GDI handle table could not be read";
