@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets under fuzz/ with clang (AddressSanitizer and
-# UndefinedBehaviorSanitizer) into build/fuzz and runs each in turn from its seed corpus.
+# UndefinedBehaviorSanitizer) into build/fuzz and runs each in turn from its starting corpus.
 # Not part of the test run.
 #
 # usage: scripts/fuzz.sh [SECONDS_PER_TARGET]    (default 300: 10 minutes for the two)
 #
-# Corpora grow in build/fuzz/corpus/<target>/ (kept between runs; the committed seeds in
+# Corpora grow in build/fuzz/corpus/<target>/ (kept between runs; the committed starting inputs in
 # fuzz/corpus/<target>/ are read, never written). A failing input is saved to
 # build/fuzz/findings/<target>/ and its report to build/fuzz/logs/<target>.log.
 # Exits non-zero when a target found something.
