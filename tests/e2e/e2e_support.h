@@ -4,6 +4,7 @@
 #include "app/wide.h"
 #include "forms/backend.h"
 #include "main_window/form1_design.h"
+#include "support/input.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -156,19 +157,8 @@ inline void clickAt(HWND form, const ControlDesign& d) {
     RECT r = designRect(d);
     POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     ClientToScreen(form, &p);
-    int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
-    auto input = [&](DWORD flags) {
-        INPUT in{};
-        in.type = INPUT_MOUSE;
-        // Every event carries its own absolute position, or a press may land where the pointer was.
-        in.mi.dx = static_cast<LONG>((p.x * 65535 + sw / 2) / (sw - 1));
-        in.mi.dy = static_cast<LONG>((p.y * 65535 + sh / 2) / (sh - 1));
-        in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-        return in;
-    };
-    INPUT seq[] = {input(0), input(MOUSEEVENTF_LEFTDOWN), input(MOUSEEVENTF_LEFTUP)};
     SetForegroundWindow(form);
-    SendInput(3, seq, sizeof(INPUT));
+    diag::test::clickScreen(p);
 }
 
 inline const char* const kDisplays[] = {"Label2", "Label11", "Label12", "Label16", "Label15"};
@@ -255,20 +245,7 @@ inline void clickButton(HWND dialog, const char* name) {
     NamedCtx ctx{name, nullptr};
     EnumChildWindows(dialog, &findNamed, reinterpret_cast<LPARAM>(&ctx));
     ASSERT_NE(ctx.found, nullptr) << name;
-    RECT r;
-    GetWindowRect(ctx.found, &r);
-    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
-    auto input = [&](DWORD flags) {
-        INPUT in{};
-        in.type = INPUT_MOUSE;
-        in.mi.dx = static_cast<LONG>((p.x * 65535 + sw / 2) / (sw - 1));
-        in.mi.dy = static_cast<LONG>((p.y * 65535 + sh / 2) / (sh - 1));
-        in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-        return in;
-    };
-    INPUT seq[] = {input(0), input(MOUSEEVENTF_LEFTDOWN), input(MOUSEEVENTF_LEFTUP)};
-    SendInput(3, seq, sizeof(INPUT));
+    diag::test::clickWindow(ctx.found);
 }
 
 inline std::pair<int, int> screenMode() {

@@ -8,6 +8,7 @@
 #include "support/screenshot.h"
 
 #include "support/handle_counts.h"
+#include "support/input.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -53,22 +54,6 @@ void whileOpen(std::function<void()> action, unsigned delayMs = 150) {
     SetTimer(nullptr, 0, delayMs, &onThreadTimer);
 }
 
-void realClick(HWND target) {
-    RECT r;
-    GetWindowRect(target, &r);
-    int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
-    int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
-    auto input = [&](DWORD flags) {
-        INPUT in{};
-        in.type = INPUT_MOUSE;
-        in.mi.dx = (x * 65535 + sw / 2) / (sw - 1);
-        in.mi.dy = (y * 65535 + sh / 2) / (sh - 1);
-        in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-        return in;
-    };
-    INPUT seq[] = {input(0), input(MOUSEEVENTF_LEFTDOWN), input(MOUSEEVENTF_LEFTUP)};
-    SendInput(3, seq, sizeof(INPUT));
-}
 
 // What a click on a picture button sends its form.
 void notifyClick(HWND button) {
@@ -162,7 +147,7 @@ TEST_F(DialogWinTest, OpensCentredFramedAndAnswersToRealClicks) {
             if (const char* dir = std::getenv("DIAGRESO_ARTEFACTS"); dir && c.button == 3) {
                 diag::test::saveScreen(std::string(dir) + "\\dialog.bmp");
             }
-            realClick(window("btc", c.button));
+            diag::test::clickWindow(window("btc", c.button));
         });
         dialog.show();
         EXPECT_TRUE(inspected);

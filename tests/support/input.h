@@ -1,0 +1,29 @@
+#pragma once
+// A left click at a point of the screen, as the user's mouse would make it (Windows).
+#include <windows.h>
+
+namespace diag::test {
+
+inline void clickScreen(POINT p) {
+    int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    auto input = [&](DWORD flags) {
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        // Every event carries its own absolute position, or a press may land where the pointer was.
+        in.mi.dx = static_cast<LONG>((p.x * 65535 + sw / 2) / (sw - 1));
+        in.mi.dy = static_cast<LONG>((p.y * 65535 + sh / 2) / (sh - 1));
+        in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+        return in;
+    };
+    INPUT seq[] = {input(0), input(MOUSEEVENTF_LEFTDOWN), input(MOUSEEVENTF_LEFTUP)};
+    SendInput(3, seq, sizeof(INPUT));
+}
+
+// A click in the middle of a window.
+inline void clickWindow(HWND window) {
+    RECT r;
+    GetWindowRect(window, &r);
+    clickScreen({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+}
+
+} // namespace diag::test
