@@ -9,6 +9,10 @@ namespace diag::forms {
 
 int twipsToPixels(float twips) { return static_cast<int>(std::lround(twips / 15.0f)); }
 
+PixelRect pixelRect(const Control& c) {
+    return {twipsToPixels(c.left()), twipsToPixels(c.top()), twipsToPixels(c.width()), twipsToPixels(c.height())};
+}
+
 Control::Control(Form& form, const ControlDesign& design)
     : form_(form), design_(design), left_(design.left), top_(design.top), width_(design.width),
       height_(design.height), caption_(design.caption), backColor_(design.backColor), visible_(design.visible) {

@@ -18,6 +18,11 @@ namespace diag::forms {
 
 class Form;
 
+struct PixelRect {
+    int x, y, width, height;
+    bool operator==(const PixelRect&) const = default;
+};
+
 // Where a control's picture comes from: a built-in picture, or a file read at run time.
 struct PictureSource {
     enum class Kind : uint8_t { None, Resource, File } kind = Kind::None;
@@ -133,5 +138,8 @@ class Form {
     float left_ = 0, top_ = 0;
     bool loaded_ = false;
 };
+
+// A control's rectangle in pixels of its form's client area: what every backend draws.
+PixelRect pixelRect(const Control& control);
 
 } // namespace diag::forms

@@ -5,10 +5,6 @@
 
 namespace diag::forms {
 
-PixelRect pixelRect(const Control& c) {
-    return {twipsToPixels(c.left()), twipsToPixels(c.top()), twipsToPixels(c.width()), twipsToPixels(c.height())};
-}
-
 namespace {
 
 std::string nameOf(const Control& c) {

@@ -9,13 +9,6 @@
 
 namespace diag::forms {
 
-struct PixelRect {
-    int x, y, width, height;
-    bool operator==(const PixelRect&) const = default;
-};
-
-PixelRect pixelRect(const Control& control);
-
 class HeadlessBackend final : public Backend {
   public:
     void realize(Form& form) override;

@@ -58,8 +58,8 @@ HWND Win32Backend::windowOf(const Control& control) {
 }
 
 RECT Win32Backend::pixelRect(const Control& c) {
-    int x = px(c.left()), y = px(c.top());
-    return {x, y, x + px(c.width()), y + px(c.height())};
+    PixelRect p = forms::pixelRect(c);
+    return {p.x, p.y, p.x + p.width, p.y + p.height};
 }
 
 void Win32Backend::registerClass(const FormDesign& design) {

@@ -123,7 +123,7 @@ void Form1::Command5_Click() {
     auto savedSize = [&](int32_t record, const char* dimension) {
         m_.RecordBuffer = file.read(record);
         double value = readNumber(m_.RecordBuffer.view());
-        if (!(value >= 0.5 && value <= 32767.5) || toInt32(value) < 1 || toInt32(value) > 32767)
+        if (!(value > 0.5 && value < 32767.5)) // 1 to 32767 once rounded half to even
             throw SavedModeError(file.name(), dimension, ansiToUtf8(trimSpaces(m_.RecordBuffer.view())));
         return toSingle(value);
     };
