@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the release zips dist/diagreso-VERSION-win32.zip and -win64.zip: the exe, the
-# sample fc_img_024.gif and LISEZMOI.txt (Windows-1252, CRLF, for every Notepad).
+# sample fc_img_024.gif, the help page decalage.htm (for a distributor who hosts it) and
+# LISEZMOI.txt (Windows-1252, CRLF, for every Notepad).
 # The 64-bit exe is packaged only after the end-to-end tests have passed on that very
 # file; the 32-bit one cannot run on this machine and is packaged as built.
 #
@@ -22,13 +23,13 @@ mkdir -p dist
 for arch in win64 win32; do
     stage=$(mktemp -d)
     cp build/$arch/src/diagreso.exe "$stage/diagreso.exe"
-    cp assets/rendered/fc_img_024.gif "$stage/"
+    cp assets/rendered/fc_img_024.gif assets/decalage.htm "$stage/"
     iconv -f UTF-8 -t WINDOWS-1252 release/LISEZMOI.txt | sed 's/$/\r/' >"$stage/LISEZMOI.txt"
     # Fixed dates and order, so the same inputs give the same zip.
     touch -d "@$(git log -1 --format=%ct)" "$stage"/*
     zip="$root/dist/diagreso-$version-$arch.zip"
     rm -f "$zip"
-    (cd "$stage" && zip -q -X -D "$zip" diagreso.exe fc_img_024.gif LISEZMOI.txt)
+    (cd "$stage" && zip -q -X -D "$zip" diagreso.exe fc_img_024.gif decalage.htm LISEZMOI.txt)
     rm -rf "$stage"
     echo "$zip: $(stat -c %s "$zip") bytes"
     unzip -l "$zip" | sed 's/^/  /'

@@ -55,8 +55,17 @@ std::string describeError(const std::exception& error) {
     }
     if (auto* e = dynamic_cast<const HelpPageError*>(&error)) {
         return "La page d'aide n'a pas pu être ouverte : ni Internet Explorer ni votre navigateur habituel n'ont "
-               "pu être démarrés.\r\nVous pouvez ouvrir vous-même l'adresse " +
-               e->address() + " dans votre navigateur.";
+               "pu être démarrés.\r\nVous pouvez ouvrir vous-même " +
+               std::string(e->localFile() ? "le fichier « " + e->location() + " »"
+                                          : "l'adresse " + e->location()) +
+               " dans votre navigateur.";
+    }
+    if (auto* e = dynamic_cast<const HelpPageWriteError*>(&error)) {
+        std::string text = "La page d'aide n'a pas pu être enregistrée sur cet ordinateur :";
+        for (const auto& attempt : e->attempts())
+            text += "\r\n- dans le dossier « " + attempt.folder + " » : " + attempt.reason + ".";
+        return text + "\r\nLibérez de la place sur le disque ou vérifiez vos droits sur ces dossiers, puis "
+                      "réessayez.";
     }
     if (auto* e = dynamic_cast<const OverflowError*>(&error)) {
         return "La valeur « " + e->value() +

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace diag {
 
@@ -79,14 +80,32 @@ class SavedModeError : public AppError {
     std::string fileName_, dimension_, text_;
 };
 
-// Neither the help browser nor the default browser could be started.
+// Neither the help browser nor the default browser could be started. The location is
+// the web address, or the path of the page written on this computer.
 class HelpPageError : public AppError {
   public:
-    explicit HelpPageError(std::string address) : AppError("help page not opened"), address_(std::move(address)) {}
-    const std::string& address() const { return address_; }
+    HelpPageError(std::string location, bool localFile)
+        : AppError("help page not opened"), location_(std::move(location)), localFile_(localFile) {}
+    const std::string& location() const { return location_; }
+    bool localFile() const { return localFile_; }
 
   private:
-    std::string address_;
+    std::string location_;
+    bool localFile_;
+};
+
+// The built-in help page could be written in none of the folders tried.
+class HelpPageWriteError : public AppError {
+  public:
+    struct Attempt {
+        std::string folder, reason; // UTF-8
+    };
+    explicit HelpPageWriteError(std::vector<Attempt> attempts)
+        : AppError("help page not written"), attempts_(std::move(attempts)) {}
+    const std::vector<Attempt>& attempts() const { return attempts_; }
+
+  private:
+    std::vector<Attempt> attempts_;
 };
 
 } // namespace diag

@@ -5,10 +5,20 @@
 #include "display/win32_display_api.h"
 #include "forms/win32_backend.h"
 #include "main_window/form1.h"
+#include "main_window/win32_help_files.h"
 #include "store/record_file.h"
 
 #include <windows.h>
 #include <objbase.h>
+
+#include <cstdlib>
+#include <exception>
+
+// A window program has nowhere to print why it was terminated: the library's verbose
+// handler would only bring its name demangler (some 45 KiB) into the exe.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+} // namespace __gnu_cxx
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // DLLs that are not loaded at start come only from the system folder, never from the
@@ -27,7 +37,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     diag::SystemClock clock;
     diag::RecordFile recordFile;
     diag::Win32ProcessLauncher launcher;
-    diag::Form1 form1(backend, reporter, module, {display, font, clock, recordFile, launcher});
+    diag::Win32HelpPageFiles helpFiles(instance);
+    diag::Form1 form1(backend, reporter, module,
+                      {display, font, clock, recordFile, launcher, helpFiles, DIAGRESO_HELP_URL});
     form1.start();
     return backend.run();
 }

@@ -1,7 +1,6 @@
 #include "main_window/form1.h"
 
 #include "main_window/form1_design.h"
-#include "main_window/help.h"
 
 #include "app/ansi.h"
 #include "app/values.h"
@@ -44,6 +43,8 @@ void Form1::Form_Load() {
     form_.setLeft(0);
     form_.setTop(0);
     control("Timer1").setInterval(500);
+    // The address the help command opens; nothing is written before it is asked for.
+    control("Label6", 1).setCaption(nextHelpPage().address);
 }
 
 void Form1::Timer1_Timer() {
@@ -142,6 +143,17 @@ void Form1::Timer2_Timer() {
     control("Timer2").setInterval(0);
 }
 
-void Form1::Command3_Click() { openHelpPage(services_.launcher, kHelpAddress); }
+HelpPage Form1::nextHelpPage() {
+    if (!services_.helpAddress.empty()) return {{}, std::string(services_.helpAddress)};
+    std::string local = services_.helpFiles.localAppDataFolder();
+    return helpPageIn(local.empty() ? services_.helpFiles.temporaryFolder() : local);
+}
+
+void Form1::Command3_Click() {
+    HelpPage page = services_.helpAddress.empty() ? writeHelpPage(services_.helpFiles) : nextHelpPage();
+    // Where the page had to go elsewhere, the window says where.
+    if (control("Label6", 1).caption() != page.address) control("Label6", 1).setCaption(page.address);
+    openHelpPage(services_.launcher, page);
+}
 
 } // namespace diag

@@ -10,6 +10,7 @@
 #include "display/display_modes.h"
 #include "display/font_api.h"
 #include "forms/form.h"
+#include "main_window/help.h"
 #include "store/record_file.h"
 
 namespace diag {
@@ -21,6 +22,8 @@ struct Form1Services {
     const Clock& clock;
     RecordFile& recordFile; // file number 42: opened at start-up, shared with later commands
     ProcessLauncher& launcher;
+    HelpPageFiles& helpFiles;
+    std::string_view helpAddress; // a web address chosen at build time; empty: the built-in page
 };
 
 class Form1 {
@@ -52,6 +55,9 @@ class Form1 {
     bool startupFinished() const { return startupFinished_; }
 
   private:
+    // What the next help request opens.
+    HelpPage nextHelpPage();
+
     forms::Form form_;
     Module1& m_;
     Form1Services services_;

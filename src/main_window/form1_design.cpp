@@ -71,8 +71,9 @@ constexpr std::array kControls = {
     note("Label6", 0, 180, 5190, 5565, 855,
          "Si votre ordinateur est relié à Internet cliquez sur le bouton ci-dessus pour avoir toutes les "
          "explications, sinon rendez vous sur le lien :"),
+    // The help page's address, set by the load handler.
     ControlDesign{.name = "Label6", .index = 1, .kind = Kind::Label, .left = 180, .top = 6180, .width = 5565,
-                  .height = 855, .caption = kHelpAddress, .foreColor = rgb(0, 0, 0), .align = Align::Left,
+                  .height = 855, .foreColor = rgb(0, 0, 0), .align = Align::Left,
                   .wordWrap = true, .font = kBold},
 
     // Saved resolution.

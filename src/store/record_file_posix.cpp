@@ -3,6 +3,7 @@
 #include "store/record_file.h"
 
 #include "app/errors.h"
+#include "store/system_reason.h"
 
 #include <cerrno>
 #include <cstring>
@@ -35,11 +36,11 @@ void RecordFile::open(const std::string& name) {
         if (fd < 0) errno = denied; // the reason that matters is why it cannot be written
         readOnly_ = fd >= 0;
     }
-    if (fd < 0) fail(FileError::Op::Open, std::strerror(errno));
+    if (fd < 0) fail(FileError::Op::Open, systemReason(errno));
     struct stat st {};
     if (fstat(fd, &st) == 0 && !S_ISREG(st.st_mode)) {
         ::close(fd);
-        fail(FileError::Op::Open, std::strerror(EISDIR));
+        fail(FileError::Op::Open, systemReason(EISDIR));
     }
     handle_ = fd;
     trackOpenFile(this);
@@ -61,7 +62,7 @@ Record RecordFile::read(int32_t recordNumber) {
     while (got < kRecordLength) {
         ssize_t n = pread(static_cast<int>(handle_), buf + got, kRecordLength - got, offset + static_cast<off_t>(got));
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) fail(FileError::Op::Read, std::strerror(errno));
+        if (n < 0) fail(FileError::Op::Read, systemReason(errno));
         if (n == 0) break; // end of file: the rest reads as spaces
         got += static_cast<size_t>(n);
     }
@@ -79,7 +80,7 @@ void RecordFile::write(int32_t recordNumber, const Record& record) {
         ssize_t n = pwrite(static_cast<int>(handle_), bytes.data() + done, bytes.size() - done,
                            offset + static_cast<off_t>(done));
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) fail(FileError::Op::Write, std::strerror(n < 0 ? errno : EIO));
+        if (n <= 0) fail(FileError::Op::Write, systemReason(n < 0 ? errno : EIO));
         done += static_cast<size_t>(n);
     }
 }

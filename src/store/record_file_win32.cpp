@@ -3,29 +3,13 @@
 #include "store/record_file.h"
 
 #include "app/wide.h"
+#include "store/system_reason.h"
 
 #include <windows.h>
 
 namespace diag {
 
 namespace {
-
-std::string systemReason(DWORD code) {
-    // In French where the system has the French text, in the user's language otherwise.
-    wchar_t* text = nullptr;
-    DWORD n = 0;
-    for (DWORD lang : {static_cast<DWORD>(MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH)), DWORD{0}}) {
-        n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, code, lang, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-        if (n) break;
-    }
-    std::wstring reason = n && text ? std::wstring(text, n) : L"erreur " + std::to_wstring(code);
-    if (text) LocalFree(text);
-    while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' ' ||
-                               reason.back() == L'.'))
-        reason.pop_back();
-    return narrow(reason);
-}
 
 HANDLE asHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 

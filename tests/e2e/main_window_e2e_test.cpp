@@ -71,7 +71,7 @@ TEST(MainWindow, OpensPinnedAndFillsItsDisplaysHalfASecondLater) {
         bool display = std::find(std::begin(kDisplays), std::end(kDisplays), d.name) != std::end(kDisplays);
         if (d.kind == Kind::Picture) {
             EXPECT_EQ(windowText(child), d.accessibleName);
-        } else if (!display) {
+        } else if (!display && !(d.name == "Label6" && d.index == 1)) { // the help address: its own test
             EXPECT_EQ(windowText(child), d.caption);
         }
         EXPECT_EQ((GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP) != 0, d.tabIndex >= 0);

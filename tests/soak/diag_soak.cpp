@@ -11,6 +11,7 @@
 #include "display/win32_display_api.h"
 #include "forms/win32_backend.h"
 #include "main_window/form1.h"
+#include "main_window/win32_help_files.h"
 #include "store/record_file.h"
 
 #include "support/handle_counts.h"
@@ -200,7 +201,8 @@ int main() {
     SystemClock clock;
     RecordFile recordFile;
     NoLauncher launcher;
-    Form1 form1(backend, reporter, module, {display, font, clock, recordFile, launcher});
+    Win32HelpPageFiles helpFiles(GetModuleHandleW(nullptr));
+    Form1 form1(backend, reporter, module, {display, font, clock, recordFile, launcher, helpFiles, {}});
     g_form1 = &form1;
 
     const ScreenSize original = screen();

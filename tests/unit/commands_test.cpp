@@ -2,8 +2,6 @@
 // main window, on the headless backend.
 #include "dialog/mini97.h"
 #include "form1_fixture.h"
-#include "main_window/form1_design.h"
-#include "main_window/help.h"
 #include "store/saved_resolution.h"
 
 using namespace diag::testing_support;
@@ -217,37 +215,4 @@ TEST_F(CommandsTest, ResolutionClicksBeforeTheStartUpTickAreIgnored) {
     backend.advance(500);
     backend.click(f.control("Command6", 0));
     EXPECT_EQ(prompts.size(), 1u);
-}
-
-TEST_F(CommandsTest, HelpStartsTheBrowserWithTheExactCommandLine) {
-    EXPECT_EQ(kBrowserPath.size(), 48u);
-    Form1& f = make(font);
-    f.start(); // help needs nothing from the start-up tick
-    for (auto [name, index] : {std::pair{"Command3", -1}, {"Label6", 0}, {"Label6", 1}})
-        backend.click(f.control(name, static_cast<int16_t>(index)));
-    RecordingLauncher::Start expected{"c:\\Program Files\\Internet Explorer\\iexplore.exe",
-                                      "c:\\Program Files\\Internet Explorer\\iexplore.exe "
-                                      "http://www.example.com/aide/decalage.htm",
-                                      3};
-    EXPECT_EQ(launcher.started, (std::vector<RecordingLauncher::Start>(3, expected)));
-    EXPECT_TRUE(launcher.defaultBrowser.empty());
-    EXPECT_EQ(helpCommandLine("A"), "c:\\Program Files\\Internet Explorer\\iexplore.exe A");
-}
-
-TEST_F(CommandsTest, HelpFallsBackToTheDefaultBrowserThenSaysSo) {
-    Form1& f = make(font);
-    f.start();
-    launcher.browserPresent = false;
-    backend.click(f.control("Command3"));
-    ASSERT_EQ(launcher.defaultBrowser.size(), 1u);
-    EXPECT_EQ(launcher.defaultBrowser[0].commandLine, std::string(kHelpAddress));
-    EXPECT_EQ(launcher.defaultBrowser[0].showState, 3);
-    EXPECT_TRUE(reporter.messages.empty());
-
-    launcher.defaultBrowserWorks = false;
-    f.form().setLeft(3000);
-    backend.click(f.control("Label6", 1));
-    ASSERT_EQ(reporter.messages.size(), 1u);
-    EXPECT_NE(reporter.messages[0].find(std::string(kHelpAddress)), std::string::npos);
-    EXPECT_EQ(f.form().left(), 3000.0f) << "the window is left as it is";
 }

@@ -53,11 +53,27 @@ class RecordingLauncher final : public ProcessLauncher {
     bool browserPresent = true, defaultBrowserWorks = true;
 };
 
+// Help page folders inside the test's directory; the page is a fixed text.
+class FolderHelpFiles final : public HelpPageFiles {
+  public:
+    std::string localAppDataFolder() override { return local; }
+    std::string temporaryFolder() override { return temp; }
+    std::string_view builtInPage() override { return page; }
+    std::string local, temp;
+    std::string page = "<!DOCTYPE html>\n<title>Aide</title>\n<p>Réglez le texte à 100 %.</p>\n";
+};
+
 class Form1Test : public InTempDir {
   protected:
+    void SetUp() override {
+        InTempDir::SetUp();
+        helpFiles.local = (dir_ / "Local AppData").string();
+        helpFiles.temp = (dir_ / "Temp").string();
+    }
     Form1& make(FontApi& fontApi) {
-        form1 = std::make_unique<Form1>(backend, reporter, module,
-                                        Form1Services{display, fontApi, clock, recordFile, launcher});
+        form1 = std::make_unique<Form1>(
+            backend, reporter, module,
+            Form1Services{display, fontApi, clock, recordFile, launcher, helpFiles, helpAddress});
         return *form1;
     }
     std::string caption(const char* name) { return form1->control(name).caption(); }
@@ -70,6 +86,8 @@ class Form1Test : public InTempDir {
     FixedClock clock;
     RecordFile recordFile;
     RecordingLauncher launcher;
+    FolderHelpFiles helpFiles;
+    std::string helpAddress; // empty: the built-in page
     std::unique_ptr<Form1> form1;
 };
 

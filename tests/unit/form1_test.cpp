@@ -155,12 +155,3 @@ TEST(Form1Design, FocusGoesThroughTheVisibleButtonsInOrder) {
         EXPECT_EQ(c->tabIndex, -1) << hidden;
     }
 }
-
-TEST(Form1Design, HelpAddressIsOneConstantOnThePageToOpen) {
-    auto label = std::find_if(kForm1Design.controls.begin(), kForm1Design.controls.end(),
-                              [](const ControlDesign& d) { return d.name == "Label6" && d.index == 1; });
-    ASSERT_NE(label, kForm1Design.controls.end());
-    EXPECT_EQ(label->caption, kHelpAddress);
-    EXPECT_TRUE(kHelpAddress.ends_with("decalage.htm"));
-    EXPECT_TRUE(label->font.bold);
-}

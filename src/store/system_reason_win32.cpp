@@ -1,0 +1,25 @@
+#include "store/system_reason.h"
+
+#include "app/wide.h"
+
+#include <windows.h>
+
+namespace diag {
+
+std::string systemReason(unsigned long code) {
+    wchar_t* text = nullptr;
+    DWORD n = 0;
+    for (DWORD lang : {static_cast<DWORD>(MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH)), DWORD{0}}) {
+        n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, code, lang, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        if (n) break;
+    }
+    std::wstring reason = n && text ? std::wstring(text, n) : L"erreur " + std::to_wstring(code);
+    if (text) LocalFree(text);
+    while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' ' ||
+                               reason.back() == L'.'))
+        reason.pop_back();
+    return narrow(reason);
+}
+
+} // namespace diag
