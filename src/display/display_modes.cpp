@@ -17,13 +17,13 @@ int16_t DisplayModes::GetCurrentWidth() { return narrowToInt16(current().dmPelsW
 int16_t DisplayModes::GetCurrentHeight() { return narrowToInt16(current().dmPelsHeight()); }
 int16_t DisplayModes::GetCurrentBitsPerPixel() { return static_cast<int16_t>(current().dmBitsPerPel()); }
 
-void DisplayModes::ChangeResolution(float width, float height, int16_t bits) {
+DisplayModes::Outcome DisplayModes::ChangeResolution(float width, float height, int16_t bits) {
     // Early test: all three queries run before anything is compared.
     int16_t curWidth = GetCurrentWidth();
     int16_t curHeight = GetCurrentHeight();
     int16_t curBits = GetCurrentBitsPerPixel();
     if (static_cast<float>(curWidth) == width && static_cast<float>(curHeight) == height && curBits == bits)
-        return;
+        return Outcome::AlreadyInForce;
 
     DevModeRecord request = current();
     // A changed width replaces the whole mask the enumeration returned; the others add to it.
@@ -50,7 +50,7 @@ void DisplayModes::ChangeResolution(float width, float height, int16_t bits) {
     int32_t lParam = toInt32(packed);
     api_.broadcast(WM_DISPLAYCHANGE_, static_cast<uint32_t>(static_cast<int32_t>(bits)), lParam);
 
-    if (result == DISP_CHANGE_NOTUPDATED_) throw DisplayChangeError(pelsWidth, pelsHeight, bits, result);
+    return result == DISP_CHANGE_NOTUPDATED_ ? Outcome::AppliedNotStored : Outcome::Applied;
 }
 
 } // namespace diag

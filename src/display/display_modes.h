@@ -15,11 +15,14 @@ class DisplayModes {
     int16_t GetCurrentHeight();       // OverflowError beyond 16 bits
     int16_t GetCurrentBitsPerPixel(); // the 16-bit value as the record holds it
 
+    enum class Outcome { AlreadyInForce, Applied, AppliedNotStored };
+
     // Switches to width x height at bits per pixel, stores it as the user's setting and
     // tells every top-level window. Returns at once when that mode is already in force.
-    // A change the system refuses raises DisplayChangeError and announces nothing; one it
-    // applies without storing is announced, then raises DisplayChangeError.
-    void ChangeResolution(float width, float height, int16_t bits);
+    // A change the system refuses raises DisplayChangeError and announces nothing. One it
+    // applies without storing (DISP_CHANGE_NOTUPDATED) is in force: it is announced and
+    // returned as AppliedNotStored, for the caller to finish the change and then say so.
+    Outcome ChangeResolution(float width, float height, int16_t bits);
 
   private:
     DevModeRecord current();

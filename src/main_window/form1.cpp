@@ -107,9 +107,7 @@ void Form1::Command6_Click(int16_t index) {
                     wholeNumber(m_.ModeHeight) + " ?";
     dialog_.show();
     if (m_.DialogCode != kAnswerConfirm) return;
-    display_.ChangeResolution(m_.ModeWidth, m_.ModeHeight, m_.ModeBits);
-    form_.backend().doEvents();
-    control("Timer2").setInterval(5000);
+    changeResolutionAndRepin();
 }
 
 void Form1::Command5_Click() {
@@ -132,9 +130,16 @@ void Form1::Command5_Click() {
     m_.ModeHeight = savedSize(3, "hauteur");
     m_.RecordBuffer = file.read(4);
     m_.ModeBits = toInt16(readNumber(m_.RecordBuffer.view()));
-    display_.ChangeResolution(m_.ModeWidth, m_.ModeHeight, m_.ModeBits);
+    changeResolutionAndRepin();
+}
+
+void Form1::changeResolutionAndRepin() {
+    DisplayModes::Outcome outcome = display_.ChangeResolution(m_.ModeWidth, m_.ModeHeight, m_.ModeBits);
     form_.backend().doEvents();
     control("Timer2").setInterval(5000);
+    // In force but not stored: the change is finished like any other, then told.
+    if (outcome == DisplayModes::Outcome::AppliedNotStored)
+        throw DisplayChangeError(toInt32(m_.ModeWidth), toInt32(m_.ModeHeight), m_.ModeBits, DISP_CHANGE_NOTUPDATED_);
 }
 
 void Form1::Timer2_Timer() {

@@ -55,6 +55,8 @@ class Form1 {
     bool startupFinished() const { return startupFinished_; }
 
   private:
+    // ChangeResolution, one pass over pending messages, Timer2 at 5000 ms.
+    void changeResolutionAndRepin();
     // What the next help request opens.
     HelpPage nextHelpPage();
 

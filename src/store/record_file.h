@@ -17,7 +17,7 @@ namespace diag {
 class RecordFile {
   public:
     RecordFile() = default;
-    ~RecordFile();
+    virtual ~RecordFile();
     RecordFile(const RecordFile&) = delete;
     RecordFile& operator=(const RecordFile&) = delete;
 
@@ -29,8 +29,9 @@ class RecordFile {
     void close();                       // no error when not open
     bool isOpen() const { return handle_ != kClosed; }
 
-    Record read(int32_t recordNumber);                     // FileError
-    void write(int32_t recordNumber, const Record& record); // FileError
+    // Virtual so that tests can make a read or a write fail as a disk or a network would.
+    virtual Record read(int32_t recordNumber);                     // FileError
+    virtual void write(int32_t recordNumber, const Record& record); // FileError
 
     const std::string& name() const { return name_; }
     const std::string& directory() const { return directory_; }

@@ -22,8 +22,6 @@ void captureSavedResolution(Module1& m, RecordFile& file, const Clock& clock, co
     file.open(kRecordFileName);
     m.RecordBuffer = file.read(1);
     if (!isInitialised(m.RecordBuffer)) {
-        m.RecordBuffer = firstRecord(clock.now());
-        file.write(1, m.RecordBuffer);
         m.ModeWidth = queries.width();
         m.ModeHeight = queries.height();
         m.ModeBits = queries.bits();
@@ -33,6 +31,9 @@ void captureSavedResolution(Module1& m, RecordFile& file, const Clock& clock, co
         file.write(3, m.RecordBuffer);
         m.RecordBuffer = wholeNumber(m.ModeBits);
         file.write(4, m.RecordBuffer);
+        // The marker last: a capture cut short leaves a file that the next start captures again.
+        m.RecordBuffer = firstRecord(clock.now());
+        file.write(1, m.RecordBuffer);
     }
     // The saved labels show the stored text itself, not a number parsed from it.
     m.RecordBuffer = file.read(2);

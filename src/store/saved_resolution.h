@@ -28,8 +28,9 @@ Record firstRecord(const LocalTime& time);
 bool isInitialised(const Record& record1);
 
 // The start-up operation: (re)opens the file, writes the mode in force at the first
-// start, shows the saved and the current resolution, and leaves the file open. Errors
-// (FileError, OverflowError) stop it at the step where they happen.
+// start (records 2, 3, 4, then the marker in record 1), shows the saved and the current
+// resolution, and leaves the file open. Errors (FileError, OverflowError) stop it at the
+// step where they happen.
 void captureSavedResolution(Module1& m, RecordFile& file, const Clock& clock, const ModeQueries& queries,
                             const SavedResolutionView& view);
 

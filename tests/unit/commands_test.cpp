@@ -134,6 +134,34 @@ TEST_F(CommandsTest, RevertGoesBackToTheSavedModeFromEitherControl) {
     EXPECT_EQ(display.current(), (Mode{1440, 900, 32})) << "a cancelled revert changes nothing";
 }
 
+TEST_F(CommandsTest, ModeInForceButNotStoredIsFinishedLikeAnyChangeThenTold) {
+    Form1& f = started(); // saves 1280 x 1024
+    answer(true);
+    display.forceResult(DISP_CHANGE_NOTUPDATED_);
+    struct Case {
+        const char* control;
+        int16_t index;
+        Mode after;
+    } cases[] = {{"Command6", 0, {1024, 768, 32}}, {"Command5", -1, {1280, 1024, 32}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.control);
+        reporter.messages.clear();
+        int passes = backend.doEventsCalls;
+        f.form().setLeft(3000);
+        backend.click(f.control(c.control, c.index));
+        EXPECT_EQ(display.current(), c.after);
+        EXPECT_EQ(backend.doEventsCalls, passes + 1);
+        EXPECT_TRUE(timer2Running());
+        ASSERT_EQ(reporter.messages.size(), 1u);
+        std::string mode = std::to_string(c.after.width) + " x " + std::to_string(c.after.height);
+        EXPECT_NE(reporter.messages[0].find("La résolution " + mode + " en 32 bits est appliquée"), std::string::npos)
+            << reporter.messages[0];
+        EXPECT_NE(reporter.messages[0].find("ne sera pas conservée"), std::string::npos);
+        backend.advance(5000);
+        EXPECT_EQ(f.form().left(), 0.0f);
+    }
+}
+
 TEST_F(CommandsTest, RevertFailuresStopTheCommandAndAreReported) {
     auto rec = [](const char* text) { return Record(text).str(); };
     struct Case {

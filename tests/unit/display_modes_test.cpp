@@ -173,7 +173,7 @@ TEST(ChangeResolution, ResultCodeDecidesBroadcastsAndError) {
         Mode after;
     } cases[] = {
         {DISP_CHANGE_SUCCESSFUL_, 2, false, {800, 600, 32}},
-        {DISP_CHANGE_NOTUPDATED_, 2, true, {800, 600, 32}},
+        {DISP_CHANGE_NOTUPDATED_, 2, false, {800, 600, 32}}, // in force, returned as not stored
         {DISP_CHANGE_RESTART_, 0, true, {1024, 768, 32}},
         {DISP_CHANGE_FAILED_, 0, true, {1024, 768, 32}},
         {DISP_CHANGE_BADMODE_, 0, true, {1024, 768, 32}},
@@ -187,7 +187,9 @@ TEST(ChangeResolution, ResultCodeDecidesBroadcastsAndError) {
         display.forceResult(c.code);
         int32_t raised = 0;
         try {
-            DisplayModes(display).ChangeResolution(800, 600, 32);
+            DisplayModes::Outcome outcome = DisplayModes(display).ChangeResolution(800, 600, 32);
+            EXPECT_EQ(outcome, c.code == DISP_CHANGE_NOTUPDATED_ ? DisplayModes::Outcome::AppliedNotStored
+                                                                 : DisplayModes::Outcome::Applied);
         } catch (const DisplayChangeError& e) {
             raised = e.code();
             EXPECT_EQ(e.width(), 800);

@@ -169,7 +169,7 @@ TEST(ErrorReport, FrenchMessagesSayWhatFailedAndWhy) {
          {"W_ECRA_R.WDO", "la largeur « mille »", "supprimez ce fichier"}},
         {std::make_exception_ptr(DisplayChangeError(1440, 900, 32, -2)),
          {"1440 x 900", "32 bits", "n'a pas été appliquée", "ne propose pas", "-2"}},
-        {std::make_exception_ptr(DisplayChangeError(1024, 768, 16, -3)), {"1024 x 768", "pas pu être enregistrée"}},
+        {std::make_exception_ptr(DisplayChangeError(1024, 768, 16, -3)), {"1024 x 768", "est appliquée", "ne sera pas conservée"}},
         {std::make_exception_ptr(DisplayChangeError(1024, 768, 32, 1)), {"redémarré"}},
         {std::make_exception_ptr(OverflowError("1e+40")), {"1e+40", "trop grande"}},
         {std::make_exception_ptr(FloatingPointError("x")), {"calcul"}},
