@@ -1,6 +1,6 @@
 // The system ANSI code page, asked of Windows itself.
 #include "app/ansi.h"
-#include "app/wide.h"
+#include "app/win32_wide.h"
 
 #include <windows.h>
 

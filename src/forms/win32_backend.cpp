@@ -1,6 +1,6 @@
 #include "forms/win32_backend.h"
 
-#include "app/wide.h"
+#include "app/win32_wide.h"
 
 #include <algorithm>
 #include <cmath>

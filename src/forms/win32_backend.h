@@ -5,7 +5,7 @@
 #include "app/error_report.h"
 #include "forms/backend.h"
 #include "forms/form.h"
-#include "forms/picture.h"
+#include "forms/win32_picture.h"
 #include "forms/win32_handles.h"
 
 #include <map>

@@ -3,7 +3,7 @@
 #include "app/clock.h"
 #include "app/error_report.h"
 #include "app/module1.h"
-#include "app/process_launcher.h"
+#include "main_window/process_launcher.h"
 #include "dialog/mini97.h"
 #include "dialog/skin.h"
 #include "display/display_api.h"

@@ -2,7 +2,7 @@
 // The help command: the help page in the browser, maximised. The page is a web address
 // chosen when the program was built or, without one, the page built into the program,
 // written on this computer at each request.
-#include "app/process_launcher.h"
+#include "main_window/process_launcher.h"
 
 #include <string>
 #include <string_view>

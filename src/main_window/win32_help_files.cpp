@@ -1,6 +1,6 @@
 #include "main_window/win32_help_files.h"
 
-#include "app/wide.h"
+#include "app/win32_wide.h"
 
 #include <shlobj.h>
 

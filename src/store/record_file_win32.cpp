@@ -2,7 +2,7 @@
 #include "store/open_files.h"
 #include "store/record_file.h"
 
-#include "app/wide.h"
+#include "app/win32_wide.h"
 #include "store/system_reason.h"
 
 #include <windows.h>

@@ -1,6 +1,6 @@
 #include "store/system_reason.h"
 
-#include "app/wide.h"
+#include "app/win32_wide.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 #include "store/whole_file.h"
 
 #include "app/errors.h"
-#include "app/wide.h"
+#include "app/win32_wide.h"
 #include "store/system_reason.h"
 
 #include <windows.h>

@@ -2,7 +2,7 @@
 // shape, pictures that cannot serve, modes the screen refuses, timers that overlap and
 // two instances racing on one folder. Every failure must reach the user as a French
 // message box, the program must carry on, and an initialised file must stay untouched.
-#include "app/wide.h"
+#include "app/win32_wide.h"
 #include "main_window/form1_design.h"
 #include "support/screenshot.h"
 #include "e2e_support.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Driving the real program from outside, as a user would: starting it in a folder,
 // finding its windows, reading their texts, clicking with the mouse.
-#include "app/wide.h"
+#include "app/win32_wide.h"
 #include "forms/backend.h"
 #include "main_window/form1_design.h"
 #include "support/input.h"

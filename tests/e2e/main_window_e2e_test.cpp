@@ -1,5 +1,5 @@
 // Starts the real program in a fresh folder and checks, from outside, what a user sees.
-#include "app/wide.h"
+#include "app/win32_wide.h"
 #include "forms/backend.h"
 #include "main_window/form1_design.h"
 #include "support/screenshot.h"

@@ -7,7 +7,7 @@
 #include "app/clock.h"
 #include "app/error_report.h"
 #include "app/module1.h"
-#include "app/process_launcher.h"
+#include "main_window/process_launcher.h"
 #include "display/win32_display_api.h"
 #include "forms/win32_backend.h"
 #include "main_window/form1.h"

@@ -3,7 +3,7 @@
 // c:\Program.exe, where an unquoted path would be tried first). It appends a line per
 // start: where it ran from (lower case), its command line and the show state it was
 // asked for, tab-separated. The real browser is put back afterwards (Windows).
-#include "app/wide.h"
+#include "app/win32_wide.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Form1 on the headless backend, a simulated display and font, a fixed clock and a
 // launcher that records, inside a fresh directory.
-#include "app/process_launcher.h"
+#include "main_window/process_launcher.h"
 #include "display/simulated_display.h"
 #include "display/simulated_font.h"
 #include "forms/headless_backend.h"

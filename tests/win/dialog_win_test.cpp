@@ -1,7 +1,7 @@
 // The real confirmation dialog in the Wine desktop: placement, frame, answers by real
 // clicks, a screenshot, and no GDI or USER object left behind by repeated shows.
 #include "app/error_report.h"
-#include "app/wide.h"
+#include "app/win32_wide.h"
 #include "dialog/mini97.h"
 #include "dialog/skin.h"
 #include "forms/win32_backend.h"

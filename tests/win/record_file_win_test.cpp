@@ -3,7 +3,7 @@
 #include "win_test_support.h"
 
 #include "app/errors.h"
-#include "app/wide.h"
+#include "app/win32_wide.h"
 #include "store/record_file.h"
 
 #include <gtest/gtest.h>

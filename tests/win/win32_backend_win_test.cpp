@@ -1,7 +1,7 @@
 // The forms toolkit on real windows, in the Wine desktop.
 #include "app/error_report.h"
 #include "app/errors.h"
-#include "app/wide.h"
+#include "app/win32_wide.h"
 #include "forms/form.h"
 #include "forms/win32_backend.h"
 

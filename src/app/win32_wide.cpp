@@ -1,4 +1,4 @@
-#include "app/wide.h"
+#include "app/win32_wide.h"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
-#include "app/process_launcher.h"
-#include "app/wide.h"
+#include "main_window/process_launcher.h"
+#include "app/win32_wide.h"
 
 #include <windows.h>
 #include <shellapi.h>

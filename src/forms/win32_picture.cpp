@@ -1,6 +1,6 @@
-#include "forms/picture.h"
+#include "forms/win32_picture.h"
 
-#include "app/wide.h"
+#include "app/win32_wide.h"
 
 #include <initguid.h>
 #include <objbase.h>

@@ -1,7 +1,7 @@
 // The program's entry: builds the services, starts the main window, runs the messages.
 #include "app/clock.h"
 #include "app/module1.h"
-#include "app/process_launcher.h"
+#include "main_window/process_launcher.h"
 #include "display/win32_display_api.h"
 #include "forms/win32_backend.h"
 #include "main_window/form1.h"
