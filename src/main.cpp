@@ -4,6 +4,7 @@
 #include "main_window/process_launcher.h"
 #include "display/win32_display_api.h"
 #include "forms/win32_backend.h"
+#include "forms/win32_message_box_reporter.h"
 #include "main_window/form1.h"
 #include "main_window/win32_help_files.h"
 #include "store/record_file.h"
@@ -40,6 +41,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     diag::Win32HelpPageFiles helpFiles(instance);
     diag::Form1 form1(backend, reporter, module,
                       {display, font, clock, recordFile, launcher, helpFiles, DIAGRESO_HELP_URL});
-    form1.start();
+    if (!form1.start()) return 1; // told in a message box: nothing to run without the window
     return backend.run();
 }

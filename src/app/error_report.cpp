@@ -67,6 +67,10 @@ std::string describeError(const std::exception& error) {
         return text + "\r\nLibérez de la place sur le disque ou vérifiez vos droits sur ces dossiers, puis "
                       "réessayez.";
     }
+    if (auto* e = dynamic_cast<const CreationError*>(&error)) {
+        return "Impossible de créer " + e->thing() + " : " + e->reason() +
+               ".\r\nFermez des programmes ou des fenêtres pour libérer des ressources, puis réessayez.";
+    }
     if (auto* e = dynamic_cast<const OverflowError*>(&error)) {
         return "La valeur « " + e->value() +
                " » est trop grande pour être utilisée.\r\nL'opération a été interrompue.";

@@ -80,6 +80,18 @@ class SavedModeError : public AppError {
     std::string fileName_, dimension_, text_;
 };
 
+// The system could not make a window, a font, an icon or a timer the program needs.
+class CreationError : public AppError {
+  public:
+    CreationError(std::string what, std::string reason)
+        : AppError("could not create " + what), thing_(std::move(what)), reason_(std::move(reason)) {}
+    const std::string& thing() const { return thing_; } // French, e.g. "la fenêtre « Confirmation »"
+    const std::string& reason() const { return reason_; }
+
+  private:
+    std::string thing_, reason_;
+};
+
 // Neither the help browser nor the default browser could be started. The location is
 // the web address, or the path of the page written on this computer.
 class HelpPageError : public AppError {

@@ -1,12 +1,13 @@
 #pragma once
 // The verbs a forms backend offers. The model (form.h) calls them; the backend
-// converts twips to pixels and delivers the system's events back through Form::deliver.
+// converts twips to pixels and delivers the system's events back through the model.
 #include <cstdint>
 
 namespace diag::forms {
 
 class Form;
 class Control;
+struct FormDesign;
 struct PictureSource;
 
 // Thrown by a backend whose endProgram cannot end the process (the headless one), so
@@ -22,9 +23,11 @@ struct TwipsSize {
 class Backend {
   public:
     virtual ~Backend() = default;
-    virtual void realize(Form& form) = 0;                     // create windows for a loaded form
-    virtual void formChanged(Form& form, Property what) = 0;  // position of the form itself
+    virtual void realize(Form& form) = 0;                    // a form was loaded
+    virtual void formChanged(Form& form, Property what) = 0; // position of the form itself
     virtual void controlChanged(Control& control, Property what) = 0;
+    // Makes the form's windows if need be and shows it; errors (a window the system
+    // could not make) leave nothing made behind.
     virtual void show(Form& form) = 0;
     virtual void showModal(Form& form) = 0; // returns when the form has been unloaded
     virtual void unload(Form& form) = 0;
@@ -32,8 +35,15 @@ class Backend {
     virtual void sendToBack(Control& control) = 0;
     // Gives a picture control the picture of that source; false when it cannot be decoded.
     virtual bool loadPicture(Control& control, const PictureSource& source) = 0;
-    virtual void doEvents() = 0;            // one pass over pending messages, no waiting
-    virtual TwipsSize screenSize() = 0;     // the display mode in force, in twips
+    virtual void doEvents() = 0;        // one pass over pending messages, no waiting
+    virtual TwipsSize screenSize() = 0; // the display mode in force, in twips
+    // The form's outer size, its frame included, in twips.
+    virtual TwipsSize outerSize(const FormDesign& design) = 0;
+    // The control that has the keyboard focus, if it is one of ours; moving it there.
+    virtual Control* focusedControl() = 0;
+    virtual void setFocus(Control& control) = 0;
+    // Longest time between the two clicks of a double-click, in milliseconds.
+    virtual uint32_t doubleClickTime() = 0;
     [[noreturn]] virtual void endProgram() = 0;
 };
 

@@ -17,6 +17,14 @@ using Color = uint32_t;
 constexpr Color kSystemColor = 0xFFFFFFFF;
 constexpr Color rgb(unsigned r, unsigned g, unsigned b) { return r | (g << 8) | (b << 16); }
 
+// One colour of the system's scheme (a COLOR_* index), which the backend looks up.
+constexpr Color systemColor(unsigned index) { return 0x80000000u | index; }
+constexpr bool isSystemColor(Color c) { return (c & 0x80000000u) != 0; }
+constexpr Color kWindowColor = systemColor(5);      // COLOR_WINDOW
+constexpr Color kWindowTextColor = systemColor(8);  // COLOR_WINDOWTEXT
+constexpr Color kButtonFaceColor = systemColor(15); // COLOR_BTNFACE
+constexpr Color kButtonTextColor = systemColor(18); // COLOR_BTNTEXT
+
 struct FontDesign {
     std::string_view face = {}; // empty: the form's font
     float points = 0;

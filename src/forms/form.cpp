@@ -13,6 +13,31 @@ PixelRect pixelRect(const Control& c) {
     return {twipsToPixels(c.left()), twipsToPixels(c.top()), twipsToPixels(c.width()), twipsToPixels(c.height())};
 }
 
+ShownColors shownColors(const Control& c, Color beneath, bool highContrast) {
+    const ControlDesign& d = c.design();
+    switch (d.kind) {
+    case Kind::Button:
+        if (highContrast) return {kButtonFaceColor, kButtonTextColor};
+        return {c.backColor() == kSystemColor ? kButtonFaceColor : c.backColor(),
+                d.foreColor == kSystemColor ? kWindowTextColor : d.foreColor};
+    case Kind::Line:
+        return {beneath, d.foreColor};
+    case Kind::Picture:
+        // A picture that could not be decoded shows its name on a plain face.
+        return {highContrast ? kWindowColor : beneath, highContrast ? kWindowTextColor : kButtonTextColor};
+    default:
+        break;
+    }
+    if (highContrast) return {kWindowColor, kWindowTextColor};
+    bool own = d.opaque || d.kind == Kind::Shape;
+    return {own ? (c.backColor() == kSystemColor ? kButtonFaceColor : c.backColor()) : beneath,
+            d.foreColor == kSystemColor ? kWindowTextColor : d.foreColor};
+}
+
+Color shownFormColor(const FormDesign& form, bool highContrast) {
+    return highContrast ? kWindowColor : form.backColor;
+}
+
 Control::Control(Form& form, const ControlDesign& design)
     : form_(form), design_(design), left_(design.left), top_(design.top), width_(design.width),
       height_(design.height), caption_(design.caption), backColor_(design.backColor), visible_(design.visible) {
@@ -114,12 +139,29 @@ void Form::load() {
 
 void Form::show() {
     load();
-    backend_.show(*this);
+    try {
+        backend_.show(*this);
+    } catch (...) {
+        unload();
+        throw;
+    }
 }
 
 void Form::showModal() {
     load();
-    backend_.showModal(*this);
+    // Remembered by form and name: the control objects of a reloaded form are new ones.
+    Control* focused = backend_.focusedControl();
+    Form* focusForm = focused ? &focused->form() : nullptr;
+    std::string focusName = focused ? std::string(focused->name()) : std::string();
+    int16_t focusIndex = focused ? focused->index() : -1;
+    try {
+        backend_.showModal(*this);
+    } catch (...) {
+        unload();
+        throw;
+    }
+    if (focusForm && focusForm != this && focusForm->loaded())
+        if (Control* again = focusForm->find(focusName, focusIndex)) backend_.setFocus(*again);
 }
 
 void Form::unload() {
@@ -129,28 +171,39 @@ void Form::unload() {
     // The next load starts the controls again from their design.
 }
 
+const ControlDesign& Form::declared(std::string_view name) const {
+    for (const ControlDesign& d : design_.controls)
+        if (d.name == name) return d;
+    throw std::logic_error("no control " + std::string(name) + " on " + std::string(design_.name));
+}
+
 void Form::setClickHandler(std::string_view name, ClickHandler handler) {
-    clickHandlers_.emplace_back(std::string(name), std::move(handler));
+    // Keyed by the design table's own name, which lives as long as the program.
+    clickHandlers_[declared(name).name] = std::move(handler);
 }
 
 void Form::setTickHandler(std::string_view name, std::function<void()> handler) {
-    tickHandlers_.emplace_back(std::string(name), std::move(handler));
+    const ControlDesign& d = declared(name);
+    if (d.kind != Kind::Timer) throw std::logic_error(std::string(name) + " is not a timer");
+    tickHandlers_[d.name] = std::move(handler);
 }
 
-bool Form::clickable(const Control& control) const {
-    for (auto& [name, handler] : clickHandlers_)
-        if (name == control.name()) return true;
-    return false;
-}
+bool Form::clickable(const Control& control) const { return clickHandlers_.contains(control.name()); }
 
 void Form::click(Control& control) {
-    for (auto& [name, handler] : clickHandlers_)
-        if (name == control.name()) return handler(control.index());
+    if (auto it = clickHandlers_.find(control.name()); it != clickHandlers_.end()) it->second(control.index());
 }
 
 void Form::tick(Control& control) {
-    for (auto& [name, handler] : tickHandlers_)
-        if (name == control.name()) return handler();
+    if (auto it = tickHandlers_.find(control.name()); it != tickHandlers_.end()) it->second();
+}
+
+bool Form::userClick(Control& control, uint32_t pressedAt) {
+    // Unsigned difference: the clock may wrap between the two.
+    if (static_cast<uint32_t>(pressedAt - appearedAt_) < pressDelay_ || !clickable(control)) return false;
+    // The handler may unload this form: nothing of it is touched afterwards.
+    deliver([this, &control] { click(control); });
+    return true;
 }
 
 bool Form::deliver(const std::function<void()>& handler) {

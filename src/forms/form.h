@@ -1,11 +1,12 @@
 #pragma once
 // The runtime model of forms and controls. Properties are held here in twips, as
 // single-precision numbers; every change is passed to the backend. Handlers are typed
-// callbacks on the controls.
+// callbacks bound to control names that the form's design table declares.
 #include "forms/backend.h"
 #include "forms/design.h"
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -62,9 +63,6 @@ class Control {
     // What the user typed into a text box: the window already shows it.
     void captionFromUser(std::string text) { caption_ = std::move(text); }
 
-    // Backend-owned data (a window handle, a picture).
-    void* native = nullptr;
-
   private:
     void notify(Property what);
     Form& form_;
@@ -76,6 +74,15 @@ class Control {
     uint32_t interval_ = 0;
     PictureSource picture_;
 };
+
+// The colours a control is drawn in: its design's or, under a high-contrast scheme, the
+// system's own for background and text, as Windows' own controls do. Lines keep theirs.
+// `beneath` is what shows through a transparent background.
+struct ShownColors {
+    Color back, text;
+};
+ShownColors shownColors(const Control& control, Color beneath, bool highContrast);
+Color shownFormColor(const FormDesign& form, bool highContrast);
 
 class Form {
   public:
@@ -93,15 +100,19 @@ class Form {
 
     float left() const { return left_; }
     float top() const { return top_; }
-    float width() const { return design_.clientWidth; } // outer size in twips
-    float height() const { return design_.clientHeight; }
+    float width() const { return backend_.outerSize(design_).width; } // outer size, frame included, twips
+    float height() const { return backend_.outerSize(design_).height; }
     void setLeft(float twips);
     void setTop(float twips);
 
     bool loaded() const { return loaded_; }
     // Loads the form (controls from their design, the load handler) if it is not loaded.
     void load();
+    // A show that fails (a window the system could not make) unloads the form again, so
+    // the next show starts afresh; the error passes to the caller.
     void show();
+    // Returns once the form is unloaded; the focus then goes back to the control that
+    // held it before, as the dialog manager does.
     void showModal();
     void unload();
 
@@ -110,7 +121,8 @@ class Form {
     // unloaded, which for a modal form means closed without an answer.
     std::function<void()> onCloseRequest;
 
-    // Handlers are attached by control name, so they hold across unload and reload; the
+    // Handlers are bound by control name, checked against the design table at once (a
+    // misspelt name throws std::logic_error), and hold across unload and reload; the
     // members of a group share one handler, which receives the member's index.
     using ClickHandler = std::function<void(int16_t index)>;
     void setClickHandler(std::string_view name, ClickHandler handler);
@@ -120,23 +132,32 @@ class Form {
     void click(Control& control);
     void tick(Control& control);
 
+    // Presses that begin sooner than this after the form appeared are no clicks: the
+    // second press of a double-click that opened the form must not answer it.
+    void setPressDelay(uint32_t ms) { pressDelay_ = ms; }
+    // The backend's clock (milliseconds, wrapping) when the form became visible.
+    void appeared(uint32_t at) { appearedAt_ = at; }
+    // A click of the user's, its press begun at `pressedAt` on the same clock: delivered
+    // unless it came too early. False when it was not delivered.
+    bool userClick(Control& control, uint32_t pressedAt);
+
     // The one place where errors stop: every event the system delivers (a click, a tick,
     // a load) goes through here. An error is reported and the program carries on.
     // Returns false when the handler failed. Only ProgramEnded passes through.
     bool deliver(const std::function<void()>& handler);
 
-    void* native = nullptr;
-
   private:
     void createControls();
+    const ControlDesign& declared(std::string_view name) const;
     const FormDesign& design_;
     Backend& backend_;
     ErrorReporter& reporter_;
     std::vector<std::unique_ptr<Control>> controls_;
-    std::vector<std::pair<std::string, ClickHandler>> clickHandlers_;
-    std::vector<std::pair<std::string, std::function<void()>>> tickHandlers_;
+    std::map<std::string_view, ClickHandler> clickHandlers_;
+    std::map<std::string_view, std::function<void()>> tickHandlers_;
     float left_ = 0, top_ = 0;
     bool loaded_ = false;
+    uint32_t pressDelay_ = 0, appearedAt_ = 0;
 };
 
 // A control's rectangle in pixels of its form's client area: what every backend draws.

@@ -27,6 +27,23 @@ const char* propertyName(Property p) {
 
 void HeadlessBackend::formChanged(Form& form, Property what) {
     calls.push_back(std::string(form.design().name) + "." + propertyName(what));
+    // As SetWindowPlacement does: a minimised window is moved where it will be restored.
+    if (auto it = minimized_.find(&form); it != minimized_.end() && what == Property::Position)
+        it->second = {form.left(), form.top()};
+}
+
+void HeadlessBackend::minimize(Form& form) { minimized_[&form] = {form.left(), form.top()}; }
+
+HeadlessBackend::Point HeadlessBackend::restore(Form& form) {
+    Point at = minimized_.at(&form);
+    minimized_.erase(&form);
+    return at;
+}
+
+TwipsSize HeadlessBackend::outerSize(const FormDesign& design) {
+    bool framed = design.border == FormBorder::FixedSingle;
+    return {design.clientWidth + (framed ? frame.width * 15.0f : 0.0f),
+            design.clientHeight + (framed ? frame.height * 15.0f : 0.0f)};
 }
 
 void HeadlessBackend::controlChanged(Control& control, Property what) {
@@ -41,11 +58,14 @@ void HeadlessBackend::realize(Form& form) {
 }
 
 void HeadlessBackend::show(Form& form) {
-    if (std::find(shown_.begin(), shown_.end(), &form) == shown_.end()) shown_.push_back(&form);
+    if (std::find(shown_.begin(), shown_.end(), &form) != shown_.end()) return;
+    shown_.push_back(&form);
+    form.appeared(static_cast<uint32_t>(now_));
 }
 
 void HeadlessBackend::showModal(Form& form) {
     show(form);
+    focused_ = nullptr; // the modal form takes the focus
     modal_.push_back(&form);
     if (modalAnswerer) modalAnswerer(form);
     modal_.erase(std::remove(modal_.begin(), modal_.end(), &form), modal_.end());
@@ -58,8 +78,11 @@ void HeadlessBackend::unload(Form& form) {
                   timers_.end());
     shown_.erase(std::remove(shown_.begin(), shown_.end(), &form), shown_.end());
     modal_.erase(std::remove(modal_.begin(), modal_.end(), &form), modal_.end());
-    for (auto& c : form.controls())
+    for (auto& c : form.controls()) {
         backOrder.erase(std::remove(backOrder.begin(), backOrder.end(), c.get()), backOrder.end());
+        if (focused_ == c.get()) focused_ = nullptr;
+    }
+    minimized_.erase(&form);
 }
 
 void HeadlessBackend::setTimer(Control& timer, uint32_t intervalMs) {
@@ -113,8 +136,7 @@ bool HeadlessBackend::click(Control& control) {
     bool shown = std::find(shown_.begin(), shown_.end(), &form) != shown_.end();
     bool blocked = !modal_.empty() && modal_.back() != &form;
     if (!form.loaded() || !shown || blocked || !control.visible()) return false;
-    form.deliver([&] { form.click(control); });
-    return true;
+    return form.userClick(control, static_cast<uint32_t>(now_));
 }
 
 } // namespace diag::forms

@@ -5,6 +5,7 @@
 #include "forms/form.h"
 
 #include <functional>
+#include <map>
 #include <vector>
 
 namespace diag::forms {
@@ -23,21 +24,40 @@ class HeadlessBackend final : public Backend {
     bool loadPicture(Control& control, const PictureSource& source) override;
     void doEvents() override { ++doEventsCalls; }
     TwipsSize screenSize() override;
+    // A single-line frame with a title bar adds `frame` pixels to the client size.
+    TwipsSize outerSize(const FormDesign& design) override;
+    Control* focusedControl() override { return focused_; }
+    void setFocus(Control& control) override { focused_ = &control; }
+    uint32_t doubleClickTime() override { return doubleClick; }
     [[noreturn]] void endProgram() override;
+
+    // The user minimises a form and later restores it: where does it come back?
+    void minimize(Form& form);
+    struct Point {
+        float left, top;
+        bool operator==(const Point&) const = default;
+    };
+    Point restore(Form& form);
 
     // Moves the clock on, delivering every tick that falls due on the way, in order.
     void advance(uint32_t ms);
     uint64_t now() const { return now_; }
     bool timerRunning(const Control& timer) const;
 
-    // A user's click: delivered only to a visible control of a shown form that no modal
-    // form blocks. Returns false when the click could not happen.
+    // A user's click, pressed now: delivered only to a visible control of a shown form
+    // that no modal form blocks, and not sooner than the form's press delay. Returns
+    // false when the click could not happen.
     bool click(Control& control);
 
     // Called while a modal form is up; when it returns with the form still loaded, the
     // form is closed without an answer, as the system's close command would.
     std::function<void(Form&)> modalAnswerer;
     std::function<TwipsSize()> screen = [] { return TwipsSize{1280 * 15.0f, 1024 * 15.0f}; };
+
+    struct {
+        int width = 6, height = 29; // pixels: two 3-pixel borders, a 23-pixel title bar
+    } frame;
+    uint32_t doubleClick = 500;
 
     int doEventsCalls = 0;
     bool ended = false;
@@ -55,6 +75,8 @@ class HeadlessBackend final : public Backend {
     std::vector<Timer> timers_;
     std::vector<Form*> shown_;
     std::vector<Form*> modal_;
+    std::map<const Form*, Point> minimized_; // where each minimised form will come back
+    Control* focused_ = nullptr;
     uint64_t now_ = 0;
 };
 

@@ -1,20 +1,24 @@
 #pragma once
 // The forms toolkit on real windows. Every control that shows text is a child window
 // whose window text is its caption, so screen readers read the form as a person sees
-// it; lines and shapes are painted by the form beneath its children.
-#include "app/error_report.h"
+// it; lines and shapes are painted by the form beneath its children. The backend owns
+// the map from the model's forms and controls to their windows (Windows builds only).
 #include "forms/backend.h"
 #include "forms/form.h"
 #include "forms/win32_picture.h"
-#include "forms/win32_handles.h"
 
+#include <windows.h>
+
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
-#include <tuple>
 #include <vector>
 
 namespace diag::forms {
+
+class FormWindow;
+class ControlWindow;
 
 class Win32Backend final : public Backend {
   public:
@@ -32,45 +36,42 @@ class Win32Backend final : public Backend {
     bool loadPicture(Control& control, const PictureSource& source) override;
     void doEvents() override;
     TwipsSize screenSize() override;
+    TwipsSize outerSize(const FormDesign& design) override;
+    Control* focusedControl() override;
+    void setFocus(Control& control) override;
+    uint32_t doubleClickTime() override;
     [[noreturn]] void endProgram() override;
 
     // The message loop of the program; returns the exit code at WM_QUIT.
     int run();
 
-    // For tests and the message loop.
-    static HWND windowOf(const Form& form);
-    static HWND windowOf(const Control& control);
-    // Pixel rectangle of a control in its form's client area, as the window is created.
-    static RECT pixelRect(const Control& control);
+    // The windows of a form and of a control (null when it has none), for tests.
+    HWND windowOf(const Form& form) const;
+    HWND windowOf(const Control& control) const;
+
+    HINSTANCE instance() const { return instance_; }
+    // Whether the system shows a high-contrast scheme; read again when settings change.
+    bool highContrast() const { return highContrast_; }
+    void settingsChanged();
+    // The modal form on top, if any: what a click on a window it turned off brings forward.
+    FormWindow* modalForm() const { return modal_.empty() ? nullptr : modal_.back(); }
 
   private:
-    struct ControlWindow;
-    struct FormWindow;
-    static LRESULT CALLBACK formProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT handle(FormWindow& fw, UINT msg, WPARAM wParam, LPARAM lParam);
-    void registerClass(const FormDesign& design);
-    void createWindows(FormWindow& fw);
-    void createControl(FormWindow& fw, ControlWindow& cw);
-    HFONT font(const FontDesign& design, const FontDesign& formFont);
-    void paintForm(FormWindow& fw, HDC dc);
-    void drawButton(ControlWindow& cw, const DRAWITEMSTRUCT& di);
-    void drawPicture(ControlWindow& cw, const DRAWITEMSTRUCT& di);
+    // The one message pump: dispatches messages (with the dialog keys: Tab, arrows,
+    // Space, Enter) until `done` holds, waiting for each, or taking only those already
+    // pending. False once WM_QUIT has come; it is posted again for an outer loop.
+    bool pump(bool wait, const std::function<bool()>& done);
+    FormWindow& windowsFor(Form& form); // made if need be (CreationError)
     std::shared_ptr<const Picture> decode(const PictureSource& source);
-    ControlWindow* controlFromHwnd(FormWindow& fw, HWND hwnd);
-    void focusFirst(FormWindow& fw);
-    bool dispatchDialogKeys(MSG& msg);
 
     HINSTANCE instance_;
-    std::vector<std::string> registered_;
-    std::map<std::tuple<std::string, float, bool>, UniqueFont> fonts_;
+    PictureDecoder decoder_;
+    std::map<std::string, std::shared_ptr<const Picture>> builtIn_; // decoded once, shared
     std::map<const Form*, std::unique_ptr<FormWindow>> forms_;
-    std::map<std::string, std::shared_ptr<const Picture>> resourcePictures_;
-};
-
-// Failures reach the user as a French message box; the program carries on.
-class MessageBoxReporter final : public ErrorReporter {
-  public:
-    void report(const std::exception& error) noexcept override;
+    std::map<const Control*, ControlWindow*> controls_;
+    std::vector<FormWindow*> modal_;
+    bool highContrast_ = false;
+    int exitCode_ = 0;
 };
 
 } // namespace diag::forms

@@ -34,9 +34,10 @@ Form1::Form1(forms::Backend& backend, ErrorReporter& reporter, Module1& module, 
     form_.onCloseRequest = [this] { QuitProgram(); };
 }
 
-void Form1::start() {
+bool Form1::start() {
     form_.deliver([this] { form_.load(); });
-    form_.show();
+    // A window the system could not make is told like any failure of an event.
+    return form_.deliver([this] { form_.show(); });
 }
 
 void Form1::Form_Load() {

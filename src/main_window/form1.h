@@ -33,8 +33,9 @@ class Form1 {
     forms::Form& form() { return form_; }
     forms::Control& control(std::string_view name, int16_t index = -1) { return form_.control(name, index); }
 
-    // Starts the program: loads the window (its load handler runs as a system event) and shows it.
-    void start();
+    // Starts the program: loads the window (its load handler runs as a system event) and
+    // shows it. False when the window could not be shown (the user was told why).
+    bool start();
 
     void Form_Load();
     void Timer1_Timer();

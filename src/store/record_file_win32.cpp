@@ -3,7 +3,7 @@
 #include "store/record_file.h"
 
 #include "app/win32_wide.h"
-#include "store/system_reason.h"
+#include "app/system_reason.h"
 
 #include <windows.h>
 

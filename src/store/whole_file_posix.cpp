@@ -2,7 +2,7 @@
 #include "store/whole_file.h"
 
 #include "app/errors.h"
-#include "store/system_reason.h"
+#include "app/system_reason.h"
 
 #include <cerrno>
 #include <cstdio>

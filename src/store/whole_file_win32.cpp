@@ -3,7 +3,7 @@
 
 #include "app/errors.h"
 #include "app/win32_wide.h"
-#include "store/system_reason.h"
+#include "app/system_reason.h"
 
 #include <windows.h>
 

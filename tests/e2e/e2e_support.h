@@ -213,7 +213,8 @@ inline BOOL CALLBACK findVisibleOfClass(HWND h, LPARAM lp) {
     return TRUE;
 }
 
-// The confirmation dialog of the program that owns `form`, once it is on screen.
+// The confirmation dialog of the program that owns `form`, once it is on screen and, as
+// a person would be, past the double-click time: the dialog takes no earlier press.
 inline HWND waitForDialog(HWND form, int ms = 10000) {
     DWORD pid = 0;
     GetWindowThreadProcessId(form, &pid);
@@ -225,6 +226,7 @@ inline HWND waitForDialog(HWND form, int ms = 10000) {
             return ctx.found != nullptr;
         },
         ms);
+    if (ctx.found) Sleep(GetDoubleClickTime() + 100);
     return ctx.found;
 }
 

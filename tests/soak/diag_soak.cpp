@@ -149,14 +149,18 @@ void print(const char* when, const Figures& f) {
 // The answer the dialog gets: a click on one of its picture buttons, sent the way the
 // button's own STN_CLICKED reaches the form, from a thread timer that fires inside the
 // modal loop.
+// A press sooner than the double-click time after the dialog appeared is no answer: the
+// soak shortens that time for its prefix and answers a little after it.
+constexpr UINT kDoubleClickMs = 20, kAnswerDelayMs = 40;
 Form1* g_form1 = nullptr;
+forms::Win32Backend* g_backend = nullptr;
 int16_t g_button = 2;
 int g_answered = 0;
 void CALLBACK answer(HWND, UINT, UINT_PTR id, DWORD) {
     forms::Form& dialog = g_form1->dialog().form();
     if (!dialog.loaded()) return; // not shown yet: the timer stays armed
     KillTimer(nullptr, id);
-    HWND button = Win32Backend::windowOf(dialog.control("btc", g_button));
+    HWND button = g_backend->windowOf(dialog.control("btc", g_button));
     if (!button) return;
     ++g_answered;
     SendMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), STN_CLICKED),
@@ -164,7 +168,7 @@ void CALLBACK answer(HWND, UINT, UINT_PTR id, DWORD) {
 }
 void answerNextDialogWith(int16_t button) {
     g_button = button;
-    SetTimer(nullptr, 0, 1, &answer);
+    SetTimer(nullptr, 0, kAnswerDelayMs, &answer);
 }
 
 struct ScreenSize {
@@ -204,6 +208,7 @@ int main() {
     Win32HelpPageFiles helpFiles(GetModuleHandleW(nullptr));
     Form1 form1(backend, reporter, module, {display, font, clock, recordFile, launcher, helpFiles, {}});
     g_form1 = &form1;
+    g_backend = &backend;
 
     const ScreenSize original = screen();
     std::printf("screen at start: %d x %d\n", original.width, original.height);

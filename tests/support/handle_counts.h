@@ -30,4 +30,21 @@ inline int liveGdiObjects() {
 #endif
 }
 
+inline BOOL CALLBACK countOneWindow(HWND, LPARAM count) {
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+inline BOOL CALLBACK countWindowAndChildren(HWND h, LPARAM count) {
+    ++*reinterpret_cast<int*>(count);
+    EnumChildWindows(h, &countOneWindow, count);
+    return TRUE;
+}
+
+// USER objects of this thread, counted as its windows and their children (Windows).
+inline int userWindows() {
+    int n = 0;
+    EnumThreadWindows(GetCurrentThreadId(), &countWindowAndChildren, reinterpret_cast<LPARAM>(&n));
+    return n;
+}
+
 } // namespace diag::test

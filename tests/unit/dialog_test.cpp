@@ -1,7 +1,7 @@
 #include "dialog/mini97.h"
 #include "dialog/skin.h"
 #include "forms/headless_backend.h"
-#include "recording_reporter.h"
+#include "support/recording_reporter.h"
 #include "temp_dir.h"
 
 #include <array>
@@ -141,43 +141,57 @@ TEST_F(DialogTest, PictureBesideTheProgramReplacesTheBuiltInOneOnlyWhenItServes)
 namespace {
 
 constexpr ControlDesign tile(int16_t i) { return {.name = "ccb", .index = i, .kind = Kind::Picture, .width = 180, .height = 180}; }
-constexpr std::array kSmallControls = {
+constexpr std::array kTileControls = {
     ControlDesign{.name = "Other", .kind = Kind::Label, .left = 500, .top = 500, .width = 100, .height = 100},
     tile(0), tile(1), tile(2), tile(3), tile(4), tile(5), tile(6), tile(7)};
-constexpr FormDesign kSmall{.name = "small", .clientWidth = 3000, .clientHeight = 1500, .controls = kSmallControls};
+constexpr FormDesign kFramed{.name = "framed", .clientWidth = 3000, .clientHeight = 1500, .controls = kTileControls};
+constexpr FormDesign kWide{.name = "wide", .clientWidth = 21510, .clientHeight = 400, .border = FormBorder::None,
+                           .controls = kTileControls};
+constexpr FormDesign kSmallest{.name = "smallest", .clientWidth = 375, .clientHeight = 375,
+                               .border = FormBorder::None, .controls = kTileControls};
 
 } // namespace
 
-TEST(FrameSkin, TilesCoverABandAlongEverySideOfAnyForm) {
-    struct Geometry {
-        float left, top, width, height;
-    };
-    auto expected = [](float w, float h) {
-        return std::array<Geometry, 8>{{{0, 0, 180, 180},
-                                        {w - 180, 0, 180, 180},
-                                        {w - 180, h - 180, 180, 180},
-                                        {0, h - 180, 180, 180},
-                                        {0, 180, 180, h - 360},
-                                        {180, 0, w - 360, 180},
-                                        {w - 180, 180, 180, h - 360},
-                                        {180, h - 180, w - 360, 180}}};
-    };
+// Whatever the form's outer size, the eight tiles cover a 180-twip band along its edges,
+// with no gap and no overlap, each in its role's place.
+TEST(FrameSkin, TilesCoverTheBandAlongEveryEdgeOfAnyForm) {
     HeadlessBackend backend;
     RecordingReporter reporter;
     TileHolder holder(backend, reporter);
-    for (const FormDesign* design : {&kMini97Design, &kSmall}) {
+    for (const FormDesign* design : {&kMini97Design, &kFramed, &kWide, &kSmallest}) {
         SCOPED_TRACE(design->name);
         Form form(*design, backend, reporter);
         form.load();
         ApplyFrameSkin(form, holder);
-        auto want = expected(design->clientWidth, design->clientHeight);
+        float w = form.width(), h = form.height();
+        EXPECT_EQ(w > design->clientWidth, design->border == FormBorder::FixedSingle) << "the outer size";
+        struct Box {
+            float x0, y0, x1, y1;
+        };
+        std::vector<Box> boxes;
+        float area = 0;
         for (int16_t i = 0; i < 8; ++i) {
             Control& t = form.control("ccb", i);
-            EXPECT_EQ((std::array{t.left(), t.top(), t.width(), t.height()}),
-                      (std::array{want[i].left, want[i].top, want[i].width, want[i].height}))
-                << "tile " << i;
+            boxes.push_back({t.left(), t.top(), t.left() + t.width(), t.top() + t.height()});
+            area += t.width() * t.height();
             EXPECT_EQ(t.picture(), holder.icc().control("ccbm", i).picture()) << "tile " << i;
         }
+        // Corners 0 to 3 clockwise from the top left, then the left, top, right and bottom edges.
+        const std::pair<float, float> roles[8] = {{0, 0},     {w - 1, 0},     {w - 1, h - 1}, {0, h - 1},
+                                                  {0, h / 2}, {w / 2, 0},     {w - 1, h / 2}, {w / 2, h - 1}};
+        for (int i = 0; i < 8; ++i) {
+            const Box& b = boxes[static_cast<size_t>(i)];
+            EXPECT_TRUE(b.x0 <= roles[i].first && roles[i].first < b.x1 && b.y0 <= roles[i].second &&
+                        roles[i].second < b.y1)
+                << "tile " << i << " is not in its place";
+            EXPECT_TRUE(b.x0 >= 0 && b.y0 >= 0 && b.x1 <= w && b.y1 <= h) << "tile " << i << " leaves the form";
+            EXPECT_FALSE(b.x0 < w - 180 && b.x1 > 180 && b.y0 < h - 180 && b.y1 > 180) << "tile " << i << " enters";
+            for (int k = 0; k < i; ++k) {
+                const Box& o = boxes[static_cast<size_t>(k)];
+                EXPECT_FALSE(b.x0 < o.x1 && o.x0 < b.x1 && b.y0 < o.y1 && o.y0 < b.y1) << i << " overlaps " << k;
+            }
+        }
+        EXPECT_EQ(area, w * h - (w - 360) * (h - 360)) << "no gap";
         // Every tile ends behind every other control.
         ASSERT_GE(backend.backOrder.size(), 8u);
         for (int16_t i = 0; i < 8; ++i) EXPECT_EQ(backend.backOrder[7 - i], &form.control("ccb", i));

@@ -6,7 +6,7 @@
 #include "display/simulated_font.h"
 #include "forms/headless_backend.h"
 #include "main_window/form1.h"
-#include "recording_reporter.h"
+#include "support/recording_reporter.h"
 #include "temp_dir.h"
 
 #include <memory>

@@ -3,7 +3,7 @@
 #include "forms/headless_backend.h"
 #include "main_window/form1.h"
 #include "main_window/form1_design.h"
-#include "recording_reporter.h"
+#include "support/recording_reporter.h"
 #include "store/saved_resolution.h"
 #include "temp_dir.h"
 

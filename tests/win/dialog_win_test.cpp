@@ -8,6 +8,8 @@
 #include "support/screenshot.h"
 
 #include "support/handle_counts.h"
+#include "support/recording_reporter.h"
+#include "win_test_support.h"
 #include "support/input.h"
 
 #include <gtest/gtest.h>
@@ -24,12 +26,6 @@ using namespace diag::forms;
 
 namespace {
 
-// Pictures are decoded through COM, as in the program, which initialises it first.
-class ComEnvironment : public testing::Environment {
-    void SetUp() override { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-};
-const auto* const kCom = testing::AddGlobalTestEnvironment(new ComEnvironment);
-
 COLORREF pixelOf(HWND window, int x, int y) {
     HDC dc = GetDC(window);
     COLORREF c = GetPixel(dc, x, y);
@@ -37,55 +33,15 @@ COLORREF pixelOf(HWND window, int x, int y) {
     return c;
 }
 
-class Recorder final : public ErrorReporter {
-  public:
-    void report(const std::exception& e) noexcept override { messages.push_back(describeError(e)); }
-    std::vector<std::string> messages;
-};
-
-// Runs `action` from the modal loop, once the dialog's window exists.
-std::function<void()> g_whileOpen;
-void CALLBACK onThreadTimer(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    if (g_whileOpen) g_whileOpen();
-}
-void whileOpen(std::function<void()> action, unsigned delayMs = 150) {
-    g_whileOpen = std::move(action);
-    SetTimer(nullptr, 0, delayMs, &onThreadTimer);
-}
-
-
-// What a click on a picture button sends its form.
-void notifyClick(HWND button) {
-    SendMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), STN_CLICKED),
-                 reinterpret_cast<LPARAM>(button));
-}
-
-
-BOOL CALLBACK countChildren(HWND, LPARAM lp) {
-    ++*reinterpret_cast<int*>(lp);
-    return TRUE;
-}
-BOOL CALLBACK countWindow(HWND h, LPARAM lp) {
-    ++*reinterpret_cast<int*>(lp);
-    EnumChildWindows(h, &countChildren, lp);
-    return TRUE;
-}
-int userWindows() {
-    int n = 0;
-    EnumThreadWindows(GetCurrentThreadId(), &countWindow, reinterpret_cast<LPARAM>(&n));
-    return n;
-}
-
 class DialogWinTest : public testing::Test {
   protected:
     Win32Backend backend{GetModuleHandleW(nullptr)};
-    Recorder reporter;
+    RecordingReporter reporter;
     Module1 m;
     TileHolder holder{backend, reporter};
     Mini97 dialog{backend, reporter, m, holder};
     HWND window(const char* name, int16_t index = -1) {
-        return Win32Backend::windowOf(dialog.form().control(name, index));
+        return backend.windowOf(dialog.form().control(name, index));
     }
 };
 
@@ -101,9 +57,9 @@ TEST_F(DialogWinTest, OpensCentredFramedAndAnswersToRealClicks) {
         m.DialogCode = 4;
         m.DialogText = "Confirmez le test de la résolution en mode \r\n1280 x 1024 ?";
         bool inspected = false;
-        whileOpen([&] {
+        wintest::whileOpen([&] {
             inspected = true;
-            HWND dlg = Win32Backend::windowOf(dialog.form());
+            HWND dlg = backend.windowOf(dialog.form());
             RECT r;
             GetWindowRect(dlg, &r);
             // (1280 - 368) / 2 and (1024 - 333) / 2 pixels: 6840 and 5182.5 twips.
@@ -160,12 +116,12 @@ TEST_F(DialogWinTest, OpensCentredFramedAndAnswersToRealClicks) {
 TEST_F(DialogWinTest, TextBoxHasTheFocusAndItsTextComesBack) {
     m.DialogCode = 132;
     m.DialogText = "Votre nom ?";
-    whileOpen([&] {
+    wintest::whileOpen([&] {
         EXPECT_EQ(m.DialogCode, 4);
         EXPECT_TRUE(IsWindowVisible(window("Text1")));
         EXPECT_EQ(GetFocus(), window("Text1"));
         SendMessageW(window("Text1"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"abc"));
-        notifyClick(window("btc", 2));
+        wintest::notifyClick(window("btc", 2));
     });
     dialog.show();
     EXPECT_EQ(m.DialogCode, 6);
@@ -175,7 +131,7 @@ TEST_F(DialogWinTest, TextBoxHasTheFocusAndItsTextComesBack) {
 TEST_F(DialogWinTest, ClosedWithoutAButtonLeavesTheRequest) {
     m.DialogCode = 132;
     m.DialogText = "question";
-    whileOpen([&] { PostMessageW(Win32Backend::windowOf(dialog.form()), WM_CLOSE, 0, 0); });
+    wintest::whileOpen([&] { PostMessageW(backend.windowOf(dialog.form()), WM_CLOSE, 0, 0); });
     dialog.show();
     EXPECT_EQ(m.DialogCode, 4);
     EXPECT_EQ(m.DialogText, "question");
@@ -185,14 +141,14 @@ TEST_F(DialogWinTest, RepeatedShowsLeaveNoObjectBehind) {
     auto showOnce = [&] {
         m.DialogCode = 4;
         m.DialogText = "encore ?";
-        whileOpen([&] { notifyClick(window("btc", 2)); }, 1);
+        wintest::whileOpen([&] { wintest::notifyClick(window("btc", 2)); }, 40);
         dialog.show();
         ASSERT_EQ(m.DialogCode, 6);
     };
     showOnce();
-    int gdiFirst = diag::test::liveGdiObjects(), userFirst = userWindows();
+    int gdiFirst = diag::test::liveGdiObjects(), userFirst = diag::test::userWindows();
     for (int i = 1; i < 200; ++i) showOnce();
-    int gdiAfter = diag::test::liveGdiObjects(), userAfter = userWindows();
+    int gdiAfter = diag::test::liveGdiObjects(), userAfter = diag::test::userWindows();
     std::printf("GDI objects after 1 show: %d, after 200: %d; USER windows: %d, %d\n", gdiFirst, gdiAfter,
                 userFirst, userAfter);
     ASSERT_GT(gdiFirst, 0) << "the GDI handle table could not be read";

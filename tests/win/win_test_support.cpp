@@ -2,9 +2,26 @@
 
 #include <cstdlib>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
+#include <gtest/gtest.h>
+#include <objbase.h>
+
 namespace diag::wintest {
+
+namespace {
+// Pictures are decoded through COM, as in the program, which initialises it first. A
+// dialog takes no press sooner than the double-click time after it appears: this run's
+// prefix gets a short one, and the tests answer after it.
+class ProgramEnvironment : public testing::Environment {
+    void SetUp() override {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        SetDoubleClickTime(kDoubleClickMs);
+    }
+};
+const auto* const kEnvironment = testing::AddGlobalTestEnvironment(new ProgramEnvironment);
+} // namespace
 
 std::optional<int> expectedDpi() {
     const char* value = std::getenv("DIAGRESO_TEST_DPI");
@@ -100,6 +117,26 @@ TempCurrentDirectory::~TempCurrentDirectory() {
         FindClose(search);
     }
     RemoveDirectoryW(path_.c_str());
+}
+
+namespace {
+std::function<void()> g_whileOpen;
+void CALLBACK onThreadTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (auto action = std::exchange(g_whileOpen, nullptr)) action();
+}
+} // namespace
+
+void whileOpen(std::function<void()> action, unsigned delayMs) {
+    g_whileOpen = std::move(action);
+    SetTimer(nullptr, 0, delayMs, &onThreadTimer);
+}
+
+void stopWhileOpen() { g_whileOpen = nullptr; }
+
+void notifyClick(HWND button) {
+    SendMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), STN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
 }
 
 } // namespace diag::wintest

@@ -4,11 +4,15 @@
 // directory.
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace diag::wintest {
+
+// The double-click time of this run's prefix (set for the whole test program).
+constexpr unsigned kDoubleClickMs = 20;
 
 // The density the harness set for this run (DIAGRESO_TEST_DPI), when it said one.
 std::optional<int> expectedDpi();
@@ -59,5 +63,14 @@ class TempCurrentDirectory {
   private:
     std::wstring previous_, path_;
 };
+
+// Runs `action` from inside the modal loop that the caller is about to enter, once
+// `delayMs` have passed (a thread timer, dispatched by that loop).
+void whileOpen(std::function<void()> action, unsigned delayMs = 150);
+// Drops the action still armed, if any: its timer then does nothing.
+void stopWhileOpen();
+
+// What a click on a picture button sends its form (STN_CLICKED), without the mouse.
+void notifyClick(HWND button);
 
 } // namespace diag::wintest

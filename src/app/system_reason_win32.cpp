@@ -1,4 +1,4 @@
-#include "store/system_reason.h"
+#include "app/system_reason.h"
 
 #include "app/win32_wide.h"
 

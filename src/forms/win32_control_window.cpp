@@ -1,0 +1,237 @@
+#include "forms/win32_control_window.h"
+
+#include "app/win32_wide.h"
+#include "forms/win32_backend.h"
+#include "forms/win32_creation.h"
+#include "forms/win32_form_window.h"
+#include "forms/win32_handles.h"
+
+namespace diag::forms {
+
+namespace {
+
+RECT rectOf(const Control& c) {
+    PixelRect p = pixelRect(c);
+    return {p.x, p.y, p.x + p.width, p.y + p.height};
+}
+
+// Fills with the DC's own brush: painting makes no GDI object.
+void fill(HDC dc, const RECT& r, COLORREF color) {
+    SetDCBrushColor(dc, color);
+    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+}
+
+// A caption wrapped and centred on both axes, as a white button or a picture's name shows it.
+void drawCentredText(HDC dc, HWND window, const std::wstring& text, RECT area, COLORREF color) {
+    SelectInDc font(dc, reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, color);
+    RECT measure = area;
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measure,
+              DT_CENTER | DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT);
+    int textHeight = measure.bottom - measure.top;
+    if (textHeight < area.bottom - area.top) area.top += (area.bottom - area.top - textHeight) / 2;
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+}
+
+class LabelWindow final : public ControlWindow {
+  public:
+    using ControlWindow::ControlWindow;
+    void create() override {
+        const ControlDesign& d = control_.design();
+        DWORD style = SS_NOTIFY | SS_NOPREFIX | (d.border ? WS_BORDER : 0);
+        style |= d.align == Align::Center  ? SS_CENTER
+                 : d.align == Align::Right ? SS_RIGHT
+                 : d.wordWrap              ? SS_LEFT
+                                           : SS_LEFTNOWORDWRAP;
+        makeChild(L"STATIC", style, 0, widen(control_.caption()));
+    }
+    void changed(Property what) override {
+        ControlWindow::changed(what);
+        // A transparent text leaves its old letters unless the form paints beneath it again.
+        if (what == Property::Caption && !control_.design().opaque) {
+            RECT r = rectOf(control_);
+            owner_.invalidate(&r);
+            InvalidateRect(hwnd_, nullptr, TRUE);
+        }
+    }
+    LRESULT ctlColor(HDC dc) override {
+        ShownColors colors = shownColors(control_, owner_.beneath(control_), owner_.backend().highContrast());
+        SetTextColor(dc, owner_.resolve(colors.text));
+        if (!control_.design().opaque && !owner_.backend().highContrast()) {
+            SetBkMode(dc, TRANSPARENT);
+            return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+        }
+        COLORREF back = owner_.resolve(colors.back);
+        SetBkColor(dc, back);
+        SetDCBrushColor(dc, back); // the DC's own brush: no brush to make or free
+        return reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
+    }
+};
+
+class ButtonWindow final : public ControlWindow {
+  public:
+    using ControlWindow::ControlWindow;
+    void create() override {
+        makeChild(L"BUTTON", BS_OWNERDRAW | (control_.design().tabIndex >= 0 ? WS_TABSTOP : 0), 0,
+                  widen(control_.caption()));
+    }
+    LRESULT command(WORD code) override {
+        if (code == BN_CLICKED || code == BN_DOUBLECLICKED) clicked();
+        return 0;
+    }
+    void drawItem(const DRAWITEMSTRUCT& item) override {
+        HDC dc = item.hDC;
+        RECT r = item.rcItem;
+        bool pressed = item.itemState & ODS_SELECTED;
+        ShownColors colors = shownColors(control_, owner_.beneath(control_), owner_.backend().highContrast());
+        fill(dc, r, owner_.resolve(colors.back));
+        DrawEdge(dc, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+        RECT area = r;
+        InflateRect(&area, -4, -3);
+        if (pressed) OffsetRect(&area, 1, 1);
+        COLORREF text = (item.itemState & ODS_DISABLED) ? GetSysColor(COLOR_GRAYTEXT) : owner_.resolve(colors.text);
+        drawCentredText(dc, hwnd_, widen(control_.caption()), area, text);
+        if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
+            RECT focus = r;
+            InflateRect(&focus, -3, -3);
+            DrawFocusRect(dc, &focus);
+        }
+    }
+};
+
+class PictureWindow final : public ControlWindow {
+  public:
+    using ControlWindow::ControlWindow;
+    void create() override {
+        // The window text is the accessible name: what a screen reader says of the picture.
+        makeChild(L"STATIC", SS_OWNERDRAW | SS_NOTIFY, 0, widen(control_.design().accessibleName));
+    }
+    LRESULT command(WORD code) override {
+        // A static notifies at the press itself, so the message time is when it began.
+        if (code == STN_CLICKED) clicked();
+        return 0;
+    }
+    void setPicture(std::shared_ptr<const Picture> picture) override {
+        picture_ = std::move(picture);
+        if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+    }
+    void drawItem(const DRAWITEMSTRUCT& item) override {
+        HDC dc = item.hDC;
+        RECT r = item.rcItem;
+        bool highContrast = owner_.backend().highContrast();
+        ShownColors colors = shownColors(control_, owner_.beneath(control_), highContrast);
+        // Whatever the picture leaves uncovered shows what lies beneath: a shape or the form.
+        fill(dc, r, owner_.resolve(colors.back));
+        if (picture_) {
+            if (control_.design().stretch)
+                picture_->drawStretched(dc, 0, 0, r.right - r.left, r.bottom - r.top);
+            else
+                picture_->draw(dc, 0, 0);
+            return;
+        }
+        // Without a picture decoder, a picture that acts shows its name on a plain face.
+        std::string_view name = control_.design().accessibleName;
+        if (name.empty()) return;
+        fill(dc, r, owner_.resolve(kButtonFaceColor));
+        DrawEdge(dc, &r, EDGE_RAISED, BF_RECT);
+        RECT area = r;
+        InflateRect(&area, -3, -3);
+        drawCentredText(dc, hwnd_, widen(name), area, owner_.resolve(kButtonTextColor));
+    }
+
+  private:
+    std::shared_ptr<const Picture> picture_;
+};
+
+class TextBoxWindow final : public ControlWindow {
+  public:
+    using ControlWindow::ControlWindow;
+    void create() override {
+        makeChild(L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, widen(control_.caption()));
+    }
+    LRESULT command(WORD code) override {
+        if (code == EN_CHANGE) {
+            std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
+            text.resize(static_cast<size_t>(GetWindowTextW(hwnd_, text.data(), static_cast<int>(text.size()))));
+            control_.captionFromUser(narrow(text));
+        }
+        return 0;
+    }
+};
+
+class TimerWindow final : public ControlWindow {
+  public:
+    using ControlWindow::ControlWindow;
+    void create() override {
+        if (control_.interval() != 0) owner_.armTimer(*this, control_.interval());
+    }
+    void changed(Property) override {}
+};
+
+// Lines and the shape: painted by the form beneath its children.
+class PaintedControl final : public ControlWindow {
+  public:
+    using ControlWindow::ControlWindow;
+    void changed(Property) override { owner_.invalidate(); }
+};
+
+} // namespace
+
+std::unique_ptr<ControlWindow> ControlWindow::make(FormWindow& owner, Control& control, int id) {
+    switch (control.kind()) {
+    case Kind::Label: return std::unique_ptr<ControlWindow>(new LabelWindow(owner, control, id));
+    case Kind::Button: return std::unique_ptr<ControlWindow>(new ButtonWindow(owner, control, id));
+    case Kind::Picture: return std::unique_ptr<ControlWindow>(new PictureWindow(owner, control, id));
+    case Kind::TextBox: return std::unique_ptr<ControlWindow>(new TextBoxWindow(owner, control, id));
+    case Kind::Timer: return std::unique_ptr<ControlWindow>(new TimerWindow(owner, control, id));
+    case Kind::Line:
+    case Kind::Shape: break;
+    }
+    return std::unique_ptr<ControlWindow>(new PaintedControl(owner, control, id));
+}
+
+void ControlWindow::makeChild(const wchar_t* windowClass, DWORD style, DWORD exStyle, const std::wstring& text) {
+    RECT r = rectOf(control_);
+    style |= WS_CHILD | (control_.visible() ? WS_VISIBLE : 0);
+    std::string name = std::string(control_.name()) +
+                       (control_.index() >= 0 ? "(" + std::to_string(control_.index()) + ")" : std::string());
+    hwnd_ = forms::create("le contrôle « " + name + " »", [&] {
+        return CreateWindowExW(exStyle, windowClass, text.c_str(), style, r.left, r.top, r.right - r.left,
+                               r.bottom - r.top, owner_.hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)),
+                               owner_.backend().instance(), nullptr);
+    });
+    SendMessageW(hwnd_, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(owner_.font(control_.design().font.face.empty()
+                                                          ? owner_.form().design().font
+                                                          : control_.design().font)),
+                 FALSE);
+}
+
+void ControlWindow::clicked() {
+    // The handler may unload the form, and this object with it: nothing is touched after.
+    control_.form().userClick(control_, static_cast<uint32_t>(GetMessageTime()));
+}
+
+void ControlWindow::changed(Property what) {
+    if (!hwnd_) return;
+    RECT r = rectOf(control_);
+    switch (what) {
+    case Property::Caption:
+        SetWindowTextW(hwnd_, widen(control_.caption()).c_str());
+        break;
+    case Property::Position:
+        SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        break;
+    case Property::Visible:
+        ShowWindow(hwnd_, control_.visible() ? SW_SHOWNA : SW_HIDE);
+        break;
+    case Property::BackColor:
+    case Property::ForeColor:
+    case Property::Picture:
+        InvalidateRect(hwnd_, nullptr, TRUE);
+        break;
+    }
+}
+
+} // namespace diag::forms

@@ -1,0 +1,82 @@
+#pragma once
+// The window side of one form (Windows builds only): its class, its window and the
+// windows of its controls, its fonts, and the window procedure, one line per message.
+#include "forms/form.h"
+#include "forms/win32_control_window.h"
+#include "forms/win32_handles.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace diag::forms {
+
+class Win32Backend;
+
+class FormWindow {
+  public:
+    FormWindow(Win32Backend& backend, Form& form);
+    ~FormWindow();
+    FormWindow(const FormWindow&) = delete;
+    FormWindow& operator=(const FormWindow&) = delete;
+
+    Win32Backend& backend() const { return backend_; }
+    Form& form() const { return form_; }
+    HWND hwnd() const { return self_; }
+    const std::vector<std::unique_ptr<ControlWindow>>& controls() const { return controls_; }
+
+    // Makes the class, the window and the controls' windows from the model's state, and
+    // arms the running timers. CreationError on the first thing the system refuses; the
+    // caller then drops this object, which releases what was made.
+    void createWindows();
+    // Shows the window and gives the focus to the first control in tab order.
+    void present();
+    // A modal show: the program's other windows are turned off meanwhile, and on again
+    // before this window goes, or the focus would go to another program.
+    void disableOthers();
+    void enableOthers();
+
+    ControlWindow* controlOf(HWND child) const;
+    HFONT font(const FontDesign& design);      // made once for this window (CreationError)
+    COLORREF resolve(Color color) const;       // a system colour looked up
+    Color beneath(const Control& control) const; // what shows through the control
+    void sendToBack(ControlWindow& control);
+    void invalidate(const RECT* rect = nullptr);
+    void armTimer(ControlWindow& timer, uint32_t intervalMs);
+
+  private:
+    static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static BOOL CALLBACK disableOne(HWND other, LPARAM self);
+    LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT onPaint();
+    LRESULT onCommand(WPARAM wParam, LPARAM lParam);
+    LRESULT onDrawItem(const DRAWITEMSTRUCT& item);
+    LRESULT onCtlColorStatic(HDC dc, HWND child);
+    LRESULT onTimer(WPARAM id);
+    LRESULT onClose();
+    LRESULT onActivate(WPARAM wParam, LPARAM lParam);
+    LRESULT onSetCursor(WPARAM wParam, LPARAM lParam);
+    LRESULT onSettingChange(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT onBringForward();
+    void registerClass();
+
+    Win32Backend& backend_;
+    Form& form_;
+    std::vector<std::unique_ptr<ControlWindow>> controls_;
+    std::vector<ControlWindow*> pendingBack_; // sent to the back before the windows existed
+    std::vector<HWND> disabled_;              // what a modal show turned off
+    // Released in the reverse order: the window first, then what it used.
+    UniqueIcon icon_, smallIcon_;
+    ClassRegistration class_;
+    struct MadeFont {
+        FontDesign design;
+        UniqueFont font;
+    };
+    std::vector<MadeFont> fonts_; // a form uses two or three
+    UniqueWindow hwnd_;
+    HWND self_ = nullptr; // known from WM_NCCREATE on, before CreateWindowExW returns
+};
+
+} // namespace diag::forms
