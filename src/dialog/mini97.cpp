@@ -48,6 +48,8 @@ Mini97::Mini97(Backend& backend, ErrorReporter& reporter, Module1& module, TileH
 void Mini97::show() { form_.showModal(); }
 
 void Mini97::Form_Load() {
+    // The second press of a double-click that opened the dialog is no answer.
+    form_.setPressDelay(form_.backend().doubleClickTime());
     CenterOnScreen(form_);
     ApplyFrameSkin(form_, holder_);
     // The picture beside the program is an optional decoration: when it cannot serve,

@@ -38,32 +38,48 @@ Form& TileHolder::icc() {
     return form_;
 }
 
+namespace {
+
+// One assignment of the frame's layout: tile, property, and its value as a·W + b·H + c,
+// with W and H the form's outer width and height.
+enum class Side : uint8_t { Left, Top, Width, Height };
+struct Assignment {
+    int16_t tile;
+    Side side;
+    float w, h, c;
+};
+constexpr Side L = Side::Left, T = Side::Top, Wd = Side::Width, Ht = Side::Height;
+
+// The 20 assignments, in their order.
+constexpr Assignment kFrameLayout[] = {
+    {0, L, 0, 0, 0},    {0, T, 0, 0, 0},                                    // top-left corner
+    {1, L, 1, 0, -180}, {1, T, 0, 0, 0},                                    // top-right corner
+    {2, L, 1, 0, -180}, {2, T, 0, 1, -180},                                 // bottom-right corner
+    {3, L, 0, 0, 0},    {3, T, 0, 1, -180},                                 // bottom-left corner
+    {4, L, 0, 0, 0},    {4, T, 0, 0, 180},  {4, Ht, 0, 1, -360},            // left edge
+    {5, L, 0, 0, 180},  {5, T, 0, 0, 0},    {5, Wd, 1, 0, -360},            // top edge
+    {6, L, 1, 0, -180}, {6, T, 0, 0, 180},  {6, Ht, 0, 1, -360},            // right edge
+    {7, L, 0, 0, 180},  {7, T, 0, 1, -180}, {7, Wd, 1, 0, -360},            // bottom edge
+};
+
+} // namespace
+
 void ApplyFrameSkin(Form& form, TileHolder& holder) {
-    auto ccb = [&form](int16_t i) -> Control& { return form.control("ccb", i); };
-    // W and H are read from the form again at each step, as the layout is described.
-    ccb(0).setLeft(0);
-    ccb(0).setTop(0);
-    ccb(1).setLeft(form.width() - 180);
-    ccb(1).setTop(0);
-    ccb(2).setLeft(form.width() - 180);
-    ccb(2).setTop(form.height() - 180);
-    ccb(3).setLeft(0);
-    ccb(3).setTop(form.height() - 180);
-    ccb(4).setLeft(0);
-    ccb(4).setTop(180);
-    ccb(4).setHeight(form.height() - 360);
-    ccb(5).setLeft(180);
-    ccb(5).setTop(0);
-    ccb(5).setWidth(form.width() - 360);
-    ccb(6).setLeft(form.width() - 180);
-    ccb(6).setTop(180);
-    ccb(6).setHeight(form.height() - 360);
-    ccb(7).setLeft(180);
-    ccb(7).setTop(form.height() - 180);
-    ccb(7).setWidth(form.width() - 360);
+    for (const Assignment& a : kFrameLayout) {
+        Control& tile = form.control("ccb", a.tile);
+        // W and H are read from the form again at each step.
+        float value = a.w * form.width() + a.h * form.height() + a.c;
+        switch (a.side) {
+        case Side::Left: tile.setLeft(value); break;
+        case Side::Top: tile.setTop(value); break;
+        case Side::Width: tile.setWidth(value); break;
+        case Side::Height: tile.setHeight(value); break;
+        }
+    }
     for (int16_t i = 0; i < 8; ++i) {
-        ccb(i).setPicture(holder.icc().control("ccbm", i).picture());
-        form.backend().sendToBack(ccb(i));
+        Control& tile = form.control("ccb", i);
+        tile.setPicture(holder.icc().control("ccbm", i).picture());
+        form.backend().sendToBack(tile);
     }
 }
 

@@ -103,19 +103,13 @@ void Form1::Command6_Click(int16_t index) {
     m_.ModeWidth = toSingle(readNumber(std::string_view(caption).substr(0, pos > 0 ? pos - 1 : 0)));
     m_.ModeHeight = toSingle(readNumber(std::string_view(caption).substr(pos)));
 
-    m_.DialogCode = kRequestChoice;
-    m_.DialogText = "Confirmez le test de la résolution en mode \r\n" + wholeNumber(m_.ModeWidth) + " x " +
-                    wholeNumber(m_.ModeHeight) + " ?";
-    dialog_.show();
-    if (m_.DialogCode != kAnswerConfirm) return;
-    changeResolutionAndRepin();
+    if (confirmed("Confirmez le test de la résolution en mode \r\n" + wholeNumber(m_.ModeWidth) + " x " +
+                  wholeNumber(m_.ModeHeight) + " ?"))
+        changeResolutionAndRepin();
 }
 
 void Form1::Command5_Click() {
-    m_.DialogCode = kRequestChoice;
-    m_.DialogText = "Confirmez le retour à la résolution d'origine ?";
-    dialog_.show();
-    if (m_.DialogCode != kAnswerConfirm) return;
+    if (!confirmed("Confirmez le retour à la résolution d'origine ?")) return;
     RecordFile& file = services_.recordFile;
     // A saved size that is no screen size (blank, zero, negative, beyond what a display
     // reports) is told to the user instead of being asked of the system, which may
@@ -132,6 +126,13 @@ void Form1::Command5_Click() {
     m_.RecordBuffer = file.read(4);
     m_.ModeBits = toInt16(readNumber(m_.RecordBuffer.view()));
     changeResolutionAndRepin();
+}
+
+bool Form1::confirmed(std::string prompt) {
+    m_.DialogCode = kRequestChoice;
+    m_.DialogText = std::move(prompt);
+    dialog_.show();
+    return m_.DialogCode == kAnswerConfirm;
 }
 
 void Form1::changeResolutionAndRepin() {

@@ -37,6 +37,13 @@ class Form1 {
     // shows it. False when the window could not be shown (the user was told why).
     bool start();
 
+    Mini97& dialog() { return dialog_; }
+
+    // True once the start-up tick has run to its end or failed.
+    bool startupFinished() const { return startupFinished_; }
+
+  private:
+    // The handlers, bound to the controls by name; run them through form().click or tick.
     void Form_Load();
     void Timer1_Timer();
     void Command1_Click();
@@ -44,18 +51,13 @@ class Form1 {
     bool FontIsLarge();
     // Closes every open file and ends the process at once; the display mode stays.
     void QuitProgram();
-
     void Command6_Click(int16_t index); // test the resolution of button index
     void Command5_Click();              // back to the saved resolution
     void Timer2_Timer();                // the window back to the top-left corner
     void Command3_Click();              // the help page
 
-    Mini97& dialog() { return dialog_; }
-
-    // True once the start-up tick has run to its end or failed.
-    bool startupFinished() const { return startupFinished_; }
-
-  private:
+    // Puts the question to the user in the confirmation dialog: true when confirmed.
+    bool confirmed(std::string prompt);
     // ChangeResolution, one pass over pending messages, Timer2 at 5000 ms.
     void changeResolutionAndRepin();
     // What the next help request opens.

@@ -76,13 +76,15 @@ inline BOOL CALLBACK findMainWindow(HWND h, LPARAM lp) {
 // The program running in its folder; ended at the end of the test whatever happens.
 class Program {
   public:
-    explicit Program(const std::wstring& folder) {
+    // `environment`: NAME=value entries that replace or add to this process's own.
+    explicit Program(const std::wstring& folder, const std::vector<std::wstring>& environment = {}) {
         STARTUPINFOW si{};
         si.cb = sizeof si;
         std::wstring exe = exePath();
         std::wstring cmd = L"\"" + exe + L"\"";
-        started_ = CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
-                                  &pi_) != FALSE;
+        std::wstring block = environmentWith(environment);
+        started_ = CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                                  environment.empty() ? nullptr : block.data(), folder.c_str(), &si, &pi_) != FALSE;
     }
     ~Program() {
         if (!started_) return;
@@ -112,7 +114,23 @@ class Program {
         return found;
     }
 
+    DWORD threadId() const { return pi_.dwThreadId; }
+
   private:
+    static std::wstring environmentWith(const std::vector<std::wstring>& changes) {
+        std::vector<std::wstring> entries;
+        wchar_t* own = GetEnvironmentStringsW();
+        for (const wchar_t* p = own; *p; p += wcslen(p) + 1) entries.emplace_back(p);
+        FreeEnvironmentStringsW(own);
+        for (const std::wstring& change : changes) {
+            std::wstring name = change.substr(0, change.find(L'=') + 1);
+            std::erase_if(entries, [&](const std::wstring& e) { return _wcsnicmp(e.c_str(), name.c_str(), name.size()) == 0; });
+            entries.push_back(change);
+        }
+        std::wstring block;
+        for (const std::wstring& e : entries) block += e + L'\0';
+        return block + L'\0';
+    }
     PROCESS_INFORMATION pi_{};
     bool started_ = false;
 };

@@ -262,12 +262,12 @@ int main() {
     for (int i = 0; i < kCycles; ++i) {
         try {
             answerNextDialogWith(2);
-            form1.Command6_Click(0);
+            form1.form().click(form1.control("Command6", 0));
             if (module.DialogCode != kAnswerConfirm) failure("test dialog not confirmed", i);
             ScreenSize s = screen();
             if (s.width != 1024 || s.height != 768) failure("the test did not change the mode to 1024 x 768", i);
             answerNextDialogWith(2);
-            form1.Command5_Click();
+            form1.form().click(form1.control("Command5"));
             if (module.DialogCode != kAnswerConfirm) failure("revert dialog not confirmed", i);
             s = screen();
             if (s.width != original.width || s.height != original.height)

@@ -26,4 +26,15 @@ inline void clickWindow(HWND window) {
     clickScreen({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
 }
 
+// A key pressed and released, as the user's keyboard would send it.
+inline void pressKey(WORD key) {
+    INPUT seq[2]{};
+    for (INPUT& in : seq) {
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = key;
+    }
+    seq[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, seq, sizeof(INPUT));
+}
+
 } // namespace diag::test

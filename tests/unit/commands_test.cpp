@@ -22,6 +22,7 @@ class CommandsTest : public Form1Test {
     void answer(bool confirm) {
         backend.modalAnswerer = [this, confirm](Form& dialog) {
             prompts.push_back(dialog.control("Label1").caption());
+            backend.advance(backend.doubleClick); // a person reads the question first
             backend.click(dialog.control("btc", confirm ? 2 : 3));
         };
     }
@@ -67,6 +68,27 @@ TEST_F(CommandsTest, EachTestButtonConfirmedSwitchesToItsModeAndRepinsFiveSecond
     }
     EXPECT_EQ(f.control("Label16").caption(), "1600") << "the current-resolution labels are not refreshed";
     EXPECT_TRUE(reporter.messages.empty());
+}
+
+TEST_F(CommandsTest, FocusGoesBackToTheButtonThatOpenedTheDialog) {
+    Form1& f = started();
+    for (bool confirm : {false, true}) {
+        answer(confirm);
+        Control& button = f.control("Command6", 4);
+        backend.setFocus(button);
+        backend.click(button);
+        EXPECT_EQ(backend.focusedControl(), &button) << confirm;
+    }
+}
+
+TEST_F(CommandsTest, WindowMinimisedWhenTheTimerTicksComesBackInTheCorner) {
+    Form1& f = started();
+    answer(true);
+    backend.click(f.control("Command6", 0));
+    f.form().setLeft(3000);
+    backend.minimize(f.form());
+    backend.advance(5000);
+    EXPECT_EQ(backend.restore(f.form()), (HeadlessBackend::Point{0, 0}));
 }
 
 TEST_F(CommandsTest, CancelChangesNothing) {

@@ -25,6 +25,11 @@ class DialogTest : public InTempDir {
         bool textBox = false;
         std::string prompt;
     };
+    // A press on a key of the dialog, once a person could have read the question.
+    void press(Form& f, int16_t key) {
+        backend.advance(backend.doubleClick);
+        backend.click(f.control("btc", key));
+    }
     enum class Answer { Confirm, Cancel, Close };
     Seen ask(int16_t code, std::string prompt, Answer answer, std::string typed = {}) {
         m.DialogCode = code;
@@ -33,8 +38,8 @@ class DialogTest : public InTempDir {
         backend.modalAnswerer = [&](Form& f) {
             seen = {m.DialogCode, f.control("Text1").visible(), f.control("Label1").caption()};
             if (!typed.empty()) f.control("Text1").captionFromUser(typed);
-            if (answer == Answer::Confirm) backend.click(f.control("btc", 2));
-            if (answer == Answer::Cancel) backend.click(f.control("btc", 3));
+            if (answer == Answer::Confirm) press(f, 2);
+            if (answer == Answer::Cancel) press(f, 3);
         };
         dialog.show();
         EXPECT_FALSE(dialog.form().loaded()) << "unloaded after every answer";
@@ -75,6 +80,24 @@ TEST_F(DialogTest, RequestAndAnswerPassThroughTheSharedVariables) {
     }
 }
 
+TEST_F(DialogTest, PressesSoonerThanTheDoubleClickTimeAfterItAppearsAreNoAnswer) {
+    backend.doubleClick = 400;
+    m.DialogCode = 4;
+    m.DialogText = "?";
+    std::vector<bool> seen;
+    backend.modalAnswerer = [&](Form& f) {
+        seen.push_back(backend.click(f.control("btc", 2))); // the second press of a double-click
+        backend.advance(399);
+        seen.push_back(backend.click(f.control("btc", 3)));
+        seen.push_back(f.loaded()); // still waiting
+        backend.advance(1);
+        seen.push_back(backend.click(f.control("btc", 2)));
+    };
+    dialog.show();
+    EXPECT_EQ(seen, (std::vector<bool>{false, false, true, true}));
+    EXPECT_EQ(m.DialogCode, 6);
+}
+
 TEST_F(DialogTest, EveryShowStartsFromTheDesign) {
     ask(132, "première", Answer::Confirm, "tapé");
     Seen second;
@@ -83,7 +106,7 @@ TEST_F(DialogTest, EveryShowStartsFromTheDesign) {
     backend.modalAnswerer = [&](Form& f) {
         second = {m.DialogCode, f.control("Text1").visible(), f.control("Label1").caption()};
         EXPECT_EQ(f.control("Text1").caption(), "");
-        backend.click(f.control("btc", 2));
+        press(f, 2);
     };
     dialog.show();
     EXPECT_FALSE(second.textBox);
@@ -128,7 +151,7 @@ TEST_F(DialogTest, PictureBesideTheProgramReplacesTheBuiltInOneOnlyWhenItServes)
         PictureSource shown;
         backend.modalAnswerer = [&](Form& f) {
             shown = f.control("Image1", 2).picture();
-            backend.click(f.control("btc", 3));
+            press(f, 3);
         };
         m.DialogCode = 4;
         dialog.show();
@@ -203,15 +226,18 @@ TEST(FrameSkin, TilesCoverTheBandAlongEveryEdgeOfAnyForm) {
 
 TEST(FrameSkin, CentringKeepsFractionsOfATwip) {
     struct Case {
+        const FormDesign* form;
         int screenWidth, screenHeight;
         float left, top;
-    } cases[] = {{1024, 768, 4920, 3262.5f}, {800, 600, 3240, 2002.5f}, {1280, 1024, 6840, 5182.5f},
-                 {320, 200, -360, -997.5f}};
+    } cases[] = {{&kMini97Design, 1024, 768, 4920, 3262.5f},  {&kMini97Design, 800, 600, 3240, 2002.5f},
+                 {&kMini97Design, 1280, 1024, 6840, 5182.5f}, {&kMini97Design, 320, 200, -360, -997.5f},
+                 // A bordered form is centred by its outer size: 3000 x 1500 and a frame of 6 x 29 pixels.
+                 {&kFramed, 1024, 768, (15360 - 3090) / 2.0f, (11520 - 1935) / 2.0f}};
     for (const Case& c : cases) {
         HeadlessBackend backend;
         backend.screen = [&] { return TwipsSize{c.screenWidth * 15.0f, c.screenHeight * 15.0f}; };
         RecordingReporter reporter;
-        Form form(kMini97Design, backend, reporter);
+        Form form(*c.form, backend, reporter);
         form.load();
         CenterOnScreen(form);
         EXPECT_EQ(form.left(), c.left) << c.screenWidth;

@@ -68,7 +68,7 @@ TEST_F(Form1Test, EnlargedFontShowsGrossieOnLightRed) {
         backend.advance(500);
         EXPECT_EQ(caption("Label2"), "Grossie") << height;
         EXPECT_EQ(f.control("Label2").backColor(), 0xC0C0FFu) << height;
-        f.Command1_Click(); // a second run leaves it as one run does
+        f.form().click(f.control("Command1")); // a second run leaves it as one run does
         EXPECT_EQ(caption("Label2"), "Grossie");
         recordFile.close();
     }

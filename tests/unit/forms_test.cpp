@@ -183,3 +183,37 @@ TEST(ErrorReport, FrenchMessagesSayWhatFailedAndWhy) {
         }
     }
 }
+
+// Under a high-contrast scheme every control is drawn in the system's colours, as
+// Windows' own controls are (white text on black stays readable); the rulers stay red.
+TEST(HighContrast, EveryControlTakesTheSystemColoursButTheLines) {
+    static constexpr std::array kKinds = {
+        ControlDesign{.name = "Box", .kind = Kind::Label, .backColor = rgb(255, 255, 255), .opaque = true},
+        ControlDesign{.name = "Note", .kind = Kind::Label, .foreColor = rgb(192, 64, 0)},
+        ControlDesign{.name = "Key", .kind = Kind::Button, .backColor = rgb(255, 255, 255)},
+        ControlDesign{.name = "Panel", .kind = Kind::Shape, .backColor = rgb(255, 224, 192)},
+        ControlDesign{.name = "Pic", .kind = Kind::Picture, .accessibleName = "Quitter"},
+        ControlDesign{.name = "Ruler", .kind = Kind::Line, .foreColor = rgb(255, 0, 0)},
+    };
+    static constexpr FormDesign kAll{.name = "all", .controls = kKinds};
+    HeadlessBackend backend;
+    RecordingReporter reporter;
+    Form form(kAll, backend, reporter);
+    form.load();
+    const Color white = rgb(255, 255, 255);
+    for (auto& c : form.controls()) {
+        SCOPED_TRACE(std::string(c->name()));
+        ShownColors normal = shownColors(*c, white, false), contrast = shownColors(*c, kWindowColor, true);
+        if (c->kind() == Kind::Line) {
+            EXPECT_EQ(contrast.text, rgb(255, 0, 0));
+            continue;
+        }
+        EXPECT_TRUE(isSystemColor(contrast.back) && isSystemColor(contrast.text));
+        EXPECT_NE(contrast.back, contrast.text);
+        if (c->kind() != Kind::Picture) {
+            EXPECT_FALSE(isSystemColor(normal.back) && isSystemColor(normal.text)) << "the design's own colours";
+        }
+    }
+    EXPECT_EQ(shownFormColor(kAll, true), kWindowColor);
+    EXPECT_EQ(shownFormColor(kAll, false), white);
+}

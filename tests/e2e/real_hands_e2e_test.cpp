@@ -1,0 +1,238 @@
+// What real hands do to the window, with real mouse and keyboard input: a double-click
+// on a test button, the main window brought forward over the dialog, a system without a
+// picture decoder, the keyboard, and a minimised window at the re-pinning tick.
+#include "e2e_support.h"
+#include "support/screenshot.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+using namespace diag;
+using namespace diag::e2e;
+
+namespace {
+
+bool at96dpi() {
+    const wchar_t* dpi = _wgetenv(L"DIAGRESO_TEST_DPI");
+    return !dpi || std::wstring(dpi) == L"96";
+}
+
+void screenshot(const char* name) {
+    Sleep(300);
+    if (std::string path = test::artefactPath(name); !path.empty()) test::saveScreen(path);
+}
+
+bool setMode(int width, int height) {
+    DEVMODEW dm{};
+    dm.dmSize = sizeof dm;
+    dm.dmPelsWidth = static_cast<DWORD>(width);
+    dm.dmPelsHeight = static_cast<DWORD>(height);
+    dm.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    return ChangeDisplaySettingsW(&dm, 0) == DISP_CHANGE_SUCCESSFUL;
+}
+
+// The program's dialog as soon as it is visible, without waiting for it to take presses.
+HWND dialogOnScreen(HWND form, int ms) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(form, &pid);
+    ClassCtx ctx{pid, L"diagreso.mini_97", nullptr};
+    waitFor(
+        [&] {
+            ctx.found = nullptr;
+            EnumWindows(&findVisibleOfClass, reinterpret_cast<LPARAM>(&ctx));
+            return ctx.found != nullptr;
+        },
+        ms);
+    return ctx.found;
+}
+
+RECT screenRectOf(HWND form, const forms::ControlDesign& d) {
+    RECT r = designRect(d);
+    MapWindowPoints(form, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// True when `upper` stands above `lower` in the stacking order of top-level windows.
+bool above(HWND upper, HWND lower) {
+    for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        if (h == upper) return true;
+        if (h == lower) return false;
+    }
+    return false;
+}
+
+HWND focusOf(const Program& program) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(program.threadId(), &info) ? info.hwndFocus : nullptr;
+}
+
+class RealHands : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!at96dpi()) GTEST_SKIP() << "runs at 96 dpi";
+    }
+    // The program started in a fresh folder, its start-up done.
+    HWND start(Program& program) {
+        HWND form = program.mainWindow(15000);
+        if (form) waitFor([&] { return !displayTexts(form).back().empty(); }, 10000);
+        return form;
+    }
+    RestoreMode restore_;
+};
+
+} // namespace
+
+TEST_F(RealHands, DoubleClickOnATestButtonIsNoConfirmation) {
+    ASSERT_TRUE(setMode(1152, 864));
+    Program program(freshFolder());
+    HWND form = start(program);
+    ASSERT_NE(form, nullptr);
+    // The dialog, centred on 1152 x 864, has its Valider key under "1280 x 800": the
+    // second click of a double-click lands on it.
+    RECT button = screenRectOf(form, design("Command6", 4));
+    RECT valider{(1152 - 368) / 2 + 270, (864 - 333 + 1) / 2 + 234, 0, 0};
+    valider.right = valider.left + 73;
+    valider.bottom = valider.top + 73;
+    RECT both;
+    ASSERT_TRUE(IntersectRect(&both, &button, &valider)) << "the key lies under the button";
+    POINT p{(both.left + both.right) / 2, (both.top + both.bottom) / 2};
+    SetForegroundWindow(form);
+    test::clickScreen(p);
+    Sleep(200); // the second click of a double-click, within its time
+    test::clickScreen(p);
+    HWND dialog = dialogOnScreen(form, 5000);
+    ASSERT_NE(dialog, nullptr);
+    Sleep(GetDoubleClickTime() + 200);
+    EXPECT_TRUE(IsWindowVisible(dialog)) << "the dialog keeps waiting";
+    EXPECT_EQ(screenMode(), (std::pair{1152, 864})) << "no change without a confirmation";
+    screenshot("double-click-dialog-waiting.bmp");
+    clickButton(dialog, "Valider");
+    EXPECT_TRUE(waitFor([&] { return screenMode() == std::pair{1280, 800}; }, 5000)) << "a later click confirms";
+    clickAt(form, design("Image6"));
+    EXPECT_TRUE(program.ended(5000));
+}
+
+TEST_F(RealHands, DialogComesBackInFrontOfTheWindowItTurnsOff) {
+    Program program(freshFolder());
+    HWND form = start(program);
+    ASSERT_NE(form, nullptr);
+    clickAt(form, design("Command6", 6));
+    HWND dialog = waitForDialog(form);
+    ASSERT_NE(dialog, nullptr);
+    // The main window brought forward, as its taskbar button or Alt+Tab would.
+    SetWindowPos(form, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(form);
+    EXPECT_TRUE(waitFor([&] { return above(dialog, form) && GetForegroundWindow() == dialog; }, 3000))
+        << "brought forward: the dialog is in front and active";
+    // Then brought forward again and clicked, away from the dialog.
+    SetWindowPos(form, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ASSERT_TRUE(above(form, dialog));
+    POINT away{60, 700};
+    test::clickScreen(away);
+    EXPECT_TRUE(waitFor([&] { return above(dialog, form) && GetForegroundWindow() == dialog; }, 3000))
+        << "clicked: the dialog is in front and active";
+    screenshot("dialog-in-front.bmp");
+    clickButton(dialog, "Annuler");
+    EXPECT_TRUE(waitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 5000));
+    clickAt(form, design("Image6"));
+    EXPECT_TRUE(program.ended(5000));
+}
+
+TEST_F(RealHands, WithoutAPictureDecoderTheKeysAndTheExitShowTheirNames) {
+    // windowscodecs disabled for the program only, as on a system whose WIC is damaged:
+    // Wine's own per-program DLL override, taken back afterwards.
+    const wchar_t* appKey = L"Software\\Wine\\AppDefaults\\diagreso.exe\\DllOverrides";
+    HKEY overrides = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, appKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &overrides, nullptr), 0);
+    RegSetValueExW(overrides, L"windowscodecs", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), sizeof(wchar_t));
+    RegCloseKey(overrides);
+    struct Undo {
+        const wchar_t* key;
+        ~Undo() { RegDeleteTreeW(HKEY_CURRENT_USER, key); }
+    } undo{appKey};
+    Program program(freshFolder());
+    HWND form = start(program);
+    ASSERT_NE(form, nullptr);
+    // The exit picture: a plain face with dark letters instead of a blank square.
+    auto nameDrawn = [](HWND window, RECT r) {
+        HDC dc = GetDC(nullptr);
+        int face = 0, dark = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) {
+                COLORREF c = GetPixel(dc, x, y);
+                face += c == GetSysColor(COLOR_BTNFACE);
+                dark += GetRValue(c) < 80 && GetGValue(c) < 80 && GetBValue(c) < 80;
+            }
+        ReleaseDC(nullptr, dc);
+        (void)window;
+        return face > (r.right - r.left) * (r.bottom - r.top) / 2 && dark >= 10;
+    };
+    Sleep(300);
+    EXPECT_TRUE(nameDrawn(form, screenRectOf(form, design("Image6")))) << "Quitter";
+    clickAt(form, design("Command6", 0));
+    HWND dialog = waitForDialog(form);
+    ASSERT_NE(dialog, nullptr);
+    for (const char* key : {"Valider", "Annuler"}) {
+        NamedCtx ctx{key, nullptr};
+        EnumChildWindows(dialog, &findNamed, reinterpret_cast<LPARAM>(&ctx));
+        ASSERT_NE(ctx.found, nullptr) << key;
+        RECT r;
+        GetWindowRect(ctx.found, &r);
+        EXPECT_TRUE(nameDrawn(ctx.found, r)) << key;
+    }
+    screenshot("no-decoder-names.bmp");
+    clickButton(dialog, "Annuler");
+    EXPECT_TRUE(waitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 5000)) << "still usable";
+    clickAt(form, design("Image6"));
+    EXPECT_TRUE(program.ended(5000)) << "still usable";
+}
+
+TEST_F(RealHands, KeyboardKeepsItsPlaceAndEnterPressesTheFocusedButton) {
+    Program program(freshFolder());
+    HWND form = start(program);
+    ASSERT_NE(form, nullptr);
+    SetForegroundWindow(form);
+    HWND target = childAt(form, design("Command6", 1)); // "1366 x 768", third Tab from Command3
+    for (int i = 0; i < 3; ++i) test::pressKey(VK_TAB);
+    ASSERT_TRUE(waitFor([&] { return focusOf(program) == target; }, 2000));
+    test::pressKey(VK_SPACE);
+    HWND dialog = waitForDialog(form);
+    ASSERT_NE(dialog, nullptr);
+    clickButton(dialog, "Annuler");
+    ASSERT_TRUE(waitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 5000));
+    EXPECT_TRUE(waitFor([&] { return focusOf(program) == target; }, 2000)) << "the focus is back on its button";
+    screenshot("focus-back-on-its-button.bmp");
+    test::pressKey(VK_RETURN);
+    dialog = waitForDialog(form);
+    ASSERT_NE(dialog, nullptr) << "Enter presses the focused button";
+    clickButton(dialog, "Annuler");
+    ASSERT_TRUE(waitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 5000));
+    EXPECT_EQ(screenMode(), (std::pair{1280, 1024}));
+    clickAt(form, design("Image6"));
+    EXPECT_TRUE(program.ended(5000));
+}
+
+TEST_F(RealHands, WindowMinimisedDuringTheWaitIsRestoredInTheCorner) {
+    Program program(freshFolder());
+    HWND form = start(program);
+    ASSERT_NE(form, nullptr);
+    clickAt(form, design("Command6", 0));
+    HWND dialog = waitForDialog(form);
+    ASSERT_NE(dialog, nullptr);
+    clickButton(dialog, "Valider");
+    ASSERT_TRUE(waitFor([&] { return screenMode() == std::pair{1024, 768}; }, 5000));
+    SetWindowPos(form, nullptr, 120, 90, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PostMessageW(form, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(waitFor([&] { return IsIconic(form) != FALSE; }, 3000));
+    Sleep(5500); // the re-pinning tick comes while it is minimised
+    PostMessageW(form, WM_SYSCOMMAND, SC_RESTORE, 0);
+    ASSERT_TRUE(waitFor([&] { return !IsIconic(form); }, 3000));
+    EXPECT_TRUE(waitFor([&] { return at(form, 0, 0); }, 2000)) << "restored in the top-left corner";
+    screenshot("restored-in-the-corner.bmp");
+    clickAt(form, design("Image6"));
+    EXPECT_TRUE(program.ended(5000));
+}
