@@ -17,9 +17,11 @@
 
 // A window program has nowhere to print why it was terminated: the library's verbose
 // handler would only bring its name demangler (some 45 KiB) into the exe.
+#ifdef __GLIBCXX__
 namespace __gnu_cxx {
 void __verbose_terminate_handler() { std::abort(); }
 } // namespace __gnu_cxx
+#endif
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // DLLs that are not loaded at start come only from the system folder, never from the

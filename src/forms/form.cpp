@@ -13,6 +13,10 @@ PixelRect pixelRect(const Control& c) {
     return {twipsToPixels(c.left()), twipsToPixels(c.top()), twipsToPixels(c.width()), twipsToPixels(c.height())};
 }
 
+PixelRect pixelRect(const ControlDesign& d) {
+    return {twipsToPixels(d.left), twipsToPixels(d.top), twipsToPixels(d.width), twipsToPixels(d.height)};
+}
+
 ShownColors shownColors(const Control& c, Color beneath, bool highContrast) {
     const ControlDesign& d = c.design();
     switch (d.kind) {

@@ -160,7 +160,9 @@ class Form {
     uint32_t pressDelay_ = 0, appearedAt_ = 0;
 };
 
-// A control's rectangle in pixels of its form's client area: what every backend draws.
+// A control's rectangle in pixels of its form's client area: what every backend draws,
+// and where the design puts it.
 PixelRect pixelRect(const Control& control);
+PixelRect pixelRect(const ControlDesign& design);
 
 } // namespace diag::forms

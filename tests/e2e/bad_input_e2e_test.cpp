@@ -6,6 +6,8 @@
 #include "main_window/form1_design.h"
 #include "support/screenshot.h"
 #include "e2e_support.h"
+#include "support/density.h"
+#include "support/records.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -22,20 +24,12 @@
 
 using namespace diag;
 using namespace diag::e2e;
+using diag::test::at96dpi;
+using diag::test::rec;
 
 namespace {
 
-bool at96dpi() {
-    const wchar_t* dpi = _wgetenv(L"DIAGRESO_TEST_DPI");
-    return !dpi || std::wstring(dpi) == L"96";
-}
 
-// One 20-byte record: the text, then `fill` up to the record length.
-std::string rec(std::string_view text, char fill = ' ') {
-    std::string r(text.substr(0, 20));
-    r.resize(20, fill);
-    return r;
-}
 
 const std::string kMarker = rec("#INIT#03-14-202409:2");
 

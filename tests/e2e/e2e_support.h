@@ -2,7 +2,7 @@
 // Driving the real program from outside, as a user would: starting it in a folder,
 // finding its windows, reading their texts, clicking with the mouse.
 #include "app/win32_wide.h"
-#include "forms/backend.h"
+#include "forms/form.h"
 #include "main_window/form1_design.h"
 #include "support/input.h"
 
@@ -136,8 +136,8 @@ class Program {
 };
 
 inline RECT designRect(const ControlDesign& d) {
-    int x = twipsToPixels(d.left), y = twipsToPixels(d.top);
-    return {x, y, x + twipsToPixels(d.width), y + twipsToPixels(d.height)};
+    PixelRect p = pixelRect(d);
+    return {p.x, p.y, p.x + p.width, p.y + p.height};
 }
 
 struct ChildCtx {

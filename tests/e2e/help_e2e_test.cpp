@@ -3,6 +3,7 @@
 // is given exactly the address the window shows.
 #include "e2e_support.h"
 #include "support/browser_recorder.h"
+#include "support/density.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -48,7 +49,7 @@ std::string builtInPage() {
 } // namespace
 
 TEST(Help, BuiltInPageIsWrittenAtTheClickAndTheBrowserGetsTheAddressShown) {
-    if (_wgetenv(L"DIAGRESO_TEST_DPI") && std::wstring(_wgetenv(L"DIAGRESO_TEST_DPI")) != L"96") GTEST_SKIP();
+    if (!test::at96dpi()) GTEST_SKIP();
     std::wstring page = localAppData() + L"\\diagreso\\decalage.htm";
     ASSERT_EQ(GetFileAttributesW(page.c_str()), INVALID_FILE_ATTRIBUTES) << "a fresh user profile";
     test::BrowserRecorder recorder;

@@ -2,6 +2,7 @@
 #include "app/win32_wide.h"
 #include "forms/backend.h"
 #include "main_window/form1_design.h"
+#include "support/density.h"
 #include "support/screenshot.h"
 #include "e2e_support.h"
 
@@ -21,7 +22,7 @@ using namespace diag::e2e;
 
 
 TEST(MainWindow, OpensPinnedAndFillsItsDisplaysHalfASecondLater) {
-    if (_wgetenv(L"DIAGRESO_TEST_DPI") && std::wstring(_wgetenv(L"DIAGRESO_TEST_DPI")) != L"96") GTEST_SKIP();
+    if (!test::at96dpi()) GTEST_SKIP();
     std::wstring folder = freshFolder();
     Program program(folder);
     ASSERT_TRUE(program.started()) << narrow(exePath());
@@ -95,7 +96,7 @@ TEST(MainWindow, OpensPinnedAndFillsItsDisplaysHalfASecondLater) {
 }
 
 TEST(MainWindow, LaterStartLeavesTheRecordFileByteIdentical) {
-    if (_wgetenv(L"DIAGRESO_TEST_DPI") && std::wstring(_wgetenv(L"DIAGRESO_TEST_DPI")) != L"96") GTEST_SKIP();
+    if (!test::at96dpi()) GTEST_SKIP();
     std::wstring folder = freshFolder();
     std::string first;
     {
@@ -118,7 +119,7 @@ TEST(MainWindow, LaterStartLeavesTheRecordFileByteIdentical) {
 
 
 TEST(MainWindow, FileThatCannotBeOpenedIsToldInFrenchAndTheProgramCarriesOn) {
-    if (_wgetenv(L"DIAGRESO_TEST_DPI") && std::wstring(_wgetenv(L"DIAGRESO_TEST_DPI")) != L"96") GTEST_SKIP();
+    if (!test::at96dpi()) GTEST_SKIP();
     std::wstring folder = freshFolder();
     // A folder where the record file should be: it can be neither created nor opened.
     ASSERT_TRUE(CreateDirectoryW((folder + L"\\W_ECRA_R.WDO").c_str(), nullptr));
@@ -153,8 +154,7 @@ TEST(MainWindow, FileThatCannotBeOpenedIsToldInFrenchAndTheProgramCarriesOn) {
 // Run by the harness with the desktop at 120 dpi: the window keeps its pixel sizes, so
 // the ruler still marks real pixels, and the probe sees the enlarged system font.
 TEST(MainWindowAtHigherDensity, KeepsItsPixelSizesAndShowsGrossie) {
-    const wchar_t* dpi = _wgetenv(L"DIAGRESO_TEST_DPI");
-    if (!dpi || std::wstring(dpi) != L"120") GTEST_SKIP() << "needs the desktop at 120 dpi";
+    if (test::harnessDpi() != 120) GTEST_SKIP() << "needs the desktop at 120 dpi";
     HDC screen = GetDC(nullptr);
     ASSERT_EQ(GetDeviceCaps(screen, LOGPIXELSY), 120);
     ReleaseDC(nullptr, screen);
@@ -175,7 +175,7 @@ TEST(MainWindowAtHigherDensity, KeepsItsPixelSizesAndShowsGrossie) {
 
 
 TEST(Commands, TestCancelRevertRestartAndExitAsAUserWould) {
-    if (_wgetenv(L"DIAGRESO_TEST_DPI") && std::wstring(_wgetenv(L"DIAGRESO_TEST_DPI")) != L"96") GTEST_SKIP();
+    if (!test::at96dpi()) GTEST_SKIP();
     RestoreMode restore;
     ASSERT_EQ(screenMode(), (std::pair{1280, 1024}));
     std::wstring folder = freshFolder();

@@ -2,6 +2,7 @@
 // on a test button, the main window brought forward over the dialog, a system without a
 // picture decoder, the keyboard, and a minimised window at the re-pinning tick.
 #include "e2e_support.h"
+#include "support/density.h"
 #include "support/screenshot.h"
 
 #include <gtest/gtest.h>
@@ -15,10 +16,6 @@ using namespace diag::e2e;
 
 namespace {
 
-bool at96dpi() {
-    const wchar_t* dpi = _wgetenv(L"DIAGRESO_TEST_DPI");
-    return !dpi || std::wstring(dpi) == L"96";
-}
 
 void screenshot(const char* name) {
     Sleep(300);
@@ -73,7 +70,7 @@ HWND focusOf(const Program& program) {
 class RealHands : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!at96dpi()) GTEST_SKIP() << "runs at 96 dpi";
+        if (!test::at96dpi()) GTEST_SKIP() << "runs at 96 dpi";
     }
     // The program started in a fresh folder, its start-up done.
     HWND start(Program& program) {

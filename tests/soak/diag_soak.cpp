@@ -15,6 +15,7 @@
 #include "store/record_file.h"
 
 #include "support/handle_counts.h"
+#include "support/launchers.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -55,11 +56,6 @@ class CountingReporter final : public ErrorReporter {
 };
 
 // The help command is not exercised: nothing may be started.
-class NoLauncher final : public ProcessLauncher {
-  public:
-    bool start(const std::string&, const std::string&, int) override { return false; }
-    bool openWithDefaultBrowser(const std::string&, int) override { return false; }
-};
 
 
 // USER objects: the windows this process owns, top-level and children.
@@ -204,7 +200,7 @@ int main() {
     Win32FontApi font;
     SystemClock clock;
     RecordFile recordFile;
-    NoLauncher launcher;
+    test::RecordingLauncher launcher; // the soak opens no help page
     Win32HelpPageFiles helpFiles(GetModuleHandleW(nullptr));
     Form1 form1(backend, reporter, module, {display, font, clock, recordFile, launcher, helpFiles, {}});
     g_form1 = &form1;

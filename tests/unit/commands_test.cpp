@@ -3,8 +3,10 @@
 #include "dialog/mini97.h"
 #include "form1_fixture.h"
 #include "store/saved_resolution.h"
+#include "support/records.h"
 
 using namespace diag::testing_support;
+using diag::test::rec;
 using CallKind = SimulatedDisplay::Call::Kind;
 
 namespace {
@@ -185,7 +187,6 @@ TEST_F(CommandsTest, ModeInForceButNotStoredIsFinishedLikeAnyChangeThenTold) {
 }
 
 TEST_F(CommandsTest, RevertFailuresStopTheCommandAndAreReported) {
-    auto rec = [](const char* text) { return Record(text).str(); };
     struct Case {
         const char* name;
         std::string file;

@@ -1,11 +1,12 @@
 #pragma once
 // Form1 on the headless backend, a simulated display and font, a fixed clock and a
 // launcher that records, inside a fresh directory.
-#include "main_window/process_launcher.h"
 #include "display/simulated_display.h"
 #include "display/simulated_font.h"
 #include "forms/headless_backend.h"
 #include "main_window/form1.h"
+#include "support/fixed_clock.h"
+#include "support/launchers.h"
 #include "support/recording_reporter.h"
 #include "temp_dir.h"
 
@@ -17,11 +18,8 @@ namespace diag::testing_support {
 
 using namespace diag;
 using namespace diag::forms;
-
-class FixedClock final : public Clock {
-  public:
-    LocalTime now() const override { return {2026, 12, 8, 14, 30, 0}; }
-};
+using test::FixedClock;
+using test::RecordingLauncher;
 
 // A probe whose metrics query faults, as a broken graphics driver could.
 class FaultyFont final : public FontApi {
@@ -31,26 +29,6 @@ class FaultyFont final : public FontApi {
     int setMapMode(DcHandle, int) override { return 1; }
     bool getTextMetrics(DcHandle, TextMetrics&) override { throw FloatingPointError("driver fault"); }
     int releaseDC(WindowHandle, DcHandle) override { return 1; }
-};
-
-// Records the programs the help command starts; each can be made to fail.
-class RecordingLauncher final : public ProcessLauncher {
-  public:
-    bool start(const std::string& application, const std::string& commandLine, int showState) override {
-        started.push_back({application, commandLine, showState});
-        return browserPresent;
-    }
-    bool openWithDefaultBrowser(const std::string& address, int showState) override {
-        defaultBrowser.push_back({"", address, showState});
-        return defaultBrowserWorks;
-    }
-    struct Start {
-        std::string application, commandLine;
-        int showState;
-        bool operator==(const Start&) const = default;
-    };
-    std::vector<Start> started, defaultBrowser;
-    bool browserPresent = true, defaultBrowserWorks = true;
 };
 
 // Help page folders inside the test's directory; the page is a fixed text.

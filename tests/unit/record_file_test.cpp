@@ -3,24 +3,21 @@
 #include "display/simulated_display.h"
 #include "store/record_file.h"
 #include "store/saved_resolution.h"
+#include "support/fixed_clock.h"
+#include "support/records.h"
 #include "temp_dir.h"
 
 #include <cstdlib>
 #include <map>
 
 using namespace diag;
+using test::FixedClock;
+using test::rec;
 
 namespace {
 
 const std::string kName = "W_ECRA_R.WDO";
 
-std::string rec(std::string_view text) { return Record(text).str(); }
-
-class FixedClock final : public Clock {
-  public:
-    LocalTime now() const override { return time; }
-    LocalTime time{2026, 12, 8, 9, 5, 30};
-};
 
 // Runs the start-up operation against a simulated display and collects the captions.
 class SavedResolutionTest : public InTempDir {

@@ -9,7 +9,9 @@
 #include "forms/win32_backend.h"
 #include "main_window/form1.h"
 #include "main_window/win32_help_files.h"
+#include "support/fixed_clock.h"
 #include "support/handle_counts.h"
+#include "support/launchers.h"
 #include "support/recording_reporter.h"
 
 #include <gtest/gtest.h>
@@ -22,17 +24,6 @@ using namespace diag::forms;
 
 namespace {
 
-class FixedClock final : public Clock {
-  public:
-    LocalTime now() const override { return {2026, 12, 8, 9, 0, 0}; }
-};
-
-class NoBrowser final : public ProcessLauncher {
-  public:
-    bool start(const std::string&, const std::string&, int) override { return false; }
-    bool openWithDefaultBrowser(const std::string&, int) override { return false; }
-};
-
 // The main window of the program on the real backend, with simulated display and font.
 struct Program {
     Win32Backend backend{GetModuleHandleW(nullptr)};
@@ -40,9 +31,9 @@ struct Program {
     Module1 module;
     SimulatedDisplay display{{1280, 1024, 32}};
     SimulatedFont font{16};
-    FixedClock clock;
+    test::FixedClock clock;
     RecordFile recordFile;
-    NoBrowser launcher;
+    test::RecordingLauncher launcher;
     Win32HelpPageFiles helpFiles{GetModuleHandleW(nullptr)};
     Form1 form1{backend, reporter, module, {display, font, clock, recordFile, launcher, helpFiles, {}}};
 };

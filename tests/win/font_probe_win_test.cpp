@@ -5,6 +5,7 @@
 #include "display/font_api.h"
 #include "display/win32_display_api.h"
 
+#include "support/density.h"
 #include "win_test_support.h"
 
 #include <gtest/gtest.h>
@@ -39,7 +40,7 @@ int screenDpi() {
 }
 
 TEST(FontProbeWinTest, AnswersForTheDensityTheHarnessSet) {
-    std::optional<int> wanted = wintest::expectedDpi();
+    std::optional<int> wanted = test::harnessDpi();
     if (!wanted) GTEST_SKIP() << "DIAGRESO_TEST_DPI is not set; scripts/run-win-tests.sh sets it";
     const Density* density = densityOf(*wanted);
     ASSERT_NE(density, nullptr) << "no expectation for " << *wanted << " dpi";

@@ -23,11 +23,6 @@ class ProgramEnvironment : public testing::Environment {
 const auto* const kEnvironment = testing::AddGlobalTestEnvironment(new ProgramEnvironment);
 } // namespace
 
-std::optional<int> expectedDpi() {
-    const char* value = std::getenv("DIAGRESO_TEST_DPI");
-    if (!value || !*value) return std::nullopt;
-    return std::atoi(value);
-}
 
 namespace {
 constexpr wchar_t kListenerClass[] = L"diag_win_tests_listener";

@@ -14,9 +14,6 @@ namespace diag::wintest {
 // The double-click time of this run's prefix (set for the whole test program).
 constexpr unsigned kDoubleClickMs = 20;
 
-// The density the harness set for this run (DIAGRESO_TEST_DPI), when it said one.
-std::optional<int> expectedDpi();
-
 // A hidden top-level window of this thread. Broadcasts sent to HWND_BROADCAST reach
 // hidden unowned top-level windows too, so it sees what every other program would.
 class BroadcastListener {
