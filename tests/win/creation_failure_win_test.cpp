@@ -87,14 +87,12 @@ TEST(CreationFailureWinTest, EachCreationOfTheDialogsFirstShowFailingIsToldOnceA
     main.tick(main.control("Timer1")); // the start-up actions, now
     ASSERT_TRUE(p.reporter.messages.empty());
     auto test1024 = [&] { main.deliver([&] { main.click(main.control("Command6", 0)); }); };
-    // Cancels the dialog once it is open and takes presses; until then it looks again.
-    std::function<void()> cancel = [&] {
+    // Cancels the dialog should it open, once it takes presses.
+    auto cancelWhenOpen = [&] {
         Form& dialog = p.form1.dialog().form();
-        if (HWND button = dialog.loaded() ? p.backend.windowOf(dialog.control("btc", 3)) : nullptr)
-            wintest::notifyClick(button);
-        wintest::whileOpen(cancel, wintest::kDoubleClickMs + 20);
+        wintest::answerWhenOpen([&] { return p.backend.windowOf(dialog.control("btc", 3)); },
+                                [&] { return dialog.loaded(); });
     };
-    auto cancelWhenOpen = [&] { wintest::whileOpen(cancel, wintest::kDoubleClickMs + 20); };
     int failures = 0;
     for (int n = 1;; ++n) {
         SCOPED_TRACE(n);

@@ -141,7 +141,7 @@ TEST_F(DialogWinTest, RepeatedShowsLeaveNoObjectBehind) {
     auto showOnce = [&] {
         m.DialogCode = 4;
         m.DialogText = "encore ?";
-        wintest::whileOpen([&] { wintest::notifyClick(window("btc", 2)); }, 40);
+        wintest::answerWhenOpen([&] { return window("btc", 2); }, [&] { return dialog.form().loaded(); });
         dialog.show();
         ASSERT_EQ(m.DialogCode, 6);
     };

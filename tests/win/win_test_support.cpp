@@ -115,19 +115,37 @@ TempCurrentDirectory::~TempCurrentDirectory() {
 }
 
 namespace {
+// One action armed at a time: a timer left from an earlier one must not take a later one.
 std::function<void()> g_whileOpen;
+UINT_PTR g_timer = 0;
 void CALLBACK onThreadTimer(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
+    if (id != g_timer) return;
+    g_timer = 0;
     if (auto action = std::exchange(g_whileOpen, nullptr)) action();
 }
 } // namespace
 
 void whileOpen(std::function<void()> action, unsigned delayMs) {
+    stopWhileOpen();
     g_whileOpen = std::move(action);
-    SetTimer(nullptr, 0, delayMs, &onThreadTimer);
+    g_timer = SetTimer(nullptr, 0, delayMs, &onThreadTimer);
 }
 
-void stopWhileOpen() { g_whileOpen = nullptr; }
+void stopWhileOpen() {
+    if (g_timer) KillTimer(nullptr, g_timer);
+    g_timer = 0;
+    g_whileOpen = nullptr;
+}
+
+void answerWhenOpen(std::function<HWND()> key, std::function<bool()> open) {
+    whileOpen(
+        [key, open] {
+            if (HWND button = open() ? key() : nullptr) notifyClick(button);
+            if (open()) answerWhenOpen(key, open);
+        },
+        kDoubleClickMs);
+}
 
 void notifyClick(HWND button) {
     SendMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), STN_CLICKED),

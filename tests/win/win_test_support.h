@@ -70,4 +70,9 @@ void stopWhileOpen();
 // What a click on a picture button sends its form (STN_CLICKED), without the mouse.
 void notifyClick(HWND button);
 
+// From inside the modal loop about to start: clicks `key()` (as notifyClick) every few
+// milliseconds while `open()` holds, until a click is taken, so an answer that came
+// before the dialog took presses is given again.
+void answerWhenOpen(std::function<HWND()> key, std::function<bool()> open);
+
 } // namespace diag::wintest
