@@ -34,7 +34,7 @@ class FloatingPointError : public AppError {
 // The record file could not be opened, read or written.
 class FileError : public AppError {
   public:
-    enum class Op { Open, Read, Write, Close };
+    enum class Op { Open, OpenToRead, Read, Write, Close };
     FileError(Op op, std::string fileName, std::string directory, std::string reason)
         : AppError("file error: " + fileName + ": " + reason), op_(op), fileName_(std::move(fileName)),
           directory_(std::move(directory)), reason_(std::move(reason)) {}
