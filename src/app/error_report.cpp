@@ -42,6 +42,15 @@ std::string describeError(const std::exception& error) {
         return text + "Vérifiez que ce dossier existe, que vous pouvez y écrire et qu'aucun autre programme ne "
                       "bloque ce fichier.";
     }
+    if (auto* e = dynamic_cast<const NoSavedModeError*>(&error)) {
+        return (e->absent() ? "Il n'y a pas de fichier « " + e->fileName() + " » dans le dossier « " +
+                                  e->directory() + " » : aucune résolution d'origine n'y est enregistrée."
+                            : "Le fichier « " + e->fileName() + " » du dossier « " + e->directory() +
+                                  " » ne contient pas de résolution d'origine.") +
+               "\r\nRien n'a été changé. Lancez la commande dans le dossier où diagreso a été démarré la première "
+               "fois, ou démarrez-le une fois sans argument dans ce dossier : il y enregistrera la résolution "
+               "actuelle comme résolution d'origine.";
+    }
     if (auto* e = dynamic_cast<const DisplayChangeError*>(&error)) {
         std::string mode = std::to_string(e->width()) + " x " + std::to_string(e->height()) + " en " +
                            std::to_string(e->bits()) + " bits";

@@ -80,6 +80,22 @@ class SavedModeError : public AppError {
     std::string fileName_, dimension_, text_;
 };
 
+// No saved resolution to go back to: the record file is absent, or it was never
+// initialised (no marker in record 1).
+class NoSavedModeError : public AppError {
+  public:
+    NoSavedModeError(std::string fileName, std::string directory, bool absent)
+        : AppError("no saved resolution"), fileName_(std::move(fileName)), directory_(std::move(directory)),
+          absent_(absent) {}
+    const std::string& fileName() const { return fileName_; }
+    const std::string& directory() const { return directory_; }
+    bool absent() const { return absent_; }
+
+  private:
+    std::string fileName_, directory_;
+    bool absent_;
+};
+
 // Neither the help browser nor the default browser could be started. The location is
 // the web address, or the path of the page written on this computer.
 class HelpPageError : public AppError {
