@@ -32,10 +32,18 @@ std::string_view leafOf(std::string_view path) {
 }
 
 std::string absolutePath(std::string_view path) {
-    if (isAbsolute(path)) return std::string(path);
-    std::string folder = currentDirectory();
-    if (folder.empty() || kSeparators.find(folder.back()) == std::string_view::npos) folder += kSeparators[0];
-    return folder + std::string(path);
+    std::string full(path);
+    if (!isAbsolute(path)) {
+        full = currentDirectory();
+        if (full.empty() || kSeparators.find(full.back()) == std::string_view::npos) full += kSeparators[0];
+        full += path;
+    }
+#ifdef _WIN32
+    // One separator throughout, as the system writes paths in its messages.
+    for (char& c : full)
+        if (c == '/') c = '\\';
+#endif
+    return full;
 }
 
 } // namespace diag
