@@ -4,7 +4,6 @@
 #include "display/simulated_font.h"
 #include "main_window/form1_design.h"
 #include "report/command_line.h"
-#include "report/json.h"
 #include "store/saved_resolution.h"
 #include "temp_dir.h"
 
@@ -238,20 +237,6 @@ TEST_F(CommandLineTest, ReportReadsTheRecordFileWithoutChangingIt) {
             EXPECT_FALSE(std::filesystem::exists(kRecordFileName)) << "never created";
         }
     }
-}
-
-TEST_F(CommandLineTest, JsonStringsEscapeWhatJsonRequires) {
-    struct Case {
-        std::string text, json;
-    } cases[] = {
-        {"", "\"\""},
-        {"C:\\Caisse\\W_ECRA_R.WDO", "\"C:\\\\Caisse\\\\W_ECRA_R.WDO\""},
-        {"« dit \"oui\" »", "\"« dit \\\"oui\\\" »\""},
-        {"a\r\nb\tc", "\"a\\r\\nb\\tc\""},
-        {std::string("\0\x1f\x7f", 3), "\"\\u0000\\u001f\x7f\""},
-        {"/ é €", "\"/ é €\""},
-    };
-    for (const Case& c : cases) EXPECT_EQ(jsonString(c.text), c.json);
 }
 
 TEST_F(CommandLineTest, ReportToAFileIsWrittenWholeOrTheFailureIsTold) {
