@@ -27,7 +27,7 @@ void __verbose_terminate_handler() { std::abort(); }
 namespace {
 
 // A switch runs with no window at all: no form, no message box.
-int runSwitch(const diag::Invocation& call) {
+int runFromCommandLine(const diag::Invocation& call) {
     diag::Win32DisplayApi display;
     diag::Win32FontApi font;
     diag::SystemClock clock;
@@ -48,7 +48,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories"))))
         set(LOAD_LIBRARY_SEARCH_SYSTEM32);
     diag::Invocation call = diag::parseArguments(diag::commandLineArguments());
-    if (call.what != diag::Invocation::Switch::Window) return runSwitch(call);
+    if (call.what != diag::Invocation::Switch::Window) return runFromCommandLine(call);
 
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 
