@@ -1,6 +1,6 @@
-// Arbitrary bytes as W_ECRA_R.WDO: the start-up capture, then the reads and the
-// conversions of the revert (records 2, 3 and 4, as Command5_Click does) and the mode
-// change it asks for, on a simulated display.
+// Arbitrary bytes as W_ECRA_R.WDO: the start-up capture, then the revert's reading of
+// records 2, 3 and 4 (readSavedMode, as Command5_Click and /retour do) and the mode change
+// it asks for, on a simulated display.
 #include "app/clock.h"
 #include "app/errors.h"
 #include "app/module1.h"
@@ -108,17 +108,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!file.isOpen()) fail("the capture must leave the file open");
     if (currentWidth != "1280" || currentHeight != "1024") fail("current resolution shown wrong");
 
-    // The revert's reads and conversions, then the change it asks for.
-    float width = 0, height = 0;
-    int16_t bits = 0;
-    bool converted = step([&] {
-        m.RecordBuffer = file.read(2);
-        width = diag::toSingle(diag::readNumber(m.RecordBuffer.view()));
-        m.RecordBuffer = file.read(3);
-        height = diag::toSingle(diag::readNumber(m.RecordBuffer.view()));
-        m.RecordBuffer = file.read(4);
-        bits = diag::toInt16(diag::readNumber(m.RecordBuffer.view()));
-    });
+    // The revert's reading of the saved mode (the window's and /retour's), then the change
+    // it asks for.
+    bool converted = step([&] { diag::readSavedMode(m, file); });
+    float width = m.ModeWidth, height = m.ModeHeight;
+    int16_t bits = m.ModeBits;
+    if (converted && !(width > 0.5f && width < 32767.5f && height > 0.5f && height < 32767.5f))
+        fail("a saved size that is no screen size was let through");
     if (converted) step([&] { modes.ChangeResolution(width, height, bits); });
     file.close();
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end tests: the real 64-bit exe under Wine in a 1280 x 1024 virtual desktop on a
 # private Xvfb, driven from outside by diag_e2e_tests.exe in the same desktop. Also keeps
-# a screenshot of the main window as a test artefact.
+# a screenshot of the main window as a test artefact, and validates the reports the
+# command-line tests kept against the report's schema.
 #
 # usage: scripts/run-e2e.sh [BUILD_DIR]   (default: build/win64)
 set -uo pipefail
@@ -22,6 +23,8 @@ unset LANGUAGE
 wine_start_xvfb || exit 2
 wine_prefix_fresh e2e || exit 2
 mkdir -p "$artefacts"
+# The command-line tests keep every report they get here; each run checks its own.
+rm -f "$artefacts"/rapport-*.json
 
 # An empty folder nobody can create files in, for the tests of a read-only working folder.
 # As root only the immutable attribute stops writes; it is lifted again on every exit.
@@ -53,6 +56,12 @@ wine_prefix_fresh e2e120 && wine_set_dpi 120 || exit 2
 DIAGRESO_TEST_DPI=120 DIAGRESO_EXE="$winexe" timeout -k 10 300 wine "$tests" --gtest_color=no \
     --gtest_filter='*HigherDensity*' || status=1
 wine_stop
+
+echo "=== reports against docs/rapport.schema.json ==="
+shopt -s nullglob
+reports=("$artefacts"/rapport-*.json)
+shopt -u nullglob
+"$root/scripts/validate-reports.sh" "${reports[@]}" || status=1
 
 # The main window as a person sees it, in a fresh folder, after the start-up tick.
 wine_prefix_fresh screenshot || exit 2

@@ -1,4 +1,5 @@
-// The program's entry: builds the services, starts the main window, runs the messages.
+// The program's entry: builds the services, then either runs a command-line switch and
+// ends with its exit code, or starts the main window and runs the messages.
 #include "app/clock.h"
 #include "app/module1.h"
 #include "main_window/process_launcher.h"
@@ -6,7 +7,10 @@
 #include "forms/win32_backend.h"
 #include "forms/win32_message_box_reporter.h"
 #include "main_window/form1.h"
+#include "main_window/form1_design.h"
 #include "main_window/win32_help_files.h"
+#include "report/command_line.h"
+#include "report/win32_console.h"
 #include "store/record_file.h"
 
 #include <windows.h>
@@ -23,6 +27,22 @@ void __verbose_terminate_handler() { std::abort(); }
 } // namespace __gnu_cxx
 #endif
 
+namespace {
+
+// A switch runs with no window at all: no form, no message box.
+int runFromCommandLine(const diag::Invocation& call) {
+    diag::Win32DisplayApi display;
+    diag::Win32FontApi font;
+    diag::SystemClock clock;
+    diag::Win32StdStream out(diag::Win32StdStream::Which::Output);
+    diag::Win32StdStream err(diag::Win32StdStream::Which::Error);
+    return diag::runSwitch(call, {display, font, clock, DIAGRESO_VERSION, diag::computerName(),
+                                  diag::testButtonCaptions()},
+                           out, err);
+}
+
+} // namespace
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // DLLs that are not loaded at start come only from the system folder, never from the
     // point-of-sale folder the program runs in.
@@ -30,6 +50,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (auto set = reinterpret_cast<SetDirs>(
             reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories"))))
         set(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    diag::Invocation call = diag::parseArguments(diag::commandLineArguments());
+    if (call.what != diag::Invocation::Switch::Window) return runFromCommandLine(call);
+
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 
     diag::forms::Win32Backend backend(instance);

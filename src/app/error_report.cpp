@@ -22,6 +22,7 @@ std::string displayReason(int32_t code) {
 std::string fileAction(FileError::Op op) {
     switch (op) {
     case FileError::Op::Open: return "d'ouvrir ou de créer";
+    case FileError::Op::OpenToRead: return "d'ouvrir";
     case FileError::Op::Read: return "de lire";
     case FileError::Op::Write: return "d'écrire";
     case FileError::Op::Close: return "de fermer";
@@ -33,10 +34,22 @@ std::string fileAction(FileError::Op op) {
 
 std::string describeError(const std::exception& error) {
     if (auto* e = dynamic_cast<const FileError*>(&error)) {
-        return "Impossible " + fileAction(e->op()) + " le fichier « " + e->fileName() + " » dans le dossier « " +
-               e->directory() + " » : " + e->reason() +
-               ".\r\nVérifiez que ce dossier existe, que vous pouvez y écrire et qu'aucun autre programme ne "
-               "bloque ce fichier.";
+        std::string text = "Impossible " + fileAction(e->op()) + " le fichier « " + e->fileName() +
+                           " » dans le dossier « " + e->directory() + " » : " + e->reason() + ".\r\n";
+        // A file only read asks nothing of the folder but to let it be read.
+        if (e->op() == FileError::Op::OpenToRead)
+            return text + "Vérifiez que vous pouvez lire ce fichier et qu'aucun autre programme ne le bloque.";
+        return text + "Vérifiez que ce dossier existe, que vous pouvez y écrire et qu'aucun autre programme ne "
+                      "bloque ce fichier.";
+    }
+    if (auto* e = dynamic_cast<const NoSavedModeError*>(&error)) {
+        return (e->absent() ? "Il n'y a pas de fichier « " + e->fileName() + " » dans le dossier « " +
+                                  e->directory() + " » : aucune résolution d'origine n'y est enregistrée."
+                            : "Le fichier « " + e->fileName() + " » du dossier « " + e->directory() +
+                                  " » ne contient pas de résolution d'origine.") +
+               "\r\nRien n'a été changé. Lancez la commande dans le dossier où diagreso a été démarré la première "
+               "fois, ou démarrez-le une fois sans argument dans ce dossier : il y enregistrera la résolution "
+               "actuelle comme résolution d'origine.";
     }
     if (auto* e = dynamic_cast<const DisplayChangeError*>(&error)) {
         std::string mode = std::to_string(e->width()) + " x " + std::to_string(e->height()) + " en " +

@@ -34,7 +34,7 @@ class FloatingPointError : public AppError {
 // The record file could not be opened, read or written.
 class FileError : public AppError {
   public:
-    enum class Op { Open, Read, Write, Close };
+    enum class Op { Open, OpenToRead, Read, Write, Close };
     FileError(Op op, std::string fileName, std::string directory, std::string reason)
         : AppError("file error: " + fileName + ": " + reason), op_(op), fileName_(std::move(fileName)),
           directory_(std::move(directory)), reason_(std::move(reason)) {}
@@ -90,6 +90,22 @@ class CreationError : public AppError {
 
   private:
     std::string thing_, reason_;
+};
+
+// No saved resolution to go back to: the record file is absent, or it was never
+// initialised (no marker in record 1).
+class NoSavedModeError : public AppError {
+  public:
+    NoSavedModeError(std::string fileName, std::string directory, bool absent)
+        : AppError("no saved resolution"), fileName_(std::move(fileName)), directory_(std::move(directory)),
+          absent_(absent) {}
+    const std::string& fileName() const { return fileName_; }
+    const std::string& directory() const { return directory_; }
+    bool absent() const { return absent_; }
+
+  private:
+    std::string fileName_, directory_;
+    bool absent_;
 };
 
 // Neither the help browser nor the default browser could be started. The location is

@@ -35,6 +35,7 @@ class DevModeRecord {
     DevModeRecord() { bytes_.fill(0); }
 
     uint16_t dmSize() const { return get<uint16_t>(kSizeOffset); }
+    void setDmSize(uint16_t v) { put(kSizeOffset, v); }
     uint32_t dmFields() const { return get<uint32_t>(kFieldsOffset); }
     void setDmFields(uint32_t v) { put(kFieldsOffset, v); }
     // The low half of the platform's 32-bit field; the high half is written 0 and ignored on reading.

@@ -1,5 +1,5 @@
 #pragma once
-// The three display operations exactly as the program uses them.
+// The display operations exactly as the program uses them.
 #include "display/devmode.h"
 
 #include <cstdint>
@@ -11,6 +11,9 @@ class DisplayApi {
     virtual ~DisplayApi() = default;
     // EnumDisplaySettingsA(NULL, ENUM_CURRENT_SETTINGS_, &record); the result is not used.
     virtual bool enumCurrentSettings(DevModeRecord& record) = 0;
+    // EnumDisplaySettingsA(NULL, modeNumber, &record): the modes the display offers, numbered
+    // from 0; false past the last one.
+    virtual bool enumSettings(uint32_t modeNumber, DevModeRecord& record) = 0;
     // ChangeDisplaySettingsA(&record, flags): a DISP_CHANGE_* code.
     virtual int32_t changeSettings(const DevModeRecord& record, uint32_t flags) = 0;
     // A message sent (not posted) to every top-level window; returns when all have handled

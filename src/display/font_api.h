@@ -1,7 +1,8 @@
 #pragma once
-// The five operations of the font probe, as the program uses them. Handles are opaque
+// The operations of the font probe, as the program uses them. Handles are opaque
 // numbers; 0 is the null handle.
 #include <cstdint>
+#include <optional>
 
 namespace diag {
 
@@ -20,6 +21,7 @@ class FontApi {
     virtual DcHandle getWindowDC(WindowHandle window) = 0;
     virtual int setMapMode(DcHandle dc, int mode) = 0; // the previous mode
     virtual bool getTextMetrics(DcHandle dc, TextMetrics& metrics) = 0;
+    virtual int logPixelsY(DcHandle dc) = 0; // GetDeviceCaps(dc, LOGPIXELSY)
     virtual int releaseDC(WindowHandle window, DcHandle dc) = 0;
 };
 
@@ -27,5 +29,14 @@ class FontApi {
 // high, i.e. Windows draws its system text enlarged (or shrunk). No desktop window or
 // no device context: false.
 bool FontIsLarge(FontApi& api);
+
+// The probe of FontIsLarge, call for call: the height in pixels it measures (0 when the
+// metrics query fails); none without a desktop window or device context.
+std::optional<int32_t> systemFontHeight(FontApi& api);
+// FontIsLarge's answer for what the probe measured.
+bool isEnlarged(std::optional<int32_t> height);
+
+// The system's logical pixels per inch, read on the desktop window's context; 0 without one.
+int systemDpi(FontApi& api);
 
 } // namespace diag

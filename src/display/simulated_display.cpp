@@ -28,7 +28,21 @@ bool SimulatedDisplay::enumCurrentSettings(DevModeRecord& record) {
     record.setDmBitsPerPel(current_.bits);
     record.setDmPelsWidth(current_.width);
     record.setDmPelsHeight(current_.height);
-    record.setDmDisplayFrequency(60);
+    record.setDmDisplayFrequency(current_.frequency);
+    return true;
+}
+
+bool SimulatedDisplay::enumSettings(uint32_t modeNumber, DevModeRecord& record) {
+    log_.push_back({Call::Kind::EnumerateMode, {}, 0, 0, 0, 0, {}});
+    if (failEnumerations_ || modeNumber >= modes_.size()) return false;
+    const Mode& mode = modes_[modeNumber];
+    record = DevModeRecord();
+    record.setDmSize(DevModeRecord::kSize);
+    record.setDmFields(kEnumFields);
+    record.setDmBitsPerPel(mode.bits);
+    record.setDmPelsWidth(mode.width);
+    record.setDmPelsHeight(mode.height);
+    record.setDmDisplayFrequency(mode.frequency);
     return true;
 }
 
@@ -39,7 +53,12 @@ int32_t SimulatedDisplay::changeSettings(const DevModeRecord& record, uint32_t f
     if (record.dmFields() & DM_PELSHEIGHT_) wanted.height = record.dmPelsHeight();
     if (record.dmFields() & DM_BITSPERPEL_) wanted.bits = record.dmBitsPerPel();
     if (forced_ && *forced_ != DISP_CHANGE_NOTUPDATED_ && *forced_ != DISP_CHANGE_SUCCESSFUL_) return *forced_;
-    if (std::find(modes_.begin(), modes_.end(), wanted) == modes_.end()) return DISP_CHANGE_BADMODE_;
+    // The request names no frequency: the first listed one of that size and depth is taken.
+    auto offered = std::find_if(modes_.begin(), modes_.end(), [&](const Mode& m) {
+        return m.width == wanted.width && m.height == wanted.height && m.bits == wanted.bits;
+    });
+    if (offered == modes_.end()) return DISP_CHANGE_BADMODE_;
+    wanted = *offered;
     current_ = wanted;
     if (forced_ == DISP_CHANGE_NOTUPDATED_) return DISP_CHANGE_NOTUPDATED_;
     if (flags & CDS_UPDATEREGISTRY_) stored_ = wanted;

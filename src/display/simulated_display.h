@@ -13,13 +13,14 @@ namespace diag {
 struct Mode {
     int32_t width, height;
     uint16_t bits;
+    uint32_t frequency = 60;
     bool operator==(const Mode&) const = default;
 };
 
 class SimulatedDisplay final : public DisplayApi {
   public:
     struct Call {
-        enum class Kind { Enumerate, Change, Broadcast } kind;
+        enum class Kind { Enumerate, EnumerateMode, Change, Broadcast } kind;
         DevModeRecord record; // Change: the request as received
         uint32_t flags = 0;
         uint32_t message = 0;
@@ -35,6 +36,8 @@ class SimulatedDisplay final : public DisplayApi {
     static std::vector<Mode> standardModes();
 
     bool enumCurrentSettings(DevModeRecord& record) override;
+    // Answers from the mode list, in its order, duplicates included as a driver may list them.
+    bool enumSettings(uint32_t modeNumber, DevModeRecord& record) override;
     int32_t changeSettings(const DevModeRecord& record, uint32_t flags) override;
     void broadcast(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
 

@@ -35,6 +35,11 @@ bool SimulatedFont::getTextMetrics(DcHandle dc, TextMetrics& metrics) {
     return true;
 }
 
+int SimulatedFont::logPixelsY(DcHandle dc) {
+    calls.push_back("GetDeviceCaps");
+    return dc == kDc ? dpi : 0;
+}
+
 int SimulatedFont::releaseDC(WindowHandle window, DcHandle dc) {
     calls.push_back("ReleaseDC");
     if (window != kDesktop || dc != kDc) return 0;

@@ -17,9 +17,11 @@ class SimulatedFont final : public FontApi {
     DcHandle getWindowDC(WindowHandle window) override;
     int setMapMode(DcHandle dc, int mode) override;
     bool getTextMetrics(DcHandle dc, TextMetrics& metrics) override;
+    int logPixelsY(DcHandle dc) override;
     int releaseDC(WindowHandle window, DcHandle dc) override;
 
     int32_t height; // of the desktop's default font, in pixels
+    int dpi = 96;
     bool noDesktop = false, noDc = false, failMetrics = false;
     int mapMode = 7; // MM_ISOTROPIC: anything but MM_TEXT, so a probe that forgets to restore shows
     std::vector<std::string> calls;

@@ -13,13 +13,28 @@ static_assert(offsetof(DEVMODEA, dmPelsHeight) == DevModeRecord::kHeightOffset);
 static_assert(offsetof(DEVMODEA, dmDisplayFrequency) == DevModeRecord::kFrequencyOffset);
 static_assert(sizeof(DEVMODEA) >= DevModeRecord::kSize);
 
-bool Win32DisplayApi::enumCurrentSettings(DevModeRecord& record) {
+namespace {
+
+bool enumerate(DWORD which, DevModeRecord& record) {
     // The platform gets a full-size record, so it can never write past ours.
     DEVMODEA full{};
     std::memcpy(&full, record.data(), DevModeRecord::kSize);
-    BOOL ok = EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS_, &full);
+    BOOL ok = EnumDisplaySettingsA(nullptr, which, &full);
     std::memcpy(record.data(), &full, DevModeRecord::kSize);
     return ok != FALSE;
+}
+
+} // namespace
+
+bool Win32DisplayApi::enumCurrentSettings(DevModeRecord& record) {
+    return enumerate(static_cast<DWORD>(ENUM_CURRENT_SETTINGS_), record);
+}
+
+bool Win32DisplayApi::enumSettings(uint32_t modeNumber, DevModeRecord& record) {
+    // A fresh record each time, sized as the platform's full record it is handed in.
+    record = DevModeRecord();
+    record.setDmSize(sizeof(DEVMODEA));
+    return enumerate(modeNumber, record);
 }
 
 int32_t Win32DisplayApi::changeSettings(const DevModeRecord& record, uint32_t flags) {
@@ -48,6 +63,8 @@ bool Win32FontApi::getTextMetrics(DcHandle dc, TextMetrics& metrics) {
     metrics.tmHeight = tm.tmHeight;
     return ok != FALSE;
 }
+
+int Win32FontApi::logPixelsY(DcHandle dc) { return GetDeviceCaps(reinterpret_cast<HDC>(dc), LOGPIXELSY); }
 
 int Win32FontApi::releaseDC(WindowHandle window, DcHandle dc) {
     return ReleaseDC(reinterpret_cast<HWND>(window), reinterpret_cast<HDC>(dc));

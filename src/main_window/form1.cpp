@@ -2,7 +2,6 @@
 
 #include "main_window/form1_design.h"
 
-#include "app/ansi.h"
 #include "app/values.h"
 #include "store/saved_resolution.h"
 
@@ -110,21 +109,7 @@ void Form1::Command6_Click(int16_t index) {
 
 void Form1::Command5_Click() {
     if (!confirmed("Confirmez le retour à la résolution d'origine ?")) return;
-    RecordFile& file = services_.recordFile;
-    // A saved size that is no screen size (blank, zero, negative, beyond what a display
-    // reports) is told to the user instead of being asked of the system, which may
-    // answer "done" while changing nothing.
-    auto savedSize = [&](int32_t record, const char* dimension) {
-        m_.RecordBuffer = file.read(record);
-        double value = readNumber(m_.RecordBuffer.view());
-        if (!(value > 0.5 && value < 32767.5)) // 1 to 32767 once rounded half to even
-            throw SavedModeError(file.name(), dimension, ansiToUtf8(trimSpaces(m_.RecordBuffer.view())));
-        return toSingle(value);
-    };
-    m_.ModeWidth = savedSize(2, "largeur");
-    m_.ModeHeight = savedSize(3, "hauteur");
-    m_.RecordBuffer = file.read(4);
-    m_.ModeBits = toInt16(readNumber(m_.RecordBuffer.view()));
+    readSavedMode(m_, services_.recordFile);
     changeResolutionAndRepin();
 }
 

@@ -150,4 +150,15 @@ const FormDesign kForm1Design{
     .controls = kControls,
 };
 
+std::vector<std::string> testButtonCaptions() {
+    std::vector<std::string> captions;
+    for (const ControlDesign& c : kControls) {
+        if (c.name != "Command6") continue;
+        auto at = static_cast<size_t>(c.index);
+        if (captions.size() <= at) captions.resize(at + 1);
+        captions[at] = std::string(c.caption);
+    }
+    return captions;
+}
+
 } // namespace diag

@@ -1,7 +1,8 @@
 #pragma once
 // A file of fixed 20-byte records, numbered from 1, opened for reading and writing in
 // shared mode (no lock: other processes may read and write it meanwhile) and created
-// empty when missing. Every open file is tracked so the exit can close them all.
+// empty when missing; or opened only to be read, never created. Every open file is
+// tracked so the exit can close them all.
 //
 // A read that reaches past the end of the file yields spaces for the missing bytes: a
 // record beyond the end reads as a blank record (so as no marker and as the number 0),
@@ -25,6 +26,10 @@ class RecordFile {
     // that may not be written (read-only) is opened for reading only: an initialised
     // record file is never written, so it still serves; a write then fails.
     void open(const std::string& name); // FileError
+    // For reading only, shared with readers, writers and deleters, so it neither changes
+    // nor locks the file. False when there is no such file (nothing is created); FileError
+    // (OpenToRead) when it exists but cannot be read.
+    bool openToRead(const std::string& name);
     bool readOnly() const { return readOnly_; }
     void close();                       // no error when not open
     bool isOpen() const { return handle_ != kClosed; }
@@ -38,6 +43,8 @@ class RecordFile {
 
   private:
     [[noreturn]] void fail(FileError::Op op, const std::string& reason) const;
+    // Takes an opened handle as this file's, once it is known to be a plain file.
+    void adopt(intptr_t handle, FileError::Op op);
     static constexpr intptr_t kClosed = -1;
     intptr_t handle_ = kClosed; // a HANDLE on Windows, a descriptor elsewhere
     bool readOnly_ = false;

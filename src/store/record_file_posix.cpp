@@ -37,10 +37,27 @@ void RecordFile::open(const std::string& name) {
         readOnly_ = fd >= 0;
     }
     if (fd < 0) fail(FileError::Op::Open, systemReason(errno));
+    adopt(fd, FileError::Op::Open);
+}
+
+bool RecordFile::openToRead(const std::string& name) {
+    close();
+    name_ = name;
+    directory_ = currentDirectory();
+    int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT) return false;
+    if (fd < 0) fail(FileError::Op::OpenToRead, systemReason(errno));
+    adopt(fd, FileError::Op::OpenToRead);
+    readOnly_ = true;
+    return true;
+}
+
+void RecordFile::adopt(intptr_t handle, FileError::Op op) {
+    int fd = static_cast<int>(handle);
     struct stat st {};
     if (fstat(fd, &st) == 0 && !S_ISREG(st.st_mode)) {
         ::close(fd);
-        fail(FileError::Op::Open, systemReason(EISDIR));
+        fail(op, systemReason(EISDIR));
     }
     handle_ = fd;
     trackOpenFile(this);

@@ -1,4 +1,5 @@
-// The record file on Windows: CreateFileW with shared read and write, OPEN_ALWAYS.
+// The record file on Windows: CreateFileW with shared read and write, OPEN_ALWAYS; or
+// read-only, shared with everyone, OPEN_EXISTING.
 #include "store/open_files.h"
 #include "store/record_file.h"
 
@@ -42,7 +43,28 @@ void RecordFile::open(const std::string& name) {
         if (!readOnly_) SetLastError(ERROR_ACCESS_DENIED); // why it cannot be written is what matters
     }
     if (h == INVALID_HANDLE_VALUE) fail(FileError::Op::Open, systemReason(GetLastError()));
-    handle_ = reinterpret_cast<intptr_t>(h);
+    adopt(reinterpret_cast<intptr_t>(h), FileError::Op::Open);
+}
+
+bool RecordFile::openToRead(const std::string& name) {
+    close();
+    name_ = name;
+    directory_ = currentDirectory();
+    HANDLE h = CreateFileW(widen(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        DWORD err = GetLastError();
+        if (err == ERROR_FILE_NOT_FOUND) return false;
+        fail(FileError::Op::OpenToRead, systemReason(err));
+    }
+    adopt(reinterpret_cast<intptr_t>(h), FileError::Op::OpenToRead);
+    readOnly_ = true;
+    return true;
+}
+
+// CreateFileW opens no folder without FILE_FLAG_BACKUP_SEMANTICS: every handle here is a file's.
+void RecordFile::adopt(intptr_t handle, FileError::Op) {
+    handle_ = handle;
     trackOpenFile(this);
 }
 

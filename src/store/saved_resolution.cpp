@@ -16,6 +16,25 @@ Record firstRecord(const LocalTime& t) {
 
 bool isInitialised(const Record& record1) { return record1.view().substr(0, kInitMarker.size()) == kInitMarker; }
 
+std::string storedText(const Record& record) { return ansiToUtf8(trimSpaces(record.view())); }
+
+void readSavedMode(Module1& m, RecordFile& file) {
+    // A saved size that is no screen size (blank, zero, negative, beyond what a display
+    // reports) is told to the user instead of being asked of the system, which may
+    // answer "done" while changing nothing.
+    auto savedSize = [&](int32_t record, const char* dimension) {
+        m.RecordBuffer = file.read(record);
+        double value = readNumber(m.RecordBuffer.view());
+        if (!(value > 0.5 && value < 32767.5)) // 1 to 32767 once rounded half to even
+            throw SavedModeError(file.name(), dimension, storedText(m.RecordBuffer));
+        return toSingle(value);
+    };
+    m.ModeWidth = savedSize(2, "largeur");
+    m.ModeHeight = savedSize(3, "hauteur");
+    m.RecordBuffer = file.read(4);
+    m.ModeBits = toInt16(readNumber(m.RecordBuffer.view()));
+}
+
 void captureSavedResolution(Module1& m, RecordFile& file, const Clock& clock, const ModeQueries& queries,
                             const SavedResolutionView& view) {
     file.close();
@@ -37,9 +56,9 @@ void captureSavedResolution(Module1& m, RecordFile& file, const Clock& clock, co
     }
     // The saved labels show the stored text itself, not a number parsed from it.
     m.RecordBuffer = file.read(2);
-    view.savedWidth(ansiToUtf8(trimSpaces(m.RecordBuffer.view())));
+    view.savedWidth(storedText(m.RecordBuffer));
     m.RecordBuffer = file.read(3);
-    view.savedHeight(ansiToUtf8(trimSpaces(m.RecordBuffer.view())));
+    view.savedHeight(storedText(m.RecordBuffer));
 
     m.ModeWidth = queries.width();
     m.ModeHeight = queries.height();

@@ -27,6 +27,14 @@ struct SavedResolutionView {
 Record firstRecord(const LocalTime& time);
 bool isInitialised(const Record& record1);
 
+// A record's text as the window shows it: spaces trimmed, from the ANSI code page to UTF-8.
+std::string storedText(const Record& record);
+
+// The revert's reading of the saved mode: records 2, 3 and 4, each through m.RecordBuffer,
+// into m.ModeWidth, m.ModeHeight and m.ModeBits in that order. A width or height that is
+// no screen size raises SavedModeError, a depth beyond 16 bits OverflowError; FileError.
+void readSavedMode(Module1& m, RecordFile& file);
+
 // The start-up operation: (re)opens the file, writes the mode in force at the first
 // start (records 2, 3, 4, then the marker in record 1), shows the saved and the current
 // resolution, and leaves the file open. Errors (FileError, OverflowError) stop it at the

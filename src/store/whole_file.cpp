@@ -1,14 +1,23 @@
 #include "store/whole_file.h"
 
+#include "store/record_file.h"
+
 namespace diag {
 
 namespace {
-size_t lastSeparator(std::string_view path) {
 #ifdef _WIN32
-    return path.find_last_of("\\/");
+constexpr std::string_view kSeparators = "\\/";
 #else
-    return path.find_last_of('/');
+constexpr std::string_view kSeparators = "/";
 #endif
+
+size_t lastSeparator(std::string_view path) { return path.find_last_of(kSeparators); }
+
+bool isAbsolute(std::string_view path) {
+#ifdef _WIN32
+    if (path.size() >= 2 && path[1] == ':') return true;
+#endif
+    return !path.empty() && kSeparators.find(path[0]) != std::string_view::npos;
 }
 } // namespace
 
@@ -20,6 +29,21 @@ std::string_view folderOf(std::string_view path) {
 std::string_view leafOf(std::string_view path) {
     size_t at = lastSeparator(path);
     return at == std::string_view::npos ? path : path.substr(at + 1);
+}
+
+std::string absolutePath(std::string_view path) {
+    std::string full(path);
+    if (!isAbsolute(path)) {
+        full = currentDirectory();
+        if (full.empty() || kSeparators.find(full.back()) == std::string_view::npos) full += kSeparators[0];
+        full += path;
+    }
+#ifdef _WIN32
+    // One separator throughout, as the system writes paths in its messages.
+    for (char& c : full)
+        if (c == '/') c = '\\';
+#endif
+    return full;
 }
 
 } // namespace diag

@@ -14,4 +14,9 @@ void writeWholeFile(const std::string& path, std::string_view bytes);
 std::string_view folderOf(std::string_view path);
 std::string_view leafOf(std::string_view path);
 
+// The path as it is when absolute (on Windows also a drive-relative one), otherwise
+// inside the current directory, so that messages name the folder; on Windows with
+// backslashes only.
+std::string absolutePath(std::string_view path);
+
 } // namespace diag

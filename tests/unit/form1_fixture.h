@@ -28,6 +28,7 @@ class FaultyFont final : public FontApi {
     DcHandle getWindowDC(WindowHandle) override { return 2; }
     int setMapMode(DcHandle, int) override { return 1; }
     bool getTextMetrics(DcHandle, TextMetrics&) override { throw FloatingPointError("driver fault"); }
+    int logPixelsY(DcHandle) override { return 96; }
     int releaseDC(WindowHandle, DcHandle) override { return 1; }
 };
 

@@ -191,5 +191,37 @@ TEST_F(RecordFileWinTest, OpeningADirectoryFailsWithFileError) {
     EXPECT_FALSE(file.isOpen());
 }
 
+// The command line reads the file while the window may hold it: opened to read, it is
+// never created and stops no one from opening, writing or deleting it.
+TEST_F(RecordFileWinTest, OpenedToReadItIsNeitherCreatedNorLocked) {
+    RecordFile reader;
+    EXPECT_FALSE(reader.openToRead("absent.dat"));
+    EXPECT_FALSE(reader.isOpen());
+    EXPECT_EQ(GetFileAttributesW(dir_.file(L"absent.dat").c_str()), INVALID_FILE_ATTRIBUTES);
+
+    RecordFile window;
+    window.open("shared.dat");
+    window.write(1, Record("#INIT#"));
+    ASSERT_TRUE(reader.openToRead("shared.dat")) << "while the window holds it";
+    EXPECT_EQ(reader.read(1).str(), "#INIT#              ");
+    EXPECT_THROW(reader.write(1, Record("never")), FileError);
+    window.close();
+    RecordFile again; // a window started while the reader holds it
+    again.open("shared.dat");
+    again.write(2, Record("written"));
+    EXPECT_EQ(reader.read(2).str(), "written             ");
+    again.close();
+    EXPECT_TRUE(DeleteFileW(dir_.file(L"shared.dat").c_str())) << "error " << GetLastError();
+
+    ASSERT_TRUE(CreateDirectoryW(dir_.file(L"folder.dat").c_str(), nullptr));
+    try {
+        reader.openToRead("folder.dat");
+        ADD_FAILURE() << "no FileError";
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.op(), FileError::Op::OpenToRead);
+        EXPECT_FALSE(e.reason().empty());
+    }
+}
+
 } // namespace
 } // namespace diag

@@ -1,0 +1,94 @@
+#include "report/command_line.h"
+
+#include "app/error_report.h"
+#include "report/restore.h"
+#include "store/whole_file.h"
+
+namespace diag {
+
+namespace {
+
+std::string lowerAscii(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
+Invocation bad(std::string problem) { return {Invocation::Switch::Bad, {}, std::move(problem)}; }
+
+int writeReport(const std::string& file, const ReportSources& sources, TextOutput& out, TextOutput& err) {
+    std::string path;
+    try {
+        std::string json = buildReport(sources);
+        if (file.empty()) {
+            if (out.write(json)) return kExitDone;
+            err.write("Le rapport n'a pas pu être écrit sur la sortie standard : " + out.failure() + ".\r\n");
+            return kExitReportNotWritten;
+        }
+        // Absolute, so that a failure names the folder.
+        path = absolutePath(file);
+        writeWholeFile(path, json);
+    } catch (const std::exception& e) {
+        err.write(describeError(e) + "\r\n");
+        return kExitReportNotWritten;
+    }
+    out.write("Rapport écrit dans « " + path + " ».\r\n");
+    return kExitDone;
+}
+
+} // namespace
+
+Invocation parseArguments(const std::vector<std::string>& arguments) {
+    if (arguments.empty()) return {};
+    if (arguments.size() > 1) {
+        std::string all;
+        for (const std::string& a : arguments) all += (all.empty() ? "" : " ") + a;
+        return bad("Un seul argument à la fois : « " + all + " ».");
+    }
+    const std::string& argument = arguments[0];
+    if (argument.empty() || (argument[0] != '/' && argument[0] != '-'))
+        return bad("Argument inconnu : « " + argument + " ».");
+    std::string name = lowerAscii(std::string_view(argument).substr(1));
+    constexpr std::string_view kToFile = "rapport:";
+    if (name == "?" || name == "aide") return {Invocation::Switch::Usage, {}, {}};
+    if (name == "retour") return {Invocation::Switch::Restore, {}, {}};
+    if (name == "rapport") return {Invocation::Switch::Report, {}, {}};
+    if (name.starts_with(kToFile)) {
+        std::string file = argument.substr(1 + kToFile.size());
+        if (file.empty()) return bad("Il manque le nom du fichier après « " + argument + " ».");
+        return {Invocation::Switch::Report, file, {}};
+    }
+    return bad("Argument inconnu : « " + argument + " ».");
+}
+
+std::string usageText() {
+    return "diagreso : diagnostic de la résolution de l'écran pour logiciel de caisse.\r\n"
+           "Sans argument, il ouvre sa fenêtre.\r\n"
+           "\r\n"
+           "  diagreso /rapport           rapport (JSON) sur la sortie standard\r\n"
+           "  diagreso /rapport:FICHIER   rapport écrit dans FICHIER\r\n"
+           "  diagreso /retour            retour à la résolution d'origine enregistrée dans\r\n"
+           "                              W_ECRA_R.WDO (dossier courant), sans fenêtre\r\n"
+           "  diagreso /? ou /aide        ce mode d'emploi\r\n"
+           "\r\n"
+           "Un seul argument à la fois ; -rapport vaut /rapport, en majuscules comme en\r\n"
+           "minuscules. W_ECRA_R.WDO est seulement lu : ni créé, ni modifié.\r\n"
+           "\r\n"
+           "Codes de sortie : 0 réussite ; 1 rapport non écrit ; 2 argument inconnu ;\r\n"
+           "3 W_ECRA_R.WDO absent, non initialisé ou inutilisable ; 4 mode refusé par le\r\n"
+           "système.\r\n";
+}
+
+int runSwitch(const Invocation& call, const ReportSources& sources, TextOutput& out, TextOutput& err) {
+    switch (call.what) {
+    case Invocation::Switch::Window: return kExitDone; // the window is not a switch
+    case Invocation::Switch::Usage: out.write(usageText()); return kExitDone;
+    case Invocation::Switch::Bad: err.write(call.problem + "\r\n\r\n" + usageText()); return kExitBadArguments;
+    case Invocation::Switch::Report: return writeReport(call.file, sources, out, err);
+    case Invocation::Switch::Restore: return restoreSavedMode(sources.display, out, err);
+    }
+    return kExitBadArguments;
+}
+
+} // namespace diag

@@ -1,0 +1,32 @@
+#pragma once
+// The command line beside the window: one switch a run, / or -, any case.
+//   /rapport          the report on standard output
+//   /rapport:FILE     the report written whole to FILE
+//   /retour           back to the saved resolution, no dialog
+//   /? or /aide       the usage on standard output
+// Without arguments the program is the window.
+#include "report/exit_code.h"
+#include "report/report.h"
+#include "report/text_output.h"
+
+#include <string>
+#include <vector>
+
+namespace diag {
+
+struct Invocation {
+    enum class Switch { Window, Usage, Report, Restore, Bad } what = Switch::Window;
+    std::string file;    // Report: where to write it; empty for standard output
+    std::string problem; // Bad: what is wrong, in French
+};
+
+// The arguments after the program's name, UTF-8.
+Invocation parseArguments(const std::vector<std::string>& arguments);
+
+// The French usage, CRLF line ends.
+std::string usageText();
+
+// Runs any switch but Window and returns the exit code.
+int runSwitch(const Invocation& call, const ReportSources& sources, TextOutput& out, TextOutput& err);
+
+} // namespace diag

@@ -1,0 +1,43 @@
+#include "report/restore.h"
+
+#include "app/error_report.h"
+#include "app/errors.h"
+#include "app/module1.h"
+#include "app/values.h"
+#include "display/display_modes.h"
+#include "report/exit_code.h"
+#include "store/record_file.h"
+#include "store/saved_resolution.h"
+
+namespace diag {
+
+int restoreSavedMode(DisplayApi& display, TextOutput& out, TextOutput& err) {
+    Module1 m;
+    try {
+        RecordFile file;
+        if (!file.openToRead(kRecordFileName)) throw NoSavedModeError(kRecordFileName, file.directory(), true);
+        m.RecordBuffer = file.read(1);
+        if (!isInitialised(m.RecordBuffer)) throw NoSavedModeError(kRecordFileName, file.directory(), false);
+        readSavedMode(m, file);
+    } catch (const std::exception& e) {
+        err.write(describeError(e) + "\r\n");
+        return kExitNoSavedMode;
+    }
+    try {
+        DisplayModes modes(display);
+        DisplayModes::Outcome outcome = modes.ChangeResolution(m.ModeWidth, m.ModeHeight, m.ModeBits);
+        int32_t width = toInt32(m.ModeWidth), height = toInt32(m.ModeHeight);
+        if (outcome == DisplayModes::Outcome::AppliedNotStored)
+            err.write(describeError(DisplayChangeError(width, height, m.ModeBits, DISP_CHANGE_NOTUPDATED_)) + "\r\n");
+        out.write("La résolution d'origine " + std::to_string(width) + " x " + std::to_string(height) + " en " +
+                  std::to_string(m.ModeBits) + " bits " +
+                  (outcome == DisplayModes::Outcome::AlreadyInForce ? "était déjà en place." : "est rétablie.") +
+                  "\r\n");
+        return kExitDone;
+    } catch (const std::exception& e) {
+        err.write(describeError(e) + "\r\n");
+        return kExitModeRefused;
+    }
+}
+
+} // namespace diag

@@ -1,0 +1,349 @@
+// The command line of the real exe, as a script or a remote-management tool runs it:
+// standard output and error redirected to pipes, the exit code read back, and no window
+// of the program anywhere meanwhile. Each report is kept as an artefact, which
+// scripts/run-e2e.sh validates against docs/rapport.schema.json.
+#include "app/win32_wide.h"
+#include "main_window/form1_design.h"
+#include "support/screenshot.h"
+#include "e2e_support.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <optional>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace diag;
+using namespace diag::e2e;
+
+namespace {
+
+bool at96dpi() {
+    const wchar_t* dpi = _wgetenv(L"DIAGRESO_TEST_DPI");
+    return !dpi || std::wstring(dpi) == L"96";
+}
+
+std::string rec(std::string_view text) {
+    std::string r(text);
+    r.resize(20, ' ');
+    return r;
+}
+
+bool writeBytes(const std::wstring& path, const std::string& bytes) {
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    DWORD done = 0;
+    bool ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) && done == bytes.size();
+    CloseHandle(f);
+    return ok;
+}
+
+bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void keepArtefact(const char* name, const std::string& report) {
+    std::string path = diag::test::artefactPath(name);
+    if (!path.empty()) {
+        EXPECT_TRUE(writeBytes(widen(path), report)) << path;
+    }
+}
+
+struct WindowsCtx {
+    DWORD pid;
+    std::vector<std::string>* seen;
+};
+
+BOOL CALLBACK noteWindowOf(HWND h, LPARAM lp) {
+    auto* c = reinterpret_cast<WindowsCtx*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    if (pid == c->pid) {
+        wchar_t cls[64] = {};
+        GetClassNameW(h, cls, 64);
+        c->seen->push_back(narrow(cls));
+    }
+    return TRUE;
+}
+
+// One run of the exe with arguments, in a folder, its output and error read from pipes.
+struct ExeRun {
+    DWORD exitCode = STILL_ACTIVE;
+    std::string out, err;
+    std::vector<std::string> windows; // classes of the top-level windows it had
+};
+
+void drain(HANDLE pipe, std::string& into) {
+    char buf[4096];
+    DWORD got = 0;
+    while (ReadFile(pipe, buf, sizeof buf, &got, nullptr) && got) into.append(buf, got);
+}
+
+ExeRun runExe(const std::wstring& folder, const std::wstring& arguments) {
+    ExeRun run;
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE outRead, outWrite, errRead, errWrite;
+    if (!CreatePipe(&outRead, &outWrite, &inherit, 0) || !CreatePipe(&errRead, &errWrite, &inherit, 0)) {
+        ADD_FAILURE() << "no pipes";
+        return run;
+    }
+    SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = outWrite;
+    si.hStdError = errWrite;
+    std::wstring exe = exePath();
+    std::wstring command = L"\"" + exe + L"\" " + arguments;
+    PROCESS_INFORMATION pi{};
+    BOOL started = CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(),
+                                  &si, &pi);
+    CloseHandle(outWrite);
+    CloseHandle(errWrite);
+    std::thread outReader(drain, outRead, std::ref(run.out)), errReader(drain, errRead, std::ref(run.err));
+    if (started) {
+        WindowsCtx ctx{pi.dwProcessId, &run.windows};
+        for (int waited = 0; WaitForSingleObject(pi.hProcess, 5) == WAIT_TIMEOUT; waited += 5) {
+            EnumWindows(&noteWindowOf, reinterpret_cast<LPARAM>(&ctx));
+            if (waited > 30000) {
+                ADD_FAILURE() << "still running after 30 s";
+                TerminateProcess(pi.hProcess, 99);
+            }
+        }
+        GetExitCodeProcess(pi.hProcess, &run.exitCode);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    } else {
+        ADD_FAILURE() << "could not start " << narrow(exe);
+    }
+    outReader.join();
+    errReader.join();
+    CloseHandle(outRead);
+    CloseHandle(errRead);
+    return run;
+}
+
+// A member of the report, as the program writes it (one line per top-level member).
+std::string member(const std::string& report, const char* key) {
+    std::smatch m;
+    std::regex line("\\n  \"" + std::string(key) + "\": (.*?),?\\r\\n");
+    return std::regex_search(report, m, line) ? m[1].str() : "<missing>";
+}
+
+std::vector<std::string> all(const std::string& text, const char* pattern) {
+    std::vector<std::string> found;
+    std::regex re(pattern);
+    for (std::sregex_iterator it(text.begin(), text.end(), re), end; it != end; ++it) found.push_back((*it)[1]);
+    return found;
+}
+
+std::string jsonPath(const std::wstring& path) {
+    std::string json = narrow(path);
+    for (size_t at = 0; (at = json.find('\\', at)) != std::string::npos; at += 2) json.insert(at, "\\");
+    return "\"" + json + "\"";
+}
+
+std::string computer() {
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    GetComputerNameW(name, &size);
+    return narrow(name);
+}
+
+class CommandLine : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!at96dpi()) GTEST_SKIP() << "runs at 96 dpi";
+    }
+    RestoreMode restore_;
+};
+
+} // namespace
+
+// The window and the report side by side in one folder: the report says what the window
+// shows, while the window holds the record file open, and leaves the file as it was.
+TEST_F(CommandLine, ReportSaysWhatTheWindowShowsAndLeavesTheFileAlone) {
+    std::wstring folder = freshFolder();
+    Program window(folder);
+    HWND form = window.mainWindow(15000);
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(waitFor([&] { return !displayTexts(form).back().empty(); }, 10000));
+    std::vector<std::string> shown = displayTexts(form); // Label2, Label11, Label12, Label16, Label15
+    std::vector<std::string> captions;
+    for (int16_t i = 0; i < 7; ++i) captions.push_back(windowText(childAt(form, design("Command6", i))));
+    std::wstring recordPath = folder + L"\\W_ECRA_R.WDO";
+    std::string record = readFile(recordPath);
+    ASSERT_EQ(record.size(), 80u);
+
+    ExeRun printed = runExe(folder, L"/rapport");
+    EXPECT_EQ(printed.exitCode, 0u) << printed.err;
+    EXPECT_EQ(printed.err, "");
+    EXPECT_EQ(printed.windows, std::vector<std::string>{}) << "no window during a report";
+    keepArtefact("rapport-stdout.json", printed.out);
+    const std::string& r = printed.out;
+    EXPECT_EQ(member(r, "program"), "\"diagreso\"");
+    EXPECT_EQ(member(r, "version"), "\"" DIAGRESO_VERSION "\"");
+    EXPECT_EQ(member(r, "computer"), "\"" + computer() + "\"");
+    EXPECT_EQ(member(r, "text"), "{\"state\": \"" + shown[0] + "\", \"height_px\": 16, \"dpi\": 96}");
+    EXPECT_TRUE(std::regex_match(member(r, "current"), std::regex("\\{\"width\": " + shown[3] + ", \"height\": " +
+                                                                  shown[4] + ", \"bits\": 32, \"frequency\": \\d+\\}")))
+        << member(r, "current");
+    EXPECT_EQ(member(r, "record_file"), jsonPath(recordPath));
+    EXPECT_TRUE(std::regex_match(member(r, "saved"), std::regex("\\{\"width\": \"" + shown[1] + "\", \"height\": \"" +
+                                                                shown[2] + "\", \"bits\": \"32\", \"since\": \"" +
+                                                                record.substr(6, 14) + "\"\\}")))
+        << member(r, "saved");
+    EXPECT_EQ(all(r, "\"caption\": \"([^\"]*)\""), captions);
+    // The modes and the tests as the system itself answers this test program.
+    std::string modes, offered;
+    std::vector<std::string> seen;
+    DEVMODEW dm{};
+    dm.dmSize = sizeof dm;
+    for (DWORD n = 0; EnumDisplaySettingsW(nullptr, n, &dm); ++n) {
+        std::string mode = "{\"width\": " + std::to_string(dm.dmPelsWidth) + ", \"height\": " +
+                           std::to_string(dm.dmPelsHeight) + ", \"bits\": " + std::to_string(dm.dmBitsPerPel) +
+                           ", \"frequency\": " + std::to_string(dm.dmDisplayFrequency) + "}";
+        if (std::find(seen.begin(), seen.end(), mode) != seen.end()) continue;
+        modes += (seen.empty() ? "\r\n    " : ",\r\n    ") + mode;
+        seen.push_back(mode);
+    }
+    EXPECT_NE(r.find("\"modes\": [" + modes + "\r\n  ],"), std::string::npos) << modes;
+    for (const std::string& caption : captions) {
+        std::string size = "{\"width\": " + caption.substr(0, caption.find(' ')) + ", \"height\": " +
+                           caption.substr(caption.rfind(' ') + 1) + ", \"bits\": 32, ";
+        bool listed = std::any_of(seen.begin(), seen.end(), [&](const std::string& m) { return m.starts_with(size); });
+        offered += listed ? "true " : "false ";
+    }
+    std::string reported;
+    for (const std::string& o : all(r, "\"offered\": (\\w+)")) reported += o + " ";
+    EXPECT_EQ(reported, offered);
+
+    ExeRun written = runExe(folder, L"-Rapport:rapport.json");
+    EXPECT_EQ(written.exitCode, 0u) << written.err;
+    EXPECT_EQ(written.windows, std::vector<std::string>{});
+    EXPECT_EQ(written.out, "Rapport écrit dans « " + narrow(folder) + "\\rapport.json ».\r\n");
+    std::string file = readFile(folder + L"\\rapport.json");
+    keepArtefact("rapport-file.json", file);
+    std::regex time("\"time\": \"[^\"]*\"");
+    EXPECT_EQ(std::regex_replace(file, time, "TIME"), std::regex_replace(r, time, "TIME"));
+
+    EXPECT_EQ(readFile(recordPath), record) << "byte-identical";
+    EXPECT_FALSE(window.ended(0)) << "the window carries on";
+    PostMessageW(form, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(window.ended(5000));
+}
+
+// Where there is no record file, and for the arguments the program does not take.
+TEST_F(CommandLine, ExitCodesWithoutARecordFile) {
+    std::wstring folder = freshFolder();
+    const wchar_t* readOnly = _wgetenv(L"DIAGRESO_READONLY_DIR");
+    struct Case {
+        std::wstring arguments;
+        DWORD exit;
+        std::string outSays, errSays; // empty: nothing at all on that stream
+    } cases[] = {
+        {L"/rapport", 0, "\"saved\": null", ""},
+        {L"/retour", 3, "", "Il n'y a pas de fichier « W_ECRA_R.WDO » dans le dossier « " + narrow(folder) + " »"},
+        {L"/inconnu", 2, "", "Argument inconnu : « /inconnu ».\r\n\r\ndiagreso : diagnostic de la résolution"},
+        {L"/?", 0, "  diagreso /retour            retour à la résolution d'origine", ""},
+        {readOnly ? L"/rapport:\"" + std::wstring(readOnly) + L"\\rapport.json\"" : L"", 1, "",
+         readOnly ? "Impossible d'écrire le fichier « rapport.json » dans le dossier « " + narrow(readOnly) + " » : "
+                  : ""},
+    };
+    for (const Case& c : cases) {
+        if (c.arguments.empty()) continue; // no read-only folder from the harness
+        SCOPED_TRACE(narrow(c.arguments));
+        ExeRun run = runExe(folder, c.arguments);
+        EXPECT_EQ(run.exitCode, c.exit);
+        EXPECT_EQ(run.windows, std::vector<std::string>{});
+        EXPECT_NE(run.out.find(c.outSays), std::string::npos) << run.out;
+        EXPECT_EQ(run.out.empty(), c.outSays.empty()) << run.out;
+        EXPECT_NE(run.err.find(c.errSays), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.empty(), c.errSays.empty()) << run.err;
+        if (c.arguments == L"/rapport") keepArtefact("rapport-absent.json", run.out);
+    }
+    EXPECT_FALSE(exists(folder + L"\\W_ECRA_R.WDO")) << "never created";
+    EXPECT_EQ(screenMode(), (std::pair<int, int>{1280, 1024})) << "nothing changed";
+}
+
+TEST_F(CommandLine, RestoreBringsBackTheSavedModeAfterTheDisplayWasMoved) {
+    std::wstring folder = freshFolder();
+    std::string record = rec("#INIT#03-14-202409:2") + rec("1280") + rec("1024") + rec("32");
+    ASSERT_TRUE(writeBytes(folder + L"\\W_ECRA_R.WDO", record));
+    DEVMODEW moved{};
+    moved.dmSize = sizeof moved;
+    moved.dmPelsWidth = 1024;
+    moved.dmPelsHeight = 768;
+    moved.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    ASSERT_EQ(ChangeDisplaySettingsW(&moved, 0), DISP_CHANGE_SUCCESSFUL);
+    ASSERT_EQ(screenMode(), (std::pair<int, int>{1024, 768}));
+
+    ExeRun run = runExe(folder, L"/RETOUR");
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_EQ(run.out, "La résolution d'origine 1280 x 1024 en 32 bits est rétablie.\r\n");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.windows, std::vector<std::string>{}) << "no dialog";
+    EXPECT_EQ(screenMode(), (std::pair<int, int>{1280, 1024}));
+    EXPECT_EQ(readFile(folder + L"\\W_ECRA_R.WDO"), record);
+}
+
+// Started from a console with no standard handles, as a window program started from
+// cmd.exe may be, the program writes into that console, accents intact whatever its code
+// page.
+TEST_F(CommandLine, UsageAppearsInTheConsoleItWasStartedFrom) {
+    HANDLE in = GetStdHandle(STD_INPUT_HANDLE), out = GetStdHandle(STD_OUTPUT_HANDLE),
+           err = GetStdHandle(STD_ERROR_HANDLE);
+    FreeConsole();
+    ASSERT_TRUE(AllocConsole());
+    struct Back {
+        HANDLE in, out, err;
+        ~Back() {
+            FreeConsole();
+            SetStdHandle(STD_INPUT_HANDLE, in);
+            SetStdHandle(STD_OUTPUT_HANDLE, out);
+            SetStdHandle(STD_ERROR_HANDLE, err);
+        }
+    } back{in, out, err};
+    HANDLE screen = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(screen, INVALID_HANDLE_VALUE);
+
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES; // all three null
+    std::wstring exe = exePath(), command = L"\"" + exe + L"\" /aide";
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 30000), WAIT_OBJECT_0);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    EXPECT_EQ(code, 0u);
+
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    ASSERT_TRUE(GetConsoleScreenBufferInfo(screen, &info));
+    std::wstring shown;
+    for (SHORT y = 0; y <= info.dwCursorPosition.Y; ++y) {
+        std::wstring row(static_cast<size_t>(info.dwSize.X), L' ');
+        DWORD got = 0;
+        ReadConsoleOutputCharacterW(screen, row.data(), static_cast<DWORD>(row.size()), {0, y}, &got);
+        row.erase(row.find_last_not_of(L' ') + 1);
+        shown += row + L"\n";
+    }
+    CloseHandle(screen);
+    EXPECT_NE(narrow(shown).find("  diagreso /retour            retour à la résolution d'origine enregistrée dans\n"),
+              std::string::npos)
+        << narrow(shown);
+}
+
+TEST(CommandLineHigherDensity, ReportSaysTheTextIsEnlarged) {
+    if (at96dpi()) GTEST_SKIP() << "runs at 120 dpi";
+    ExeRun run = runExe(freshFolder(), L"/rapport");
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_EQ(member(run.out, "text"), "{\"state\": \"Grossie\", \"height_px\": 20, \"dpi\": 120}");
+    keepArtefact("rapport-120dpi.json", run.out);
+}

@@ -1,0 +1,320 @@
+// The command line: its switches and exit codes, the report from the simulated display,
+// font and record file, and the restore, inside a fresh directory.
+#include "display/simulated_display.h"
+#include "display/simulated_font.h"
+#include "main_window/form1_design.h"
+#include "report/command_line.h"
+#include "store/saved_resolution.h"
+#include "temp_dir.h"
+
+#include <cstdlib>
+#include <map>
+
+using namespace diag;
+using Kind = SimulatedDisplay::Call::Kind;
+
+namespace {
+
+std::string rec(std::string_view text) { return Record(text).str(); }
+std::string savedFile(std::string_view w, std::string_view h, std::string_view bits) {
+    return "#INIT#12-08-202619:4" + rec(w) + rec(h) + rec(bits);
+}
+
+class FixedClock final : public Clock {
+  public:
+    LocalTime now() const override { return {2026, 12, 8, 19, 40, 12}; }
+};
+
+class RecordingOutput final : public TextOutput {
+  public:
+    bool write(std::string_view utf8) override {
+        if (broken) return false;
+        text += utf8;
+        return true;
+    }
+    std::string failure() const override { return "le canal est fermé"; }
+    std::string text;
+    bool broken = false;
+};
+
+bool contains(const std::string& text, std::string_view part) { return text.find(part) != std::string::npos; }
+
+class CommandLineTest : public InTempDir {
+  protected:
+    int run(std::vector<std::string> arguments) {
+        out.text.clear();
+        err.text.clear();
+        return runSwitch(parseArguments(arguments), {display, font, clock, "1.1.0", computer, testButtonCaptions()},
+                         out, err);
+    }
+    // The report /rapport prints, kept for the schema check when the harness asks.
+    std::string report() {
+        EXPECT_EQ(run({"/rapport"}), kExitDone) << err.text;
+        if (const char* dir = std::getenv("DIAGRESO_REPORT_DIR")) {
+            static int n = 0;
+            writeAll(std::string(dir) + "/unit-" + std::to_string(++n) + ".json", out.text);
+        }
+        return out.text;
+    }
+    // One member's value as the report writes it, up to the next member.
+    std::string member(const std::string& json, const std::string& key, const std::string& next) {
+        size_t from = json.find("\"" + key + "\": "), to = json.find(",\r\n  \"" + next + "\"");
+        if (from == std::string::npos || to == std::string::npos) return "<missing>";
+        from += key.size() + 4;
+        return json.substr(from, to - from);
+    }
+
+    SimulatedDisplay display{{1280, 1024, 32}};
+    SimulatedFont font{16};
+    FixedClock clock;
+    std::string computer = "CAISSE-01";
+    RecordingOutput out, err;
+};
+
+} // namespace
+
+TEST_F(CommandLineTest, SwitchesAndTheirExitCodes) {
+    EXPECT_EQ(parseArguments({}).what, Invocation::Switch::Window) << "no argument: the window";
+    struct Case {
+        std::vector<std::string> arguments;
+        int exit;
+        const char* outStarts; // empty: nothing on standard output
+        const char* errSays;   // empty: nothing on standard error
+    } cases[] = {
+        {{"/?"}, kExitDone, "diagreso : diagnostic", ""},
+        {{"-?"}, kExitDone, "diagreso : diagnostic", ""},
+        {{"/AIDE"}, kExitDone, "diagreso : diagnostic", ""},
+        {{"-Aide"}, kExitDone, "diagreso : diagnostic", ""},
+        {{"/rapport"}, kExitDone, "{\r\n  \"program\": \"diagreso\"", ""},
+        {{"-RAPPORT"}, kExitDone, "{\r\n  \"program\": \"diagreso\"", ""},
+        {{"/Retour"}, kExitNoSavedMode, "", "Il n'y a pas de fichier « W_ECRA_R.WDO »"},
+        {{"/inconnu"}, kExitBadArguments, "", "Argument inconnu : « /inconnu »."},
+        {{"rapport"}, kExitBadArguments, "", "Argument inconnu : « rapport »."},
+        {{"/rapports"}, kExitBadArguments, "", "Argument inconnu : « /rapports »."},
+        {{""}, kExitBadArguments, "", "Argument inconnu : «  »."},
+        {{"/rapport:"}, kExitBadArguments, "", "Il manque le nom du fichier après « /rapport: »."},
+        {{"/rapport", "/retour"}, kExitBadArguments, "", "Un seul argument à la fois : « /rapport /retour »."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.empty() ? "" : c.arguments[0]);
+        EXPECT_EQ(run(c.arguments), c.exit);
+        EXPECT_EQ(out.text.substr(0, std::string_view(c.outStarts).size()), c.outStarts);
+        EXPECT_EQ(out.text.empty(), *c.outStarts == 0) << out.text;
+        EXPECT_TRUE(contains(err.text, c.errSays)) << err.text;
+        EXPECT_EQ(err.text.empty(), *c.errSays == 0) << err.text;
+        if (c.exit == kExitBadArguments) {
+            EXPECT_TRUE(contains(err.text, usageText())) << "the usage follows";
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(kRecordFileName));
+}
+
+// Every switch the usage shows is one the program takes, and every exit code is explained.
+TEST_F(CommandLineTest, UsageShowsWhatTheProgramTakes) {
+    std::string usage = usageText();
+    size_t shown = 0;
+    for (size_t at = usage.find("diagreso /"); at != std::string::npos; at = usage.find("diagreso /", at + 1)) {
+        std::string word = usage.substr(at + 9, usage.find(' ', at + 9) - at - 9);
+        if (word == "/rapport:FICHIER") word = "/rapport:f.json";
+        EXPECT_NE(parseArguments({word}).what, Invocation::Switch::Bad) << word;
+        ++shown;
+    }
+    EXPECT_EQ(shown, 4u);
+    EXPECT_TRUE(contains(usage, "/? ou /aide"));
+    for (const char* code : {"0 réussite", "1 rapport non écrit", "2 argument inconnu", "3 W_ECRA_R.WDO absent",
+                             "4 mode refusé"})
+        EXPECT_TRUE(contains(usage, code)) << code;
+}
+
+TEST_F(CommandLineTest, ReportSaysWhatTheWindowWouldAndWhatTheDisplayOffers) {
+    writeAll(kRecordFileName, savedFile("1024", "768", "16"));
+    font.height = 20;
+    font.dpi = 120;
+    computer = "CAISSE \"7\" \\ é\x01";
+    // Listed twice, at two frequencies, and 1366 x 768 only at 16 bits.
+    display = SimulatedDisplay({1280, 1024, 32}, {{1024, 768, 32, 60},
+                                                  {1024, 768, 32, 75},
+                                                  {1024, 768, 32, 60},
+                                                  {1366, 768, 16, 60},
+                                                  {1280, 1024, 32, 60},
+                                                  {1440, 900, 32, 60},
+                                                  {1024, 768, 16, 60}});
+    std::string expected = "{\r\n"
+                           "  \"program\": \"diagreso\",\r\n"
+                           "  \"version\": \"1.1.0\",\r\n"
+                           "  \"computer\": \"CAISSE \\\"7\\\" \\\\ é\\u0001\",\r\n"
+                           "  \"time\": \"2026-12-08T19:40:12\",\r\n"
+                           "  \"text\": {\"state\": \"Grossie\", \"height_px\": 20, \"dpi\": 120},\r\n"
+                           "  \"current\": {\"width\": 1280, \"height\": 1024, \"bits\": 32, \"frequency\": 60},\r\n"
+                           "  \"record_file\": \"" +
+                           (dir_ / kRecordFileName).string() +
+                           "\",\r\n"
+                           "  \"saved\": {\"width\": \"1024\", \"height\": \"768\", \"bits\": \"16\", \"since\": "
+                           "\"12-08-202619:4\"},\r\n"
+                           "  \"modes\": [\r\n"
+                           "    {\"width\": 1024, \"height\": 768, \"bits\": 32, \"frequency\": 60},\r\n"
+                           "    {\"width\": 1024, \"height\": 768, \"bits\": 32, \"frequency\": 75},\r\n"
+                           "    {\"width\": 1366, \"height\": 768, \"bits\": 16, \"frequency\": 60},\r\n"
+                           "    {\"width\": 1280, \"height\": 1024, \"bits\": 32, \"frequency\": 60},\r\n"
+                           "    {\"width\": 1440, \"height\": 900, \"bits\": 32, \"frequency\": 60},\r\n"
+                           "    {\"width\": 1024, \"height\": 768, \"bits\": 16, \"frequency\": 60}\r\n"
+                           "  ],\r\n"
+                           "  \"tests\": [\r\n"
+                           "    {\"caption\": \"1024 x 768\", \"width\": 1024, \"height\": 768, \"offered\": true},\r\n"
+                           "    {\"caption\": \"1366 x 768\", \"width\": 1366, \"height\": 768, \"offered\": false},\r\n"
+                           "    {\"caption\": \"1440 x 900\", \"width\": 1440, \"height\": 900, \"offered\": true},\r\n"
+                           "    {\"caption\": \"1280 x 1024\", \"width\": 1280, \"height\": 1024, \"offered\": true},\r\n"
+                           "    {\"caption\": \"1280 x 800\", \"width\": 1280, \"height\": 800, \"offered\": false},\r\n"
+                           "    {\"caption\": \"1280 x 768\", \"width\": 1280, \"height\": 768, \"offered\": false},\r\n"
+                           "    {\"caption\": \"1152 x 864\", \"width\": 1152, \"height\": 864, \"offered\": false}\r\n"
+                           "  ]\r\n"
+                           "}\r\n";
+    EXPECT_EQ(report(), expected);
+    EXPECT_EQ(display.count(Kind::Change), 0u);
+    EXPECT_EQ(display.count(Kind::Broadcast), 0u);
+    EXPECT_EQ(font.outstandingDcs, 0);
+    EXPECT_EQ(font.mapMode, 7) << "the probe put the mapping mode back";
+}
+
+TEST_F(CommandLineTest, ReportTellsTheTextStateAsTheWindowDoes) {
+    struct Case {
+        int32_t height;
+        bool noDesktop;
+        int dpi;
+        const char* text;
+    } cases[] = {
+        {16, false, 96, "{\"state\": \"Normale\", \"height_px\": 16, \"dpi\": 96}"},
+        {15, false, 96, "{\"state\": \"Grossie\", \"height_px\": 15, \"dpi\": 96}"},
+        {16, true, 96, "{\"state\": \"Normale\", \"height_px\": null, \"dpi\": null}"},
+    };
+    for (const Case& c : cases) {
+        font.height = c.height;
+        font.noDesktop = c.noDesktop;
+        font.dpi = c.dpi;
+        EXPECT_EQ(member(report(), "text", "current"), c.text);
+    }
+}
+
+// The saved resolution for every state of the record file, which stays as it was.
+TEST_F(CommandLineTest, ReportReadsTheRecordFileWithoutChangingIt) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> file; // none: absent
+        std::string saved;               // the member's value, or a part of its error
+        bool isError;
+    } cases[] = {
+        {"absent", std::nullopt, "null", false},
+        {"empty", "", "null", false},
+        {"not initialised", "#init#12-08-202619:4" + rec("1024") + rec("768") + rec("16"), "null", false},
+        {"valid, padded",
+         savedFile("  800", "600 ", "8"),
+         "{\"width\": \"800\", \"height\": \"600\", \"bits\": \"8\", \"since\": \"12-08-202619:4\"}", false},
+        {"unusable width", savedFile("r\xE9gl\xE9", "768", "32"),
+         "{\"width\": \"réglé\", \"height\": \"768\", \"bits\": \"32\", \"since\": \"12-08-202619:4\", \"error\": "
+         "\"La résolution d'origine enregistrée dans le fichier « W_ECRA_R.WDO » n'est pas utilisable : la largeur "
+         "« réglé » n'est pas une taille d'écran.\\r\\n",
+         false},
+        {"depth beyond 16 bits", savedFile("1024", "768", "99999"), "\"error\": \"La valeur « 99999 »", false},
+        {"marker only", "#INIT#", "{\"width\": \"\", \"height\": \"\", \"bits\": \"\", \"since\": \"\", \"error\":",
+         false},
+        {"a folder of that name", std::nullopt,
+         "{\"error\": \"Impossible d'ouvrir le fichier « W_ECRA_R.WDO » dans le dossier", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(kRecordFileName);
+        if (c.file) writeAll(kRecordFileName, *c.file);
+        if (c.isError) std::filesystem::create_directory(kRecordFileName);
+        std::string saved = member(report(), "saved", "modes");
+        if (c.saved.starts_with("{") && c.saved.ends_with("}")) {
+            EXPECT_EQ(saved, c.saved);
+        } else {
+            EXPECT_TRUE(contains(saved, c.saved)) << saved;
+        }
+        if (c.file) {
+            EXPECT_EQ(readAll(kRecordFileName), *c.file);
+        } else if (!c.isError) {
+            EXPECT_FALSE(std::filesystem::exists(kRecordFileName)) << "never created";
+        }
+    }
+}
+
+TEST_F(CommandLineTest, ReportToAFileIsWrittenWholeOrTheFailureIsTold) {
+    writeAll(kRecordFileName, savedFile("1024", "768", "16"));
+    std::string printed = report();
+    std::filesystem::create_directory("rapports");
+    writeAll("rapports/r.json", "an older, longer report that must be replaced entirely");
+    EXPECT_EQ(run({"/RAPPORT:rapports/r.json"}), kExitDone) << err.text;
+    EXPECT_EQ(readAll("rapports/r.json"), printed);
+    EXPECT_EQ(out.text, "Rapport écrit dans « " + (dir_ / "rapports/r.json").string() + " ».\r\n");
+    EXPECT_EQ(err.text, "");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("rapports"), {}), 1) << "nothing left beside it";
+
+    // A folder stands where the file should go.
+    std::filesystem::create_directory("rapports/dossier.json");
+    EXPECT_EQ(run({"/rapport:rapports/dossier.json"}), kExitReportNotWritten);
+    EXPECT_EQ(out.text, "");
+    EXPECT_TRUE(contains(err.text, "Impossible d'écrire le fichier « dossier.json » dans le dossier « " +
+                                       (dir_ / "rapports").string() + " » : "))
+        << err.text;
+
+    out.broken = true;
+    EXPECT_EQ(run({"/rapport"}), kExitReportNotWritten);
+    EXPECT_EQ(err.text, "Le rapport n'a pas pu être écrit sur la sortie standard : le canal est fermé.\r\n");
+}
+
+// /retour: the revert's checks and change, from a file only read.
+TEST_F(CommandLineTest, RestoreOutcomesAndExitCodes) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> file; // none: absent
+        std::optional<int32_t> forced;   // the system's answer to the change
+        int exit;
+        Mode after;
+        const char* outSays;
+        const char* errSays;
+    } cases[] = {
+        {"back to the saved mode", savedFile("1024", "768", "16"), {}, kExitDone, {1024, 768, 16},
+         "La résolution d'origine 1024 x 768 en 16 bits est rétablie.", ""},
+        {"already in force", savedFile("1440", "900", "32"), {}, kExitDone, {1440, 900, 32},
+         "La résolution d'origine 1440 x 900 en 32 bits était déjà en place.", ""},
+        {"in force but not stored", savedFile("1024", "768", "16"), DISP_CHANGE_NOTUPDATED_, kExitDone,
+         {1024, 768, 16}, "est rétablie", "Elle ne sera pas conservée au prochain démarrage"},
+        {"refused", savedFile("1024", "768", "16"), DISP_CHANGE_FAILED_, kExitModeRefused, {1440, 900, 32}, "",
+         "La résolution 1024 x 768 en 16 bits n'a pas été appliquée : le pilote"},
+        {"not offered", savedFile("1000", "700", "32"), {}, kExitModeRefused, {1440, 900, 32}, "",
+         "l'écran ne propose pas ce mode (code -2)"},
+        {"absent", std::nullopt, {}, kExitNoSavedMode, {1440, 900, 32}, "",
+         "Il n'y a pas de fichier « W_ECRA_R.WDO » dans le dossier"},
+        {"not initialised", "#INIT" + rec("1024"), {}, kExitNoSavedMode, {1440, 900, 32}, "",
+         "ne contient pas de résolution d'origine"},
+        {"width no screen size", savedFile("0", "768", "16"), {}, kExitNoSavedMode, {1440, 900, 32}, "",
+         "la largeur « 0 » n'est pas une taille d'écran"},
+        {"height missing", "#INIT#" + std::string(14, ' ') + rec("1024"), {}, kExitNoSavedMode, {1440, 900, 32}, "",
+         "la hauteur «  »"},
+        {"depth beyond 16 bits", savedFile("1024", "768", "99999"), {}, kExitNoSavedMode, {1440, 900, 32}, "",
+         "La valeur « 99999 » est trop grande"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(kRecordFileName);
+        if (c.file) writeAll(kRecordFileName, *c.file);
+        display.setCurrent({1440, 900, 32});
+        display.forceResult(c.forced);
+        display.clearLog();
+        EXPECT_EQ(run({"/retour"}), c.exit);
+        EXPECT_EQ(display.current(), c.after);
+        EXPECT_TRUE(contains(out.text, c.outSays)) << out.text;
+        EXPECT_EQ(out.text.empty(), *c.outSays == 0) << out.text;
+        EXPECT_TRUE(contains(err.text, c.errSays)) << err.text;
+        EXPECT_EQ(err.text.empty(), *c.errSays == 0) << err.text;
+        // The window's change: announced only when in force, and then twice.
+        bool changed = c.exit == kExitDone && c.after != Mode{1440, 900, 32};
+        EXPECT_EQ(display.count(Kind::Broadcast), changed ? 2u : 0u);
+        if (c.file) {
+            EXPECT_EQ(readAll(kRecordFileName), *c.file);
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(kRecordFileName)) << "never created";
+        }
+    }
+}
