@@ -5,6 +5,7 @@
 # command-line tests kept against the report's schema.
 #
 # usage: scripts/run-e2e.sh [BUILD_DIR]   (default: build/win64)
+# DIAGRESO_TEST_REPORTS=DIR: each run writes its GoogleTest XML report there.
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -16,11 +17,7 @@ for f in "$exe" "$tests"; do [ -f "$f" ] || { echo "missing $f (build the win64 
 
 # shellcheck source=scripts/wine-env.sh
 source "$root/scripts/wine-env.sh"
-wine_env_init "$build" || exit 2
-trap wine_cleanup EXIT
-export LC_ALL=C.UTF-8
-unset LANGUAGE
-wine_start_xvfb || exit 2
+wine_session "$build" || exit 2
 wine_prefix_fresh e2e || exit 2
 mkdir -p "$artefacts"
 # The command-line tests keep every report they get here; each run checks its own.
@@ -42,10 +39,16 @@ fi
 
 status=0
 winexe=$(winepath -w "$exe" 2>/dev/null)
+# report NAME: the GoogleTest option that writes this run's XML report, if asked for.
+report() {
+    [ -n "${DIAGRESO_TEST_REPORTS:-}" ] || return 0
+    mkdir -p "$DIAGRESO_TEST_REPORTS" && rm -f "$DIAGRESO_TEST_REPORTS/e2e-$1.xml"
+    echo "--gtest_output=xml:$(winepath -w "$DIAGRESO_TEST_REPORTS/e2e-$1.xml" 2>/dev/null)"
+}
 export DIAGRESO_ARTEFACTS
 DIAGRESO_ARTEFACTS=$(winepath -w "$artefacts" 2>/dev/null)
 echo "=== diag_e2e_tests at 96 dpi ==="
-DIAGRESO_TEST_DPI=96 DIAGRESO_EXE="$winexe" timeout -k 10 300 wine "$tests" --gtest_color=no \
+DIAGRESO_TEST_DPI=96 DIAGRESO_EXE="$winexe" timeout -k 10 400 wine "$tests" --gtest_color=no $(report dpi96) \
     --gtest_filter='-*HigherDensity*' || status=1
 wine_stop
 unfreeze
@@ -53,7 +56,7 @@ unset DIAGRESO_READONLY_DIR
 
 echo "=== diag_e2e_tests at 120 dpi ==="
 wine_prefix_fresh e2e120 && wine_set_dpi 120 || exit 2
-DIAGRESO_TEST_DPI=120 DIAGRESO_EXE="$winexe" timeout -k 10 300 wine "$tests" --gtest_color=no \
+DIAGRESO_TEST_DPI=120 DIAGRESO_EXE="$winexe" timeout -k 10 300 wine "$tests" --gtest_color=no $(report dpi120) \
     --gtest_filter='*HigherDensity*' || status=1
 wine_stop
 
@@ -67,7 +70,9 @@ shopt -u nullglob
 wine_prefix_fresh screenshot || exit 2
 shotdir=$(mktemp -d)
 (cd "$shotdir" && wine "$exe" >/dev/null 2>&1 &)
-sleep 6
+# The record file is written by the start-up tick: then the window is up and filled in.
+wine_wait_for_file "$shotdir/W_ECRA_R.WDO" 80 30 || echo "the program did not reach its start-up tick" >&2
+sleep 0.5
 import -window root "$artefacts/main-window.png" && echo "screenshot: $artefacts/main-window.png"
 wine_stop
 rm -rf "$shotdir"

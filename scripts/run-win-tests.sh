@@ -7,6 +7,7 @@
 #
 # usage: scripts/run-win-tests.sh [BUILD_DIR]   (default: build/win64 of this repository)
 # DIAGRESO_KEEP_PREFIXES=1 keeps every run's prefix (a failed run's is always kept).
+# DIAGRESO_TEST_REPORTS=DIR: each run writes its GoogleTest XML report there.
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -27,18 +28,8 @@ done
 
 # shellcheck source=scripts/wine-env.sh
 source "$root/scripts/wine-env.sh"
-wine_env_init "$build" || exit 2
-trap wine_cleanup EXIT
-trap 'exit 130' INT TERM
-
-# A UTF-8 locale: in the plain C locale Wine cannot map non-ASCII file names to Unix
-# ones (CreateFileW fails with "file not found"). Code page 1252 either way.
-export LC_ALL=C.UTF-8
-unset LANGUAGE
-
 started=$SECONDS
-wine_start_xvfb || exit 2
-wine_prefix_template || exit 2
+wine_session "$build" || exit 2
 
 summary=()
 failed=0
@@ -58,8 +49,13 @@ run_tests() {
     # Wine hands a console program's stdout and stderr straight to ours. A hung test is
     # cut off rather than left to block the caller.
     mkdir -p "$build/artefacts"
+    local report=()
+    if [ -n "${DIAGRESO_TEST_REPORTS:-}" ]; then
+        mkdir -p "$DIAGRESO_TEST_REPORTS" && rm -f "$DIAGRESO_TEST_REPORTS/win64-$name.xml"
+        report=("--gtest_output=xml:$(winepath -w "$DIAGRESO_TEST_REPORTS/win64-$name.xml" 2>/dev/null)")
+    fi
     (cd "$build" && DIAGRESO_TEST_DPI=$dpi DIAGRESO_ARTEFACTS="$(winepath -w "$build/artefacts" 2>/dev/null)" \
-        timeout -k 10 120 wine "$exe" --gtest_color=no "$@")
+        timeout -k 10 120 wine "$exe" --gtest_color=no "${report[@]}" "$@")
     rc=$?
     wine_stop
     if [ "$rc" -eq 0 ]; then

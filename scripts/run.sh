@@ -36,8 +36,12 @@ fi
 
 trap wine_cleanup EXIT
 wine_start_xvfb
+first_start=true
+[ -f "$workdir/W_ECRA_R.WDO" ] && first_start=false
 (cd "$workdir" && wine "$build/src/diagreso.exe" >/dev/null 2>&1 &)
-sleep 6
+# A first start's tick writes the record file whole: the window is up and filled in then.
+# A later start writes nothing, so it gets the time a start and its tick take here.
+if $first_start; then wine_wait_for_file "$workdir/W_ECRA_R.WDO" 80 30 || true; sleep 0.5; else sleep 4; fi
 shot="$build/artefacts/run.png"
 mkdir -p "$(dirname "$shot")"
 import -window root "$shot"

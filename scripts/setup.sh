@@ -8,8 +8,9 @@ packages=(
   cmake ninja-build g++ googletest
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine64 xvfb xdotool x11-utils imagemagick e2fsprogs fonts-liberation icoutils zip unzip libclang-rt-14-dev
-  # The reports of the command-line tests, validated against docs/rapport.schema.json.
-  python3-jsonschema
+  # The reports of the command-line tests, validated against docs/rapport.schema.json, and
+  # the test runners' XML reports, counted by scripts/count-results.py.
+  python3 python3-jsonschema
   # native32: the unit tests built for 32-bit Linux (x87, as the 32-bit exe) and run
   # through qemu-i386. The cross C library is named because the compiler only recommends it.
   g++-i686-linux-gnu libc6-dev-i386-cross qemu-user

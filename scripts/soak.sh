@@ -26,13 +26,7 @@ exe=$build/tests/soak/diag_soak.exe
 
 # shellcheck source=scripts/wine-env.sh
 source "$root/scripts/wine-env.sh"
-wine_env_init "$build" || exit 2
-trap wine_cleanup EXIT
-trap 'exit 130' INT TERM
-export LC_ALL=C.UTF-8
-unset LANGUAGE
-
-wine_start_xvfb || exit 2
+wine_session "$build" || exit 2
 wine_prefix_fresh soak || exit 2
 
 echo

@@ -21,20 +21,22 @@ for preset in native native32 win64 win32; do
 done
 
 logs=build/test-logs
-mkdir -p "$logs"
+reports=$(pwd)/build/test-reports   # each runner's own XML report, counted at the end
+rm -rf "$reports" && mkdir -p "$logs" "$reports"
+export DIAGRESO_TEST_REPORTS=$reports
 
-step "picture checks (sizes, formats, frame tiles)"
+step "picture and help page checks"
 assets/check.sh || status=1
 
 step "exe checks (manifest, resources, imports, ASLR/DEP, size)"
 scripts/check-exe.sh || status=1
 
 step "native unit tests"
-ctest --preset native --output-on-failure -j2 2>&1 | tee "$logs/native.log"
+ctest --preset native --output-on-failure -j2 --output-junit "$reports/native.xml" 2>&1 | tee "$logs/native.log"
 [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 
 step "native unit tests, 32-bit x87 arithmetic under qemu-i386 (native32)"
-ctest --preset native32 --output-on-failure -j2 2>&1 | tee "$logs/native32.log"
+ctest --preset native32 --output-on-failure -j2 --output-junit "$reports/native32.xml" 2>&1 | tee "$logs/native32.log"
 [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 
 step "Windows tests under Wine (win64)"
@@ -45,34 +47,23 @@ step "end-to-end tests: the real exe under Wine (win64)"
 scripts/run-e2e.sh build/win64 2>&1 | tee "$logs/e2e.log"
 [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 
-step "win32 tests: built, not run (no 32-bit support on this machine)"
+step "win32 tests: built, not run (no 32-bit Wine on this machine)"
 ls -l build/win32/tests/win/diag_win_tests.exe build/win32/tests/e2e/diag_e2e_tests.exe build/win32/src/diagreso.exe \
   || status=1
 
-# One closing line over every tier: ctest's summary and each gtest run's.
-native_total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$logs/native.log" | tail -1)
-native_failed=$(sed -n 's/.*tests passed, \([0-9]*\) tests\? failed out of.*/\1/p' "$logs/native.log" | tail -1)
-native32_total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$logs/native32.log" | tail -1)
-native32_failed=$(sed -n 's/.*tests passed, \([0-9]*\) tests\? failed out of.*/\1/p' "$logs/native32.log" | tail -1)
-gtest_count() { # LOG PASSED|FAILED
-  local pattern='s/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p'
-  [ "$2" = FAILED ] && pattern='s/^\[  FAILED  \] \([0-9]*\) tests\?, listed below.*/\1/p'
-  sed -n "$pattern" "$1" | awk '{s+=$1} END {print s+0}'
-}
-win_passed=$(gtest_count "$logs/win64.log" PASSED)
-win_failed=$(gtest_count "$logs/win64.log" FAILED)
-e2e_passed=$(gtest_count "$logs/e2e.log" PASSED)
-e2e_failed=$(gtest_count "$logs/e2e.log" FAILED)
-native_total=${native_total:-0}; native_failed=${native_failed:-0}
-native32_total=${native32_total:-0}; native32_failed=${native32_failed:-0}
-passed=$((native_total - native_failed + native32_total - native32_failed + win_passed + e2e_passed))
-failed=$((native_failed + native32_failed + win_failed + e2e_failed))
-if [ "$status" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
-
+# One closing line per tier and one over all, counted from the runners' XML reports; a
+# report that a run never wrote counts as a failure.
+total_passed=0; total_failed=0
 echo
-echo "native: $((native_total - native_failed)) passed, $native_failed failed"
-echo "native32: $((native32_total - native32_failed)) passed, $native32_failed failed"
-echo "win64: $win_passed passed, $win_failed failed"
-echo "e2e: $e2e_passed passed, $e2e_failed failed"
-echo "total: $passed passed, $failed failed"
+for tier in "native:native.xml" "native32:native32.xml" "win64:win64-dpi96.xml win64-dpi120.xml" \
+            "e2e:e2e-dpi96.xml e2e-dpi120.xml"; do
+  name=${tier%%:*}
+  files=()
+  for f in ${tier#*:}; do files+=("$reports/$f"); done
+  read -r p f < <(python3 scripts/count-results.py "${files[@]}")
+  echo "$name: $p passed, $f failed"
+  total_passed=$((total_passed + p)); total_failed=$((total_failed + f))
+done
+if [ "$status" -ne 0 ] && [ "$total_failed" -eq 0 ]; then total_failed=1; fi
+echo "total: $total_passed passed, $total_failed failed"
 exit "$status"

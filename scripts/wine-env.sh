@@ -2,6 +2,9 @@
 # Wine and Xvfb helpers for the test scripts. Source this file; it only defines
 # functions and changes no shell options of the caller.
 #
+#   wine_session BUILD_DIR       what every script that runs Wine headless needs, at once:
+#                                wine_env_init, a UTF-8 locale, cleanup on exit, a private
+#                                Xvfb and the prefix template
 #   wine_env_init BUILD_DIR      where prefixes live: BUILD_DIR/wine/
 #   wine_start_xvfb              private headless X server (sets DISPLAY)
 #   wine_prefix_template         the prefix made once, headless (wineboot -i)
@@ -9,6 +12,8 @@
 #   wine_set_dpi DPI             system font density of the current prefix
 #   wine_stop                    ends the wineserver of the current prefix
 #   wine_cleanup                 wine_stop, then Xvfb
+#   wine_wait_for_file FILE BYTES [SECONDS]
+#                                polls until FILE holds BYTES bytes (a program got that far)
 #
 # Every run gets its own copy of the template: display modes stored by one run
 # (CDS_UPDATEREGISTRY) and its density cannot leak into the next, and a copy costs
@@ -152,4 +157,25 @@ wine_stop() {
 wine_cleanup() {
     wine_stop
     wine_stop_xvfb
+}
+
+wine_session() {
+    wine_env_init "${1:?build folder}" || return 1
+    trap wine_cleanup EXIT
+    trap 'exit 130' INT TERM
+    # A UTF-8 locale: in the plain C locale Wine cannot map non-ASCII file names to Unix
+    # ones (CreateFileW fails with "file not found"). Code page 1252 either way.
+    export LC_ALL=C.UTF-8
+    unset LANGUAGE
+    wine_start_xvfb || return 1
+    wine_prefix_template
+}
+
+wine_wait_for_file() {
+    local file=${1:?file} bytes=${2:?bytes} seconds=${3:-30} waited=0
+    while [ "$(stat -c %s "$file" 2>/dev/null || echo 0)" -lt "$bytes" ]; do
+        [ "$waited" -ge $((seconds * 10)) ] && return 1
+        sleep 0.1
+        waited=$((waited + 1))
+    done
 }

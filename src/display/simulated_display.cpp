@@ -18,17 +18,24 @@ std::vector<Mode> SimulatedDisplay::standardModes() {
     return modes;
 }
 
+namespace {
+// What a driver fills in for a mode.
+void describe(DevModeRecord& record, const Mode& mode) {
+    record.setDmFields(SimulatedDisplay::kEnumFields);
+    record.setDmBitsPerPel(mode.bits);
+    record.setDmPelsWidth(mode.width);
+    record.setDmPelsHeight(mode.height);
+    record.setDmDisplayFrequency(mode.frequency);
+}
+} // namespace
+
 bool SimulatedDisplay::enumCurrentSettings(DevModeRecord& record) {
     log_.push_back({Call::Kind::Enumerate, {}, 0, 0, 0, 0, {}});
     if (failEnumerations_) return false;
     static const char device[] = "\\\\.\\DISPLAY1";
     std::memcpy(record.data(), device, sizeof device);
     record.data()[DevModeRecord::kSizeOffset] = static_cast<unsigned char>(DevModeRecord::kSize);
-    record.setDmFields(kEnumFields);
-    record.setDmBitsPerPel(current_.bits);
-    record.setDmPelsWidth(current_.width);
-    record.setDmPelsHeight(current_.height);
-    record.setDmDisplayFrequency(current_.frequency);
+    describe(record, current_);
     return true;
 }
 
@@ -38,11 +45,7 @@ bool SimulatedDisplay::enumSettings(uint32_t modeNumber, DevModeRecord& record) 
     const Mode& mode = modes_[modeNumber];
     record = DevModeRecord();
     record.setDmSize(DevModeRecord::kSize);
-    record.setDmFields(kEnumFields);
-    record.setDmBitsPerPel(mode.bits);
-    record.setDmPelsWidth(mode.width);
-    record.setDmPelsHeight(mode.height);
-    record.setDmDisplayFrequency(mode.frequency);
+    describe(record, mode);
     return true;
 }
 

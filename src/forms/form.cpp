@@ -68,23 +68,13 @@ void Control::setBackColor(Color color) {
     notify(Property::BackColor);
 }
 
-void Control::setLeft(float twips) {
-    left_ = twips;
-    notify(Property::Position);
-}
+void Control::setLeft(float twips) { setPlace(left_, twips); }
+void Control::setTop(float twips) { setPlace(top_, twips); }
+void Control::setWidth(float twips) { setPlace(width_, twips); }
+void Control::setHeight(float twips) { setPlace(height_, twips); }
 
-void Control::setTop(float twips) {
-    top_ = twips;
-    notify(Property::Position);
-}
-
-void Control::setWidth(float twips) {
-    width_ = twips;
-    notify(Property::Position);
-}
-
-void Control::setHeight(float twips) {
-    height_ = twips;
+void Control::setPlace(float& part, float twips) {
+    part = twips;
     notify(Property::Position);
 }
 

@@ -65,6 +65,7 @@ class Control {
 
   private:
     void notify(Property what);
+    void setPlace(float& part, float twips);
     Form& form_;
     const ControlDesign& design_;
     float left_, top_, width_, height_;

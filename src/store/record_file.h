@@ -45,6 +45,8 @@ class RecordFile {
     [[noreturn]] void fail(FileError::Op op, const std::string& reason) const;
     // Takes an opened handle as this file's, once it is known to be a plain file.
     void adopt(intptr_t handle, FileError::Op op);
+    // Closes what is open and names the file, resolved against the current directory now.
+    void begin(const std::string& name);
     static constexpr intptr_t kClosed = -1;
     intptr_t handle_ = kClosed; // a HANDLE on Windows, a descriptor elsewhere
     bool readOnly_ = false;

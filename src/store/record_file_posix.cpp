@@ -18,16 +18,8 @@ std::string currentDirectory() {
     return getcwd(buf, sizeof buf) ? std::string(buf) : std::string(".");
 }
 
-RecordFile::~RecordFile() { close(); }
-
-void RecordFile::fail(FileError::Op op, const std::string& reason) const {
-    throw FileError(op, name_, directory_, reason);
-}
-
 void RecordFile::open(const std::string& name) {
-    close();
-    name_ = name;
-    directory_ = currentDirectory();
+    begin(name);
     int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     readOnly_ = false;
     if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
@@ -41,9 +33,7 @@ void RecordFile::open(const std::string& name) {
 }
 
 bool RecordFile::openToRead(const std::string& name) {
-    close();
-    name_ = name;
-    directory_ = currentDirectory();
+    begin(name);
     int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0 && errno == ENOENT) return false;
     if (fd < 0) fail(FileError::Op::OpenToRead, systemReason(errno));

@@ -22,16 +22,8 @@ std::string currentDirectory() {
     return n && n < std::size(buf) ? narrow(std::wstring_view(buf, n)) : std::string(".");
 }
 
-RecordFile::~RecordFile() { close(); }
-
-void RecordFile::fail(FileError::Op op, const std::string& reason) const {
-    throw FileError(op, name_, directory_, reason);
-}
-
 void RecordFile::open(const std::string& name) {
-    close();
-    name_ = name;
-    directory_ = currentDirectory();
+    begin(name);
     std::wstring path = widen(name);
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -47,9 +39,7 @@ void RecordFile::open(const std::string& name) {
 }
 
 bool RecordFile::openToRead(const std::string& name) {
-    close();
-    name_ = name;
-    directory_ = currentDirectory();
+    begin(name);
     HANDLE h = CreateFileW(widen(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {

@@ -37,16 +37,6 @@ std::string savedFile(std::string_view w, std::string_view h, std::string_view b
     return kMarker + rec(w) + rec(h) + rec(bits);
 }
 
-bool writeBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    DWORD done = 0;
-    bool ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) && done == bytes.size();
-    CloseHandle(f);
-    return ok;
-}
-
-bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string fromHex(std::string_view hex) {
     std::string out;
@@ -55,24 +45,6 @@ std::string fromHex(std::string_view hex) {
     return out;
 }
 
-DWORD processOf(HWND window) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    return pid;
-}
-
-// The message box of the program, if one is on screen.
-HWND messageBoxOf(HWND form) {
-    DialogCtx ctx{processOf(form), nullptr};
-    EnumWindows(&findMessageBox, reinterpret_cast<LPARAM>(&ctx));
-    return ctx.found;
-}
-
-HWND waitForMessageBox(HWND form, int ms) {
-    HWND box = nullptr;
-    waitFor([&] { return (box = messageBoxOf(form)) != nullptr; }, ms);
-    return box;
-}
 
 // Title and every static text and button of a message box.
 std::string boxText(HWND box) {
@@ -295,7 +267,7 @@ TEST_P(RecordFileRows, ShownRevertedReportedAndNeverAltered) {
 
     // Start-up: either the displays fill, or a message box says what failed.
     HWND box = nullptr;
-    ASSERT_TRUE(waitFor([&] { return !displayTexts(form).back().empty() || (box = messageBoxOf(form)); }, 10000))
+    ASSERT_TRUE(waitFor([&] { return !displayTexts(form).back().empty() || (box = waitForMessageBox(form, 0)); }, 10000))
         << "neither the displays nor a message box";
     if (startupSays.empty()) {
         EXPECT_EQ(box, nullptr) << boxText(box);
@@ -322,13 +294,13 @@ TEST_P(RecordFileRows, ShownRevertedReportedAndNeverAltered) {
     ASSERT_TRUE(answerDialog(form, design("Command5"), "Valider")) << "the confirmation dialog answers";
     switch (revert.kind) {
     case Revert::Unchanged:
-        EXPECT_EQ(waitForMessageBox(form, 1000), nullptr) << boxText(messageBoxOf(form));
+        EXPECT_EQ(waitForMessageBox(form, 1000), nullptr) << boxText(waitForMessageBox(form, 0));
         EXPECT_EQ(screenMode(), kDesktop);
         break;
     case Revert::ToMode:
         EXPECT_TRUE(waitFor([&] { return screenMode() == revert.mode; }, 5000))
             << "mode after the revert: " << screenMode().first << " x " << screenMode().second;
-        EXPECT_EQ(messageBoxOf(form), nullptr) << boxText(messageBoxOf(form));
+        EXPECT_EQ(waitForMessageBox(form, 0), nullptr) << boxText(waitForMessageBox(form, 0));
         break;
     case Revert::Refused:
         box = waitForMessageBox(form, 5000);
@@ -474,7 +446,7 @@ TEST_F(BadInput, DialogPictureThatCannotServeLeavesTheBuiltInIllustrationAndTheQ
         clickAt(form, design("Command6", 0));
         HWND dialog = waitForDialog(form, 8000);
         ASSERT_NE(dialog, nullptr) << "the dialog opens";
-        EXPECT_EQ(messageBoxOf(form), nullptr) << "no message box interrupts the question";
+        EXPECT_EQ(waitForMessageBox(form, 0), nullptr) << "no message box interrupts the question";
         // The picture area, once two samples 100 ms apart agree and show what is expected.
         auto shown = [&](const std::vector<COLORREF>& sample) {
             switch (row.shows) {
@@ -500,7 +472,7 @@ TEST_F(BadInput, DialogPictureThatCannotServeLeavesTheBuiltInIllustrationAndTheQ
             EXPECT_NE(sample, blueSample) << "the built-in illustration is not the picture beside the program";
         }
         if (row.shows == PictureRow::Blue) blueSample = sample;
-        EXPECT_EQ(messageBoxOf(form), nullptr) << "no message box interrupts the question";
+        EXPECT_EQ(waitForMessageBox(form, 0), nullptr) << "no message box interrupts the question";
 
         clickButton(dialog, "Annuler");
         EXPECT_TRUE(waitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 5000));
@@ -560,7 +532,7 @@ TEST_F(BadInput, SecondChangeWhileTheTimerRunsRepinsFiveSecondsAfterIt) {
     auto after = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - second).count();
     EXPECT_GE(after, 4500);
     EXPECT_LE(after, 6500);
-    EXPECT_EQ(messageBoxOf(form), nullptr);
+    EXPECT_EQ(waitForMessageBox(form, 0), nullptr);
     expectEndsByExitPicture(program, form);
 }
 
@@ -574,8 +546,8 @@ TEST_F(BadInput, TwoInstancesAtOnceLeaveOneWellFormedFile) {
     ASSERT_NE(formA, nullptr);
     ASSERT_NE(formB, nullptr);
     for (HWND form : {formA, formB}) {
-        ASSERT_TRUE(waitFor([&] { return !displayTexts(form).back().empty() || messageBoxOf(form); }, 10000));
-        EXPECT_EQ(messageBoxOf(form), nullptr) << boxText(messageBoxOf(form));
+        ASSERT_TRUE(waitFor([&] { return !displayTexts(form).back().empty() || waitForMessageBox(form, 0); }, 10000));
+        EXPECT_EQ(waitForMessageBox(form, 0), nullptr) << boxText(waitForMessageBox(form, 0));
         EXPECT_EQ(displayTexts(form), kFresh);
     }
     std::string file = readFile(folder + L"\\W_ECRA_R.WDO");

@@ -6,6 +6,7 @@
 #include "main_window/form1_design.h"
 #include "support/screenshot.h"
 #include "e2e_support.h"
+#include "support/records.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -19,6 +20,7 @@
 
 using namespace diag;
 using namespace diag::e2e;
+using diag::test::rec;
 
 namespace {
 
@@ -27,22 +29,7 @@ bool at96dpi() {
     return !dpi || std::wstring(dpi) == L"96";
 }
 
-std::string rec(std::string_view text) {
-    std::string r(text);
-    r.resize(20, ' ');
-    return r;
-}
 
-bool writeBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    DWORD done = 0;
-    bool ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) && done == bytes.size();
-    CloseHandle(f);
-    return ok;
-}
-
-bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 void keepArtefact(const char* name, const std::string& report) {
     std::string path = diag::test::artefactPath(name);

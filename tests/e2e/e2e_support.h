@@ -188,24 +188,6 @@ inline std::vector<std::string> displayTexts(HWND form) {
 }
 
 
-struct DialogCtx {
-    DWORD pid;
-    HWND found;
-};
-
-inline BOOL CALLBACK findMessageBox(HWND h, LPARAM lp) {
-    auto* c = reinterpret_cast<DialogCtx*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(h, &pid);
-    wchar_t cls[64] = {};
-    GetClassNameW(h, cls, 64);
-    if (pid == c->pid && std::wstring(cls) == L"#32770" && IsWindowVisible(h)) {
-        c->found = h;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 inline BOOL CALLBACK appendText(HWND h, LPARAM lp) {
     *reinterpret_cast<std::string*>(lp) += windowText(h) + "\n";
     return TRUE;
@@ -231,12 +213,11 @@ inline BOOL CALLBACK findVisibleOfClass(HWND h, LPARAM lp) {
     return TRUE;
 }
 
-// The confirmation dialog of the program that owns `form`, once it is on screen and, as
-// a person would be, past the double-click time: the dialog takes no earlier press.
-inline HWND waitForDialog(HWND form, int ms = 10000) {
+// The visible top-level window of that class of the program that owns `form`, waited for.
+inline HWND waitForWindowOfClass(HWND form, const wchar_t* cls, int ms) {
     DWORD pid = 0;
     GetWindowThreadProcessId(form, &pid);
-    ClassCtx ctx{pid, L"diagreso.mini_97", nullptr};
+    ClassCtx ctx{pid, cls, nullptr};
     waitFor(
         [&] {
             ctx.found = nullptr;
@@ -244,9 +225,23 @@ inline HWND waitForDialog(HWND form, int ms = 10000) {
             return ctx.found != nullptr;
         },
         ms);
-    if (ctx.found) Sleep(GetDoubleClickTime() + 100);
     return ctx.found;
 }
+
+// The program's message box, once it is on screen.
+inline HWND waitForMessageBox(HWND form, int ms) { return waitForWindowOfClass(form, L"#32770", ms); }
+
+// The confirmation dialog of the program that owns `form`, once it is on screen and, as
+// a person would be, past the double-click time: the dialog takes no earlier press.
+// `ready` false: as soon as it is visible.
+inline HWND waitForDialog(HWND form, int ms = 10000, bool ready = true) {
+    HWND dialog = waitForWindowOfClass(form, L"diagreso.mini_97", ms);
+    if (dialog && ready) Sleep(GetDoubleClickTime() + 100);
+    return dialog;
+}
+
+// The dialog answered with Annuler, and gone.
+inline bool cancelDialog(HWND dialog);
 
 // Clicks a picture button of the dialog by its accessible name.
 struct NamedCtx {
@@ -267,6 +262,22 @@ inline void clickButton(HWND dialog, const char* name) {
     ASSERT_NE(ctx.found, nullptr) << name;
     diag::test::clickWindow(ctx.found);
 }
+
+inline bool cancelDialog(HWND dialog) {
+    clickButton(dialog, "Annuler");
+    return waitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 5000);
+}
+
+inline bool writeBytes(const std::wstring& path, const std::string& bytes) {
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    DWORD done = 0;
+    bool ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) && done == bytes.size();
+    CloseHandle(f);
+    return ok;
+}
+
+inline bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 inline std::pair<int, int> screenMode() {
     DEVMODEW dm{};

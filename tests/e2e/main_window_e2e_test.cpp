@@ -126,26 +126,18 @@ TEST(MainWindow, FileThatCannotBeOpenedIsToldInFrenchAndTheProgramCarriesOn) {
     Program program(folder);
     HWND form = program.mainWindow(15000);
     ASSERT_NE(form, nullptr);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(form, &pid);
-    DialogCtx ctx{pid, nullptr};
-    ASSERT_TRUE(waitFor(
-        [&] {
-            EnumWindows(&findMessageBox, reinterpret_cast<LPARAM>(&ctx));
-            return ctx.found != nullptr;
-        },
-        10000))
-        << "no message box";
+    HWND box = waitForMessageBox(form, 10000);
+    ASSERT_NE(box, nullptr) << "no message box";
     std::string text;
-    EnumChildWindows(ctx.found, &appendText, reinterpret_cast<LPARAM>(&text));
+    EnumChildWindows(box, &appendText, reinterpret_cast<LPARAM>(&text));
     EXPECT_NE(text.find("W_ECRA_R.WDO"), std::string::npos) << text;
     std::string leaf = narrow(folder.substr(folder.find_last_of(L'\\') + 1));
     EXPECT_NE(text.find(leaf), std::string::npos) << "the folder is named: " << text;
     EXPECT_NE(text.find("Impossible"), std::string::npos) << text;
 
     EXPECT_EQ(displayTexts(form), (std::vector<std::string>{"Normale", "", "", "", ""}));
-    PostMessageW(ctx.found, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(waitFor([&] { return !IsWindow(ctx.found); }, 5000));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(waitFor([&] { return !IsWindow(box); }, 5000));
     EXPECT_FALSE(program.ended(300)) << "the program carries on after the report";
     clickAt(form, design("Image6"));
     EXPECT_TRUE(program.ended(5000));

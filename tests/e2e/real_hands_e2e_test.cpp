@@ -31,21 +31,6 @@ bool setMode(int width, int height) {
     return ChangeDisplaySettingsW(&dm, 0) == DISP_CHANGE_SUCCESSFUL;
 }
 
-// The program's dialog as soon as it is visible, without waiting for it to take presses.
-HWND dialogOnScreen(HWND form, int ms) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(form, &pid);
-    ClassCtx ctx{pid, L"diagreso.mini_97", nullptr};
-    waitFor(
-        [&] {
-            ctx.found = nullptr;
-            EnumWindows(&findVisibleOfClass, reinterpret_cast<LPARAM>(&ctx));
-            return ctx.found != nullptr;
-        },
-        ms);
-    return ctx.found;
-}
-
 RECT screenRectOf(HWND form, const forms::ControlDesign& d) {
     RECT r = designRect(d);
     MapWindowPoints(form, nullptr, reinterpret_cast<POINT*>(&r), 2);
@@ -101,7 +86,7 @@ TEST_F(RealHands, DoubleClickOnATestButtonIsNoConfirmation) {
     test::clickScreen(p);
     Sleep(200); // the second click of a double-click, within its time
     test::clickScreen(p);
-    HWND dialog = dialogOnScreen(form, 5000);
+    HWND dialog = waitForDialog(form, 5000, false);
     ASSERT_NE(dialog, nullptr);
     Sleep(GetDoubleClickTime() + 200);
     EXPECT_TRUE(IsWindowVisible(dialog)) << "the dialog keeps waiting";
@@ -133,8 +118,7 @@ TEST_F(RealHands, DialogComesBackInFrontOfTheWindowItTurnsOff) {
     EXPECT_TRUE(waitFor([&] { return above(dialog, form) && GetForegroundWindow() == dialog; }, 3000))
         << "clicked: the dialog is in front and active";
     screenshot("dialog-in-front.bmp");
-    clickButton(dialog, "Annuler");
-    EXPECT_TRUE(waitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 5000));
+    EXPECT_TRUE(cancelDialog(dialog));
     clickAt(form, design("Image6"));
     EXPECT_TRUE(program.ended(5000));
 }
@@ -182,8 +166,7 @@ TEST_F(RealHands, WithoutAPictureDecoderTheKeysAndTheExitShowTheirNames) {
         EXPECT_TRUE(nameDrawn(ctx.found, r)) << key;
     }
     screenshot("no-decoder-names.bmp");
-    clickButton(dialog, "Annuler");
-    EXPECT_TRUE(waitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 5000)) << "still usable";
+    EXPECT_TRUE(cancelDialog(dialog)) << "still usable";
     clickAt(form, design("Image6"));
     EXPECT_TRUE(program.ended(5000)) << "still usable";
 }
@@ -199,15 +182,13 @@ TEST_F(RealHands, KeyboardKeepsItsPlaceAndEnterPressesTheFocusedButton) {
     test::pressKey(VK_SPACE);
     HWND dialog = waitForDialog(form);
     ASSERT_NE(dialog, nullptr);
-    clickButton(dialog, "Annuler");
-    ASSERT_TRUE(waitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 5000));
+    ASSERT_TRUE(cancelDialog(dialog));
     EXPECT_TRUE(waitFor([&] { return focusOf(program) == target; }, 2000)) << "the focus is back on its button";
     screenshot("focus-back-on-its-button.bmp");
     test::pressKey(VK_RETURN);
     dialog = waitForDialog(form);
     ASSERT_NE(dialog, nullptr) << "Enter presses the focused button";
-    clickButton(dialog, "Annuler");
-    ASSERT_TRUE(waitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 5000));
+    ASSERT_TRUE(cancelDialog(dialog));
     EXPECT_EQ(screenMode(), (std::pair{1280, 1024}));
     clickAt(form, design("Image6"));
     EXPECT_TRUE(program.ended(5000));

@@ -26,12 +26,6 @@ using namespace diag::forms;
 
 namespace {
 
-COLORREF pixelOf(HWND window, int x, int y) {
-    HDC dc = GetDC(window);
-    COLORREF c = GetPixel(dc, x, y);
-    ReleaseDC(window, dc);
-    return c;
-}
 
 class DialogWinTest : public testing::Test {
   protected:
@@ -94,12 +88,12 @@ TEST_F(DialogWinTest, OpensCentredFramedAndAnswersToRealClicks) {
             }
             // The frame drawn by the tiles: the outer line 1 pixel in, the inner one 6 in.
             RedrawWindow(dlg, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-            EXPECT_EQ(pixelOf(dlg, 1, 150), RGB(0xBF, 0xCF, 0xDF)) << "left edge, outer line";
-            EXPECT_EQ(pixelOf(dlg, 6, 150), RGB(0x00, 0x50, 0x9F)) << "left edge, inner line";
-            EXPECT_EQ(pixelOf(dlg, 200, 333 - 1 - 1), RGB(0xBF, 0xCF, 0xDF)) << "bottom edge, outer line";
-            EXPECT_EQ(pixelOf(dlg, 368 - 1 - 6, 150), RGB(0x00, 0x50, 0x9F)) << "right edge, inner line";
-            EXPECT_EQ(pixelOf(dlg, 0, 150), RGB(255, 255, 255)) << "the outermost pixel is ground";
-            EXPECT_EQ(pixelOf(dlg, 3, 150), RGB(255, 255, 255)) << "white between the lines";
+            EXPECT_EQ(wintest::pixelOf(dlg, 1, 150), RGB(0xBF, 0xCF, 0xDF)) << "left edge, outer line";
+            EXPECT_EQ(wintest::pixelOf(dlg, 6, 150), RGB(0x00, 0x50, 0x9F)) << "left edge, inner line";
+            EXPECT_EQ(wintest::pixelOf(dlg, 200, 333 - 1 - 1), RGB(0xBF, 0xCF, 0xDF)) << "bottom edge, outer line";
+            EXPECT_EQ(wintest::pixelOf(dlg, 368 - 1 - 6, 150), RGB(0x00, 0x50, 0x9F)) << "right edge, inner line";
+            EXPECT_EQ(wintest::pixelOf(dlg, 0, 150), RGB(255, 255, 255)) << "the outermost pixel is ground";
+            EXPECT_EQ(wintest::pixelOf(dlg, 3, 150), RGB(255, 255, 255)) << "white between the lines";
             if (const char* dir = std::getenv("DIAGRESO_ARTEFACTS"); dir && c.button == 3) {
                 diag::test::saveScreen(std::string(dir) + "\\dialog.bmp");
             }

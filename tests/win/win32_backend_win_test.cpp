@@ -4,6 +4,7 @@
 #include "app/win32_wide.h"
 #include "forms/form.h"
 #include "forms/win32_backend.h"
+#include "win_test_support.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -84,12 +85,6 @@ RECT rectInParent(HWND child) {
     return r;
 }
 
-COLORREF pixel(HWND form, int x, int y) {
-    HDC dc = GetDC(form);
-    COLORREF c = GetPixel(dc, x, y);
-    ReleaseDC(form, dc);
-    return c;
-}
 
 class Win32BackendTest : public testing::Test {
   protected:
@@ -166,17 +161,17 @@ TEST_F(Win32BackendTest, ShapeAndLinesArePaintedBeneathTheControls) {
     form.show();
     pump(300);
     HWND hwnd = backend.windowOf(form);
-    EXPECT_EQ(pixel(hwnd, 110, 300), kPanel) << "the shape, where no control stands";
-    EXPECT_EQ(pixel(hwnd, 318, 255), kPanel) << "through the transparent note";
-    EXPECT_EQ(pixel(hwnd, 125, 142), kBox) << "the opaque box over the shape";
-    EXPECT_EQ(pixel(hwnd, 300, 550), rgb(255, 255, 255)) << "the form's background";
-    for (int x : {0, 250, 599}) EXPECT_EQ(pixel(hwnd, x, 500), rgb(255, 0, 0)) << "the red line at x " << x;
-    EXPECT_EQ(pixel(hwnd, 250, 501), rgb(255, 255, 255)) << "one pixel thick";
+    EXPECT_EQ(wintest::pixelOf(hwnd, 110, 300), kPanel) << "the shape, where no control stands";
+    EXPECT_EQ(wintest::pixelOf(hwnd, 318, 255), kPanel) << "through the transparent note";
+    EXPECT_EQ(wintest::pixelOf(hwnd, 125, 142), kBox) << "the opaque box over the shape";
+    EXPECT_EQ(wintest::pixelOf(hwnd, 300, 550), rgb(255, 255, 255)) << "the form's background";
+    for (int x : {0, 250, 599}) EXPECT_EQ(wintest::pixelOf(hwnd, x, 500), rgb(255, 0, 0)) << "the red line at x " << x;
+    EXPECT_EQ(wintest::pixelOf(hwnd, 250, 501), rgb(255, 255, 255)) << "one pixel thick";
 
     form.control("Box").setBackColor(rgb(255, 192, 192));
     form.control("Box").setCaption("Autre");
     pump(200);
-    EXPECT_EQ(pixel(hwnd, 125, 142), rgb(255, 192, 192));
+    EXPECT_EQ(wintest::pixelOf(hwnd, 125, 142), rgb(255, 192, 192));
     EXPECT_EQ(textOf(backend.windowOf(form.control("Box"))), "Autre");
 }
 

@@ -147,6 +147,13 @@ void answerWhenOpen(std::function<HWND()> key, std::function<bool()> open) {
         kDoubleClickMs);
 }
 
+COLORREF pixelOf(HWND window, int x, int y) {
+    HDC dc = GetDC(window);
+    COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(window, dc);
+    return c;
+}
+
 void notifyClick(HWND button) {
     SendMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), STN_CLICKED),
                  reinterpret_cast<LPARAM>(button));

@@ -67,6 +67,9 @@ void whileOpen(std::function<void()> action, unsigned delayMs = 150);
 // Drops the action still armed, if any: its timer then does nothing.
 void stopWhileOpen();
 
+// The colour of a pixel of a window, as it is on screen.
+COLORREF pixelOf(HWND window, int x, int y);
+
 // What a click on a picture button sends its form (STN_CLICKED), without the mouse.
 void notifyClick(HWND button);
 
