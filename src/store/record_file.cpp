@@ -15,4 +15,10 @@ void RecordFile::begin(const std::string& name) {
     directory_ = currentDirectory();
 }
 
+void RecordFile::check(FileError::Op op, int32_t recordNumber) const {
+    if (!isOpen()) fail(op, "le fichier n'est pas ouvert");
+    if (op == FileError::Op::Write && readOnly_) fail(op, "le fichier est en lecture seule");
+    if (recordNumber < 1) fail(op, "numéro d'enregistrement incorrect");
+}
+
 } // namespace diag

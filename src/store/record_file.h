@@ -47,6 +47,8 @@ class RecordFile {
     void adopt(intptr_t handle, FileError::Op op);
     // Closes what is open and names the file, resolved against the current directory now.
     void begin(const std::string& name);
+    // FileError unless the file is open (for writing too, for a write) and the number is one.
+    void check(FileError::Op op, int32_t recordNumber) const;
     static constexpr intptr_t kClosed = -1;
     intptr_t handle_ = kClosed; // a HANDLE on Windows, a descriptor elsewhere
     bool readOnly_ = false;

@@ -61,8 +61,7 @@ void RecordFile::close() {
 }
 
 Record RecordFile::read(int32_t recordNumber) {
-    if (!isOpen()) fail(FileError::Op::Read, "le fichier n'est pas ouvert");
-    if (recordNumber < 1) fail(FileError::Op::Read, "numéro d'enregistrement incorrect");
+    check(FileError::Op::Read, recordNumber);
     char buf[kRecordLength];
     size_t got = 0;
     off_t offset = static_cast<off_t>(recordNumber - 1) * static_cast<off_t>(kRecordLength);
@@ -77,9 +76,7 @@ Record RecordFile::read(int32_t recordNumber) {
 }
 
 void RecordFile::write(int32_t recordNumber, const Record& record) {
-    if (!isOpen()) fail(FileError::Op::Write, "le fichier n'est pas ouvert");
-    if (readOnly_) fail(FileError::Op::Write, "le fichier est en lecture seule");
-    if (recordNumber < 1) fail(FileError::Op::Write, "numéro d'enregistrement incorrect");
+    check(FileError::Op::Write, recordNumber);
     std::string_view bytes = record.view();
     size_t done = 0;
     off_t offset = static_cast<off_t>(recordNumber - 1) * static_cast<off_t>(kRecordLength);

@@ -66,8 +66,7 @@ void RecordFile::close() {
 }
 
 Record RecordFile::read(int32_t recordNumber) {
-    if (!isOpen()) fail(FileError::Op::Read, "le fichier n'est pas ouvert");
-    if (recordNumber < 1) fail(FileError::Op::Read, "numéro d'enregistrement incorrect");
+    check(FileError::Op::Read, recordNumber);
     char buf[kRecordLength];
     ULONGLONG offset = static_cast<ULONGLONG>(recordNumber - 1) * kRecordLength;
     OVERLAPPED at{};
@@ -83,9 +82,7 @@ Record RecordFile::read(int32_t recordNumber) {
 }
 
 void RecordFile::write(int32_t recordNumber, const Record& record) {
-    if (!isOpen()) fail(FileError::Op::Write, "le fichier n'est pas ouvert");
-    if (readOnly_) fail(FileError::Op::Write, "le fichier est en lecture seule");
-    if (recordNumber < 1) fail(FileError::Op::Write, "numéro d'enregistrement incorrect");
+    check(FileError::Op::Write, recordNumber);
     ULONGLONG offset = static_cast<ULONGLONG>(recordNumber - 1) * kRecordLength;
     OVERLAPPED at{};
     at.Offset = static_cast<DWORD>(offset);
