@@ -27,8 +27,8 @@ constexpr RECT kCommand6First{470, 484, 573, 511}; // "1024 x 768"
 constexpr POINT kOursDialogProbe{270 + 36, 234 + 30}; // the tick in the Valider picture, the peer's too
 constexpr POINT kBareDialogProbe{184, 166};     // the middle of the bare modal window
 constexpr int kStartupTimerMs = 500;
-// A start sets off work beyond the first paint (in the program, the wineserver, the X
-// server): every program is clicked as long after its start, when that has settled.
+// Every program is clicked as long after its start: the two without a start-up tick
+// would otherwise be clicked some 0.5 s sooner after theirs than the program.
 constexpr double kClickAfterStartMs = 1500;
 
 struct Target {
