@@ -1,8 +1,11 @@
-// Measures the program and the bare window from outside, as a user would meet them:
-// started with CreateProcess, watched through the screen and the window list, clicked
-// with SendInput. Runs under Wine in the same virtual desktop as the programs.
+// Measures the program, the bare window and the hand-written peer of the dialog from
+// outside, as a user would meet them: started with CreateProcess, watched through the
+// screen and the window list, clicked with SendInput. Runs under Wine in the same
+// virtual desktop as the programs.
 //
-// usage: driver.exe OURS.exe BARE.exe RUNS WORKDIR
+// usage: driver.exe OURS.exe BARE.exe PEER.exe RUNS WORKDIR PICTURE
+// PICTURE is fc_img_024.gif, copied into each run's folder as the release puts it
+// beside the program.
 // Prints one CSV row per run on stdout (times in ms, memory in bytes); run.sh makes
 // the table. Nothing here asserts a time: a run that cannot be measured prints -1.
 #include <windows.h>
@@ -10,6 +13,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -20,9 +24,12 @@ constexpr POINT kMainProbe{440, 20};            // inside Form1's Shape1 (434,16
 constexpr COLORREF kMainColour = RGB(255, 224, 192);
 constexpr RECT kLabel15{596, 334, 697, 361};    // the current height, filled by the start-up tick
 constexpr RECT kCommand6First{470, 484, 573, 511}; // "1024 x 768"
-constexpr POINT kOursDialogProbe{270 + 36, 234 + 30}; // a pixel of the tick in the Valider picture
+constexpr POINT kOursDialogProbe{270 + 36, 234 + 30}; // the tick in the Valider picture, the peer's too
 constexpr POINT kBareDialogProbe{184, 166};     // the middle of the bare modal window
 constexpr int kStartupTimerMs = 500;
+// Every program is clicked as long after its start: the two without a start-up tick
+// would otherwise be clicked some 0.5 s sooner after theirs than the program.
+constexpr double kClickAfterStartMs = 1500;
 
 struct Target {
     const wchar_t* name;
@@ -31,6 +38,7 @@ struct Target {
     const wchar_t* dialogClass;
     POINT dialogProbe;
     bool hasTick;
+    POINT click; // client point of the main window that opens the dialog
 };
 
 double now() {
@@ -105,20 +113,23 @@ HWND childAt(HWND form, RECT want) {
     return ctx.found;
 }
 
-void click(POINT p) {
+// Mouse events at p, each with its own absolute position, or a press may land where the
+// pointer was.
+void mouse(POINT p, std::initializer_list<DWORD> events) {
     int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
-    auto input = [&](DWORD flags) {
-        INPUT in{};
+    INPUT seq[3]{};
+    UINT n = 0;
+    for (DWORD flags : events) {
+        INPUT& in = seq[n++];
         in.type = INPUT_MOUSE;
-        // Every event carries its own absolute position, or a press may land where the pointer was.
         in.mi.dx = static_cast<LONG>((p.x * 65535 + sw / 2) / (sw - 1));
         in.mi.dy = static_cast<LONG>((p.y * 65535 + sh / 2) / (sh - 1));
         in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-        return in;
-    };
-    INPUT seq[] = {input(0), input(MOUSEEVENTF_LEFTDOWN), input(MOUSEEVENTF_LEFTUP)};
-    SendInput(3, seq, sizeof(INPUT));
+    }
+    SendInput(n, seq, sizeof(INPUT));
 }
+
+void click(POINT p) { mouse(p, {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}); }
 
 std::string readWhole(const std::wstring& path) {
     HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
@@ -166,12 +177,15 @@ struct Run {
     long long privateUsage = -1, workingSet = -1, vmRss = -1, rssAnon = -1, privateRss = -1;
 };
 
-Run measure(const Target& t, const std::wstring& folder, const std::string& tag) {
+Run measure(const Target& t, const std::wstring& folder, const std::wstring& picture, const std::string& tag) {
     Run run;
     // A previous window's pixels may still be on the desktop; start from a clean screen.
     pollUntil([] { return screenPixel(kMainProbe) != kMainColour; }, 3000);
 
     CreateDirectoryW(folder.c_str(), nullptr);
+    // The dialog reads it from the current folder at each show; every program gets it.
+    if (!CopyFileW(picture.c_str(), (folder + L"\\fc_img_024.gif").c_str(), FALSE))
+        std::fprintf(stderr, "driver: cannot copy %ls (%lu)\n", picture.c_str(), GetLastError());
     // The tag is an argument the programs ignore; it names the run's Linux process.
     std::wstring cmd = L"\"" + t.exe + L"\" " + std::wstring(tag.begin(), tag.end());
     STARTUPINFOW si{};
@@ -226,15 +240,18 @@ Run measure(const Target& t, const std::wstring& folder, const std::string& tag)
             std::fprintf(stderr, "driver: Linux process of %ls not found\n", t.name);
         }
 
-        POINT target = t.hasTick ? POINT{(kCommand6First.left + kCommand6First.right) / 2,
-                                         (kCommand6First.top + kCommand6First.bottom) / 2}
-                                 : POINT{700, 400};
+        double rest = start + kClickAfterStartMs - 100 - now();
+        if (rest > 0) Sleep(static_cast<DWORD>(rest));
         SetForegroundWindow(main);
+        // The pointer waits on the same bare spot for every program, so that every click
+        // moves it: a program clicked where the previous one was would get no mouse move
+        // before the press, and Wine would put its painting on the screen sooner.
+        mouse(toScreen(main, kMainProbe), {0});
         Sleep(100);
         POINT probeBefore{};
         HWND dialog = nullptr;
         double clicked = now();
-        click(toScreen(main, target));
+        click(toScreen(main, t.click));
         double shown = pollUntil(
             [&] {
                 if (!dialog) dialog = windowOf(t.dialogClass, pi.dwProcessId);
@@ -256,27 +273,32 @@ Run measure(const Target& t, const std::wstring& folder, const std::string& tag)
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 5) {
-        std::fprintf(stderr, "usage: driver OURS.exe BARE.exe RUNS WORKDIR\n");
+    if (argc < 7) {
+        std::fprintf(stderr, "usage: driver OURS.exe BARE.exe PEER.exe RUNS WORKDIR PICTURE\n");
         return 2;
     }
+    // The program and its peer are clicked on "1024 x 768", the bare program anywhere.
+    constexpr POINT command6{(kCommand6First.left + kCommand6First.right) / 2,
+                             (kCommand6First.top + kCommand6First.bottom) / 2};
     Target targets[] = {
-        {L"ours", argv[1], L"diagreso.Form1", L"diagreso.mini_97", kOursDialogProbe, true},
-        {L"bare", argv[2], L"bench.bare", L"bench.modal", kBareDialogProbe, false},
+        {L"ours", argv[1], L"diagreso.Form1", L"diagreso.mini_97", kOursDialogProbe, true, command6},
+        {L"bare", argv[2], L"bench.bare", L"bench.modal", kBareDialogProbe, false, {700, 400}},
+        {L"peer", argv[3], L"bench.peer", L"bench.peer.mini_97", kOursDialogProbe, false, command6},
     };
-    int runs = _wtoi(argv[3]);
-    std::wstring work = argv[4];
+    int runs = _wtoi(argv[4]);
+    std::wstring work = argv[5], picture = argv[6];
     CreateDirectoryW(work.c_str(), nullptr);
     std::printf("program,run,first_paint_ms,tick_end_ms,dialog_ms,private_usage,working_set,vm_rss,rss_anon,"
                 "private_rss\n");
     // Run 0 of each is a warm-up (first start in the session) and is marked as such.
     for (int i = 0; i <= runs; ++i) {
-        // Alternated, so a slow spell of the machine falls on both.
+        // Alternated, so a slow spell of the machine falls on all three.
         for (const Target& t : targets) {
             std::wstring folder = work + L"\\" + t.name + L"-" + std::to_wstring(i);
-            std::string tag = "bench-run-" + std::to_string(GetCurrentProcessId()) + "-" +
-                              std::to_string(i) + (t.hasTick ? "-ours" : "-bare");
-            Run r = measure(t, folder, tag);
+            std::wstring name = t.name;
+            std::string tag = "bench-run-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(i) + "-" +
+                              std::string(name.begin(), name.end());
+            Run r = measure(t, folder, picture, tag);
             std::printf("%ls,%d,%.2f,%.2f,%.2f,%lld,%lld,%lld,%lld,%lld\n", t.name, i, r.firstPaint, r.tickEnd,
                         r.dialog, r.privateUsage, r.workingSet, r.vmRss, r.rssAnon, r.privateRss);
             std::fflush(stdout);
