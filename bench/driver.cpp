@@ -186,14 +186,18 @@ Run measure(const Target& t, const std::wstring& folder, const std::wstring& pic
     // The dialog reads it from the current folder at each show; every program gets it.
     if (!CopyFileW(picture.c_str(), (folder + L"\\fc_img_024.gif").c_str(), FALSE))
         std::fprintf(stderr, "driver: cannot copy %ls (%lu)\n", picture.c_str(), GetLastError());
-    // The tag is an argument the programs ignore; it names the run's Linux process.
-    std::wstring cmd = L"\"" + t.exe + L"\" " + std::wstring(tag.begin(), tag.end());
+    // Started from a copy named after the tag, in its run's folder as in a point-of-sale
+    // folder: the tag then names the run's Linux process, and the program gets no
+    // argument (with one, it would answer on the command line instead of opening).
+    std::wstring exe = folder + L"\\" + std::wstring(tag.begin(), tag.end()) + L".exe";
+    if (!CopyFileW(t.exe.c_str(), exe.c_str(), FALSE))
+        std::fprintf(stderr, "driver: cannot copy %ls (%lu)\n", t.exe.c_str(), GetLastError());
+    std::wstring cmd = L"\"" + exe + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     double start = now();
-    if (!CreateProcessW(t.exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &si, &pi)) {
+    if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi)) {
         std::fprintf(stderr, "driver: cannot start %ls (%lu)\n", t.exe.c_str(), GetLastError());
         return run;
     }

@@ -31,12 +31,10 @@ void Win32Backend::settingsChanged() {
 void Win32Backend::realize(Form& form) {
     // Windows are made when the form is first shown, from the model's state then: a form
     // that is never shown (the tile holder) costs no window, and what the load handler
-    // sets costs no move or repaint. Pictures are decoded now.
+    // sets costs no move or repaint. Pictures are decoded when first drawn: the window
+    // shows without waiting for them, and one the load replaces is never decoded.
     auto fw = std::make_unique<FormWindow>(*this, form);
-    for (auto& cw : fw->controls()) {
-        controls_[&cw->control()] = cw.get();
-        if (cw->control().kind() == Kind::Picture) cw->setPicture(decode(cw->control().picture()));
-    }
+    for (auto& cw : fw->controls()) controls_[&cw->control()] = cw.get();
     forms_[&form] = std::move(fw);
 }
 

@@ -55,6 +55,8 @@ class Win32Backend final : public Backend {
     void settingsChanged();
     // The modal form on top, if any: what a click on a window it turned off brings forward.
     FormWindow* modalForm() const { return modal_.empty() ? nullptr : modal_.back(); }
+    // The picture of a source, decoded (built-in ones once for all); null when it cannot be.
+    std::shared_ptr<const Picture> decode(const PictureSource& source);
 
   private:
     // The one message pump: dispatches messages (with the dialog keys: Tab, arrows,
@@ -62,7 +64,6 @@ class Win32Backend final : public Backend {
     // pending. False once WM_QUIT has come; it is posted again for an outer loop.
     bool pump(bool wait, const std::function<bool()>& done);
     FormWindow& windowsFor(Form& form); // made if need be (CreationError)
-    std::shared_ptr<const Picture> decode(const PictureSource& source);
 
     HINSTANCE instance_;
     PictureDecoder decoder_;

@@ -114,6 +114,7 @@ class PictureWindow final : public ControlWindow {
     }
     void setPicture(std::shared_ptr<const Picture> picture) override {
         picture_ = std::move(picture);
+        decoded_ = true;
         if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
     }
     void drawItem(const DRAWITEMSTRUCT& item) override {
@@ -121,6 +122,10 @@ class PictureWindow final : public ControlWindow {
         RECT r = item.rcItem;
         bool highContrast = owner_.backend().highContrast();
         ShownColors colors = shownColors(control_, owner_.beneath(control_), highContrast);
+        if (!decoded_) { // the design's picture, at its first drawing
+            picture_ = owner_.backend().decode(control_.picture());
+            decoded_ = true;
+        }
         // Whatever the picture leaves uncovered shows what lies beneath: a shape or the form.
         fill(dc, r, owner_.resolve(colors.back));
         if (picture_) {
@@ -142,6 +147,7 @@ class PictureWindow final : public ControlWindow {
 
   private:
     std::shared_ptr<const Picture> picture_;
+    bool decoded_ = false;
 };
 
 class TextBoxWindow final : public ControlWindow {
