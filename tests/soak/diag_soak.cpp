@@ -155,12 +155,14 @@ int g_answered = 0;
 void CALLBACK answer(HWND, UINT, UINT_PTR id, DWORD) {
     forms::Form& dialog = g_form1->dialog().form();
     if (!dialog.loaded()) return; // not shown yet: the timer stays armed
-    KillTimer(nullptr, id);
     HWND button = g_backend->windowOf(dialog.control("btc", g_button));
     if (!button) return;
-    ++g_answered;
     SendMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), STN_CLICKED),
                  reinterpret_cast<LPARAM>(button));
+    // Pressed too soon after the dialog appeared, the key does not answer: pressed again.
+    if (dialog.loaded()) return;
+    KillTimer(nullptr, id);
+    ++g_answered;
 }
 void answerNextDialogWith(int16_t button) {
     g_button = button;
@@ -185,6 +187,7 @@ std::wstring enterFreshFolder() {
 } // namespace
 
 int main() {
+    SetDoubleClickTime(kDoubleClickMs); // this run's prefix only
     DWORD started = GetTickCount();
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     std::wstring folder = enterFreshFolder();
