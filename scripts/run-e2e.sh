@@ -37,6 +37,16 @@ else
     echo "chattr +i failed: the read-only folder test will be skipped" >&2
 fi
 
+# A picture beside the program that takes the dialog a while to decode, as a large one
+# on a slow till would; made once per build folder.
+large_gif="$build/e2e-large.gif"
+if [ ! -s "$large_gif" ]; then
+    convert -size 3000x3000 gradient:white-navy -colors 32 "$large_gif.new" && mv "$large_gif.new" "$large_gif" \
+        || echo "could not make $large_gif" >&2
+fi
+export DIAGRESO_LARGE_GIF
+DIAGRESO_LARGE_GIF=$(winepath -w "$large_gif" 2>/dev/null)
+
 status=0
 winexe=$(winepath -w "$exe" 2>/dev/null)
 # report NAME: the GoogleTest option that writes this run's XML report, if asked for.

@@ -30,6 +30,15 @@ std::string fileAction(FileError::Op op) {
     return "d'utiliser";
 }
 
+std::string savedPart(SavedModeError::Part part, const std::string& text) {
+    switch (part) {
+    case SavedModeError::Part::Width: return "la largeur « " + text + " » n'est pas une taille d'écran";
+    case SavedModeError::Part::Height: return "la hauteur « " + text + " » n'est pas une taille d'écran";
+    case SavedModeError::Part::Bits: break;
+    }
+    return "la profondeur de couleur « " + text + " » n'est pas un nombre de bits par pixel de 1 à 32";
+}
+
 } // namespace
 
 std::string describeError(const std::exception& error) {
@@ -62,8 +71,8 @@ std::string describeError(const std::exception& error) {
     }
     if (auto* e = dynamic_cast<const SavedModeError*>(&error)) {
         return "La résolution d'origine enregistrée dans le fichier « " + e->fileName() +
-               " » n'est pas utilisable : la " + e->dimension() + " « " + e->text() +
-               " » n'est pas une taille d'écran.\r\nRien n'a été changé. Pour enregistrer la résolution actuelle "
+               " » n'est pas utilisable : " + savedPart(e->part(), e->text()) +
+               ".\r\nRien n'a été changé. Pour enregistrer la résolution actuelle "
                "comme résolution d'origine, quittez le programme, supprimez ce fichier et relancez le programme.";
     }
     if (auto* e = dynamic_cast<const HelpPageError*>(&error)) {

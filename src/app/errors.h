@@ -65,19 +65,22 @@ class DisplayChangeError : public AppError {
     int32_t code_;
 };
 
-// The saved resolution cannot be a screen size (blank, zero, negative or huge): going
-// back to it would ask the system for nothing sensible.
+// The saved resolution cannot be a screen mode (a blank, zero, negative or huge size, a
+// depth that no display has): going back to it would ask the system for nothing sensible.
 class SavedModeError : public AppError {
   public:
-    SavedModeError(std::string fileName, std::string dimension, std::string text)
-        : AppError("unusable saved resolution"), fileName_(std::move(fileName)), dimension_(std::move(dimension)),
+    enum class Part { Width, Height, Bits };
+    SavedModeError(std::string fileName, Part part, std::string text)
+        : AppError("unusable saved resolution"), fileName_(std::move(fileName)), part_(part),
           text_(std::move(text)) {}
     const std::string& fileName() const { return fileName_; }
-    const std::string& dimension() const { return dimension_; } // "largeur" or "hauteur"
-    const std::string& text() const { return text_; }           // as stored, trimmed, UTF-8
+    Part part() const { return part_; }
+    const std::string& text() const { return text_; } // as stored, trimmed, UTF-8
 
   private:
-    std::string fileName_, dimension_, text_;
+    std::string fileName_;
+    Part part_;
+    std::string text_;
 };
 
 // The system could not make a window, a font, an icon or a timer the program needs.

@@ -193,8 +193,12 @@ void Form::tick(Control& control) {
 }
 
 bool Form::userClick(Control& control, uint32_t pressedAt) {
-    // Unsigned difference: the clock may wrap between the two.
-    if (static_cast<uint32_t>(pressedAt - appearedAt_) < pressDelay_ || !clickable(control)) return false;
+    // A signed difference survives the clock's wrap; a press from before the form could
+    // take input (made while it was being made or painted) is early too. A form without a
+    // delay takes every click, whatever time its message carries.
+    auto since = static_cast<int32_t>(pressedAt - appearedAt_);
+    bool early = pressDelay_ > 0 && (since < 0 || static_cast<uint32_t>(since) < pressDelay_);
+    if (early || !clickable(control)) return false;
     // The handler may unload this form: nothing of it is touched afterwards.
     deliver([this, &control] { click(control); });
     return true;

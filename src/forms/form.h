@@ -133,10 +133,11 @@ class Form {
     void click(Control& control);
     void tick(Control& control);
 
-    // Presses that begin sooner than this after the form appeared are no clicks: the
-    // second press of a double-click that opened the form must not answer it.
+    // Presses that begin before the form appeared, or sooner than this after, are no
+    // clicks: the second press of a double-click that opened the form must not answer it.
+    // Without a delay (0) every click counts.
     void setPressDelay(uint32_t ms) { pressDelay_ = ms; }
-    // The backend's clock (milliseconds, wrapping) when the form became visible.
+    // The backend's clock (milliseconds, wrapping) just before the form could take input.
     void appeared(uint32_t at) { appearedAt_ = at; }
     // A click of the user's, its press begun at `pressedAt` on the same clock: delivered
     // unless it came too early. False when it was not delivered.

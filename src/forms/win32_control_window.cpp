@@ -46,6 +46,11 @@ class LabelWindow final : public ControlWindow {
                                            : SS_LEFTNOWORDWRAP;
         makeChild(L"STATIC", style, 0, widen(control_.caption()));
     }
+    LRESULT command(WORD code) override {
+        // A double-click is one click on a text, as it is for a person reading it.
+        if (code == STN_CLICKED) clicked();
+        return 0;
+    }
     void changed(Property what) override {
         ControlWindow::changed(what);
         // A transparent text leaves its old letters unless the form paints beneath it again.
@@ -108,8 +113,10 @@ class PictureWindow final : public ControlWindow {
         makeChild(L"STATIC", SS_OWNERDRAW | SS_NOTIFY, 0, widen(control_.design().accessibleName));
     }
     LRESULT command(WORD code) override {
-        // A static notifies at the press itself, so the message time is when it began.
-        if (code == STN_CLICKED) clicked();
+        // A static notifies at the press itself, so the message time is when it began. A
+        // second press within the double-click time comes as a double-click: it is a press
+        // all the same (the first may have come too early to count).
+        if (code == STN_CLICKED || code == STN_DBLCLK) clicked();
         return 0;
     }
     void setPicture(std::shared_ptr<const Picture> picture) override {

@@ -92,10 +92,12 @@ void FormWindow::createWindows() {
 }
 
 void FormWindow::present() {
+    // Taken before the window can be pressed: a press made while it was being made,
+    // painted or its pictures decoded is older than this and counts as early.
+    form_.appeared(GetTickCount());
     ShowWindow(hwnd(), SW_SHOW);
     UpdateWindow(hwnd());
     SetForegroundWindow(hwnd());
-    form_.appeared(GetTickCount());
     ControlWindow* first = nullptr;
     for (auto& cw : controls_) // in tab order
         if (cw->control().design().tabIndex >= 0 && cw->control().visible() && cw->hwnd()) {

@@ -7,12 +7,6 @@ namespace diag {
 
 namespace {
 
-#ifdef _WIN32
-constexpr char kSeparator = '\\';
-#else
-constexpr char kSeparator = '/';
-#endif
-
 bool keptInUrl(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
            c == '_' || c == '~' || c == '/' || c == ':';
@@ -21,7 +15,7 @@ bool keptInUrl(unsigned char c) {
 } // namespace
 
 HelpPage helpPageIn(std::string_view folder) {
-    std::string file = std::string(folder) + kSeparator + "diagreso" + kSeparator + "decalage.htm";
+    std::string file = joinPath(joinPath(folder, "diagreso"), "decalage.htm");
     return {file, fileUrl(file)};
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/error_report.h"
 #include "report/restore.h"
+#include "store/saved_resolution.h"
 #include "store/whole_file.h"
 
 namespace diag {
@@ -28,6 +29,14 @@ int writeReport(const std::string& file, const ReportSources& sources, TextOutpu
         }
         // Absolute, so that a failure names the folder.
         path = absolutePath(file);
+        // The record file replaced by a report would make the next start take the mode in
+        // force, perhaps one under test, for the origin.
+        if (sameFile(path, absolutePath(kRecordFileName))) {
+            err.write("Le rapport ne peut pas être écrit dans « " + path + " » : c'est le fichier où diagreso "
+                      "garde la résolution d'origine, il n'a pas été modifié.\r\nChoisissez un autre nom de "
+                      "fichier.\r\n");
+            return kExitReportNotWritten;
+        }
         writeWholeFile(path, json);
     } catch (const std::exception& e) {
         err.write(describeError(e) + "\r\n");

@@ -20,19 +20,23 @@ std::string storedText(const Record& record) { return ansiToUtf8(trimSpaces(reco
 
 void readSavedMode(Module1& m, RecordFile& file) {
     // A saved size that is no screen size (blank, zero, negative, beyond what a display
-    // reports) is told to the user instead of being asked of the system, which may
-    // answer "done" while changing nothing.
-    auto savedSize = [&](int32_t record, const char* dimension) {
+    // reports), or a depth that no display has, is told to the user instead of being
+    // asked of the system, which may answer "done" while changing nothing.
+    using Part = SavedModeError::Part;
+    auto savedSize = [&](int32_t record, Part part) {
         m.RecordBuffer = file.read(record);
         double value = readNumber(m.RecordBuffer.view());
         if (!(value > 0.5 && value < 32767.5)) // 1 to 32767 once rounded half to even
-            throw SavedModeError(file.name(), dimension, storedText(m.RecordBuffer));
+            throw SavedModeError(file.name(), part, storedText(m.RecordBuffer));
         return toSingle(value);
     };
-    m.ModeWidth = savedSize(2, "largeur");
-    m.ModeHeight = savedSize(3, "hauteur");
+    m.ModeWidth = savedSize(2, Part::Width);
+    m.ModeHeight = savedSize(3, Part::Height);
     m.RecordBuffer = file.read(4);
-    m.ModeBits = toInt16(readNumber(m.RecordBuffer.view()));
+    int16_t bits = toInt16(readNumber(m.RecordBuffer.view()));
+    // Checked before it is kept: the test buttons go on using the depth in ModeBits.
+    if (bits < 1 || bits > 32) throw SavedModeError(file.name(), Part::Bits, storedText(m.RecordBuffer));
+    m.ModeBits = bits;
 }
 
 void captureSavedResolution(Module1& m, RecordFile& file, const Clock& clock, const ModeQueries& queries,

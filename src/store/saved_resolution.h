@@ -32,7 +32,8 @@ std::string storedText(const Record& record);
 
 // The revert's reading of the saved mode: records 2, 3 and 4, each through m.RecordBuffer,
 // into m.ModeWidth, m.ModeHeight and m.ModeBits in that order. A width or height that is
-// no screen size raises SavedModeError, a depth beyond 16 bits OverflowError; FileError.
+// no screen size, or a depth outside 1 to 32, raises SavedModeError, a depth beyond 16
+// bits OverflowError; FileError.
 void readSavedMode(Module1& m, RecordFile& file);
 
 // The start-up operation: (re)opens the file, writes the mode in force at the first

@@ -31,13 +31,14 @@ std::string_view leafOf(std::string_view path) {
     return at == std::string_view::npos ? path : path.substr(at + 1);
 }
 
+std::string joinPath(std::string_view folder, std::string_view name) {
+    std::string joined(folder);
+    if (!joined.empty() && kSeparators.find(joined.back()) == std::string_view::npos) joined += kSeparators[0];
+    return joined + std::string(name);
+}
+
 std::string absolutePath(std::string_view path) {
-    std::string full(path);
-    if (!isAbsolute(path)) {
-        full = currentDirectory();
-        if (full.empty() || kSeparators.find(full.back()) == std::string_view::npos) full += kSeparators[0];
-        full += path;
-    }
+    std::string full = isAbsolute(path) ? std::string(path) : joinPath(currentDirectory(), path);
 #ifdef _WIN32
     // One separator throughout, as the system writes paths in its messages.
     for (char& c : full)

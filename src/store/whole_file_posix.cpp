@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,7 +28,24 @@ void makeFolders(const std::string& folder, std::string_view path) {
     if (mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) fail(path, errno);
 }
 
+std::string lowerAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
 } // namespace
+
+bool sameFile(std::string_view a, std::string_view b) {
+    // Compared as Windows compares names, case aside, so the native tests hold the same rule.
+    auto full = [](std::string_view path) {
+        return lowerAscii(std::filesystem::path(absolutePath(path)).lexically_normal().string());
+    };
+    if (full(a) == full(b)) return true;
+    struct stat sa {}, sb {};
+    return stat(std::string(a).c_str(), &sa) == 0 && stat(std::string(b).c_str(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
 
 void writeWholeFile(const std::string& path, std::string_view bytes) {
     makeFolders(std::string(folderOf(path)), path);

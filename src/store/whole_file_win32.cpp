@@ -25,7 +25,40 @@ void makeFolders(const std::wstring& folder, std::string_view path) {
         fail(path, GetLastError());
 }
 
+// The full path the system makes of a path: current folder, . and .., one separator.
+std::wstring fullPath(std::string_view path) {
+    std::wstring given = widen(path);
+    std::wstring full(MAX_PATH, L'\0');
+    DWORD n = GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (n > full.size()) {
+        full.resize(n);
+        n = GetFullPathNameW(given.c_str(), n, full.data(), nullptr);
+    }
+    if (n == 0) return given;
+    full.resize(n);
+    return full;
+}
+
+// The volume and the file index of an existing file or folder; opened for no access, so
+// it neither disturbs nor waits on another program's use of it.
+bool identify(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
+    HANDLE h = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    bool ok = GetFileInformationByHandle(h, &info) != FALSE;
+    CloseHandle(h);
+    return ok;
+}
+
 } // namespace
+
+bool sameFile(std::string_view a, std::string_view b) {
+    std::wstring fullA = fullPath(a), fullB = fullPath(b);
+    if (CompareStringOrdinal(fullA.c_str(), -1, fullB.c_str(), -1, TRUE) == CSTR_EQUAL) return true;
+    BY_HANDLE_FILE_INFORMATION ia{}, ib{};
+    return identify(fullA, ia) && identify(fullB, ib) && ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
+           ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
+}
 
 void writeWholeFile(const std::string& path, std::string_view bytes) {
     makeFolders(widen(folderOf(path)), path);

@@ -277,6 +277,47 @@ TEST_F(CommandLine, RestoreBringsBackTheSavedModeAfterTheDisplayWasMoved) {
     EXPECT_EQ(readFile(folder + L"\\W_ECRA_R.WDO"), record);
 }
 
+// A saved depth that no display has is refused as a bad size is; and no report replaces
+// the record file, whatever name it is given: the next start would take the mode in
+// force for the origin.
+TEST_F(CommandLine, UnusableDepthIsRefusedAndNoReportReplacesTheRecordFile) {
+    std::wstring folder = freshFolder() + L"\\Logiciel de caisse"; // a long name, which has a short one
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    std::wstring recordPath = folder + L"\\W_ECRA_R.WDO";
+    std::string record = rec("#INIT#03-14-202409:2") + rec("1024") + rec("768") + rec("abc");
+    ASSERT_TRUE(writeBytes(recordPath, record));
+
+    ExeRun back = runExe(folder, L"/retour");
+    EXPECT_EQ(back.exitCode, 3u);
+    EXPECT_EQ(back.out, "");
+    EXPECT_NE(back.err.find("la profondeur de couleur « abc » n'est pas un nombre de bits par pixel"), std::string::npos)
+        << back.err;
+    EXPECT_EQ(screenMode(), (std::pair<int, int>{1280, 1024})) << "nothing changed";
+    ExeRun printed = runExe(folder, L"/rapport");
+    EXPECT_EQ(printed.exitCode, 0u) << printed.err;
+    EXPECT_NE(member(printed.out, "saved").find("\"bits\": \"abc\", \"since\": \"03-14-202409:2\", \"error\": "
+                                                "\"La résolution d'origine enregistrée"),
+              std::string::npos)
+        << member(printed.out, "saved");
+    keepArtefact("rapport-bad-depth.json", printed.out);
+
+    wchar_t shortName[MAX_PATH] = {};
+    ASSERT_GT(GetShortPathNameW(folder.c_str(), shortName, MAX_PATH), 0u);
+    std::wstring shortFolder = shortName;
+    ASSERT_NE(shortFolder, folder);
+    for (const std::wstring& target :
+         {std::wstring(L"W_ECRA_R.WDO"), std::wstring(L"w_ecra_r.wdo"), std::wstring(L".\\W_ECRA_R.WDO"),
+          shortFolder + L"\\W_ECRA_R.WDO"}) {
+        SCOPED_TRACE(narrow(target));
+        ExeRun run = runExe(folder, L"/rapport:\"" + target + L"\"");
+        EXPECT_EQ(run.exitCode, 1u);
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find("c'est le fichier où diagreso garde la résolution d'origine"), std::string::npos)
+            << run.err;
+        EXPECT_EQ(readFile(recordPath), record) << "not touched";
+    }
+}
+
 // Started from a console with no standard handles, as a window program started from
 // cmd.exe may be, the program writes into that console, accents intact whatever its code
 // page.

@@ -65,11 +65,16 @@ TEST(Help, BuiltInPageIsWrittenAtTheClickAndTheBrowserGetsTheAddressShown) {
     EXPECT_EQ(_wcsicmp(pathOfFileUrl(address).c_str(), page.c_str()), 0) << address;
     EXPECT_EQ(GetFileAttributesW(page.c_str()), INVALID_FILE_ATTRIBUTES) << "nothing written at start-up";
 
+    // The button, then each of the two texts beneath it, as a person may click them.
+    std::string started = "c:\\program files\\internet explorer\\iexplore.exe\t"
+                          "c:\\Program Files\\Internet Explorer\\iexplore.exe " +
+                          address + "\t3";
     clickAt(form, design("Command3"));
-    EXPECT_EQ(recorder.waitForLines(1),
-              (std::vector<std::string>{"c:\\program files\\internet explorer\\iexplore.exe\t"
-                                        "c:\\Program Files\\Internet Explorer\\iexplore.exe " +
-                                        address + "\t3"}));
+    EXPECT_EQ(recorder.waitForLines(1), std::vector<std::string>(1, started));
+    clickAt(form, design("Label6", 0));
+    EXPECT_EQ(recorder.waitForLines(2), std::vector<std::string>(2, started)) << "the explanation";
+    clickAt(form, design("Label6", 1));
+    EXPECT_EQ(recorder.waitForLines(3), std::vector<std::string>(3, started)) << "the address";
     std::string written = readFile(pathOfFileUrl(address));
     EXPECT_FALSE(written.empty());
     EXPECT_EQ(written, builtInPage()) << "the page opened is the one built in";

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -68,32 +69,78 @@ class RealHands : public ::testing::Test {
 
 } // namespace
 
+// However fast the hands and however slow the dialog to appear, the second click of a
+// double-click on a test button is no answer, even where the dialog's key lies under it.
 TEST_F(RealHands, DoubleClickOnATestButtonIsNoConfirmation) {
+    const wchar_t* large = _wgetenv(L"DIAGRESO_LARGE_GIF"); // 3000 x 3000, slow to decode
+    ASSERT_NE(large, nullptr) << "the harness names a large picture";
+    struct Case {
+        const char* name;
+        bool slowDialog;
+        DWORD gapMs;
+    } cases[] = {
+        {"a person's double-click", false, 200},
+        {"a very fast double-click", false, 15},
+        {"a dialog slow to appear", true, 150},
+    };
     ASSERT_TRUE(setMode(1152, 864));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::wstring folder = freshFolder();
+        if (c.slowDialog) {
+            ASSERT_TRUE(CopyFileW(large, (folder + L"\\fc_img_024.gif").c_str(), FALSE));
+        }
+        Program program(folder);
+        HWND form = start(program);
+        ASSERT_NE(form, nullptr);
+        // The dialog, centred on 1152 x 864, has its Valider key under "1280 x 800": the
+        // second click of a double-click lands on it.
+        RECT button = screenRectOf(form, design("Command6", 4));
+        RECT valider{(1152 - 368) / 2 + 270, (864 - 333 + 1) / 2 + 234, 0, 0};
+        valider.right = valider.left + 73;
+        valider.bottom = valider.top + 73;
+        RECT both;
+        ASSERT_TRUE(IntersectRect(&both, &button, &valider)) << "the key lies under the button";
+        POINT p{(both.left + both.right) / 2, (both.top + both.bottom) / 2};
+        SetForegroundWindow(form);
+        DWORD first = GetTickCount();
+        test::clickScreen(p);
+        Sleep(c.gapMs); // the second click of a double-click, within its time
+        test::clickScreen(p);
+        HWND dialog = waitForDialog(form, 5000, false);
+        ASSERT_NE(dialog, nullptr);
+        std::printf("%s: dialog visible %lu ms after the first click\n", c.name, GetTickCount() - first);
+        Sleep(GetDoubleClickTime() + 200);
+        EXPECT_TRUE(IsWindowVisible(dialog)) << "the dialog keeps waiting";
+        EXPECT_EQ(screenMode(), (std::pair{1152, 864})) << "no change without a confirmation";
+        if (!c.slowDialog && c.gapMs == 200) screenshot("double-click-dialog-waiting.bmp");
+        clickButton(dialog, "Valider");
+        EXPECT_TRUE(waitFor([&] { return screenMode() == std::pair{1280, 800}; }, 5000)) << "a later click confirms";
+        clickAt(form, design("Image6"));
+        EXPECT_TRUE(program.ended(5000));
+        ASSERT_TRUE(setMode(1152, 864));
+    }
+}
+
+// A press too early is ignored; the next one after the delay answers, though it comes
+// within the double-click time of the first and reaches the key as a double-click.
+TEST_F(RealHands, PressAgainAfterAnEarlyOneAnswers) {
     Program program(freshFolder());
     HWND form = start(program);
     ASSERT_NE(form, nullptr);
-    // The dialog, centred on 1152 x 864, has its Valider key under "1280 x 800": the
-    // second click of a double-click lands on it.
-    RECT button = screenRectOf(form, design("Command6", 4));
-    RECT valider{(1152 - 368) / 2 + 270, (864 - 333 + 1) / 2 + 234, 0, 0};
-    valider.right = valider.left + 73;
-    valider.bottom = valider.top + 73;
-    RECT both;
-    ASSERT_TRUE(IntersectRect(&both, &button, &valider)) << "the key lies under the button";
-    POINT p{(both.left + both.right) / 2, (both.top + both.bottom) / 2};
-    SetForegroundWindow(form);
-    test::clickScreen(p);
-    Sleep(200); // the second click of a double-click, within its time
-    test::clickScreen(p);
+    clickAt(form, design("Command6", 0));
     HWND dialog = waitForDialog(form, 5000, false);
     ASSERT_NE(dialog, nullptr);
-    Sleep(GetDoubleClickTime() + 200);
-    EXPECT_TRUE(IsWindowVisible(dialog)) << "the dialog keeps waiting";
-    EXPECT_EQ(screenMode(), (std::pair{1152, 864})) << "no change without a confirmation";
-    screenshot("double-click-dialog-waiting.bmp");
-    clickButton(dialog, "Valider");
-    EXPECT_TRUE(waitFor([&] { return screenMode() == std::pair{1280, 800}; }, 5000)) << "a later click confirms";
+    NamedCtx valider{"Valider", nullptr};
+    EnumChildWindows(dialog, &findNamed, reinterpret_cast<LPARAM>(&valider));
+    ASSERT_NE(valider.found, nullptr);
+    ASSERT_EQ(GetDoubleClickTime(), 500u) << "the presses below are timed for it";
+    Sleep(300);
+    test::clickWindow(valider.found); // too early: no answer
+    Sleep(350);
+    EXPECT_TRUE(IsWindowVisible(dialog)) << "the early press was no answer";
+    test::clickWindow(valider.found); // 650 ms after the dialog appeared
+    EXPECT_TRUE(waitFor([&] { return screenMode() == std::pair{1024, 768}; }, 5000)) << "the second press confirms";
     clickAt(form, design("Image6"));
     EXPECT_TRUE(program.ended(5000));
 }

@@ -215,6 +215,10 @@ TEST_F(CommandLineTest, ReportReadsTheRecordFileWithoutChangingIt) {
          "« réglé » n'est pas une taille d'écran.\\r\\n",
          false},
         {"depth beyond 16 bits", savedFile("1024", "768", "99999"), "\"error\": \"La valeur « 99999 »", false},
+        {"depth no display has", savedFile("1024", "768", "abc"),
+         "\"bits\": \"abc\", \"since\": \"12-08-202619:4\", \"error\": \"La résolution d'origine enregistrée dans le "
+         "fichier « W_ECRA_R.WDO » n'est pas utilisable : la profondeur de couleur « abc »",
+         false},
         {"marker only", "#INIT#", "{\"width\": \"\", \"height\": \"\", \"bits\": \"\", \"since\": \"\", \"error\":",
          false},
         {"a folder of that name", std::nullopt,
@@ -263,6 +267,37 @@ TEST_F(CommandLineTest, ReportToAFileIsWrittenWholeOrTheFailureIsTold) {
     EXPECT_EQ(err.text, "Le rapport n'a pas pu être écrit sur la sortie standard : le canal est fermé.\r\n");
 }
 
+// However the record file is named, a report never replaces it.
+TEST_F(CommandLineTest, ReportIsNeverWrittenOverTheRecordFile) {
+    std::string saved = savedFile("1024", "768", "16");
+    std::filesystem::create_directory("sous");
+    struct Case {
+        const char* target;
+        bool recordExists;
+    } cases[] = {
+        {"W_ECRA_R.WDO", true},         {"w_ecra_r.wdo", true}, {"./W_ECRA_R.WDO", true},
+        {"sous/../W_Ecra_R.wdo", true}, {"", true} /* its full path */,
+        {"W_ECRA~1.WDO", true} /* another name of the same file */, {"w_ecra_r.wdo", false},
+    };
+    for (const Case& c : cases) {
+        std::string target = *c.target ? c.target : (dir_ / kRecordFileName).string();
+        SCOPED_TRACE(target);
+        std::filesystem::remove(kRecordFileName);
+        std::filesystem::remove("W_ECRA~1.WDO");
+        if (c.recordExists) writeAll(kRecordFileName, saved);
+        if (target == "W_ECRA~1.WDO") std::filesystem::create_hard_link(kRecordFileName, target);
+        EXPECT_EQ(run({"/rapport:" + target}), kExitReportNotWritten);
+        EXPECT_EQ(out.text, "");
+        EXPECT_TRUE(contains(err.text, "c'est le fichier où diagreso garde la résolution d'origine")) << err.text;
+        if (c.recordExists) {
+            EXPECT_EQ(readAll(kRecordFileName), saved);
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(kRecordFileName)) << "not made either";
+        }
+    }
+    EXPECT_EQ(run({"/rapport:W_ECRA_R.WDO.json"}), kExitDone) << "a name beside it is another file";
+}
+
 // /retour: the revert's checks and change, from a file only read.
 TEST_F(CommandLineTest, RestoreOutcomesAndExitCodes) {
     struct Case {
@@ -294,6 +329,12 @@ TEST_F(CommandLineTest, RestoreOutcomesAndExitCodes) {
          "la hauteur «  »"},
         {"depth beyond 16 bits", savedFile("1024", "768", "99999"), {}, kExitNoSavedMode, {1440, 900, 32}, "",
          "La valeur « 99999 » est trop grande"},
+        {"depth not a number", savedFile("1024", "768", "abc"), {}, kExitNoSavedMode, {1440, 900, 32}, "",
+         "la profondeur de couleur « abc » n'est pas un nombre de bits par pixel de 1 à 32"},
+        {"depth blank", savedFile("1024", "768", ""), {}, kExitNoSavedMode, {1440, 900, 32}, "",
+         "la profondeur de couleur «  »"},
+        {"depth beyond any display", savedFile("1024", "768", "99"), {}, kExitNoSavedMode, {1440, 900, 32}, "",
+         "la profondeur de couleur « 99 »"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -206,6 +206,8 @@ TEST_F(CommandsTest, RevertFailuresStopTheCommandAndAreReported) {
          "la largeur « abc »"},
         {"half a pixel rounds to none", "#INIT#" + std::string(14, ' ') + rec("1024") + rec("0.5") + rec("32"),
          "la hauteur « 0.5 »"},
+        {"depth no display has", "#INIT#" + std::string(14, ' ') + rec("1024") + rec("768") + rec("0"),
+         "la profondeur de couleur « 0 »"},
         {"records missing", "#INIT#", "la largeur «  »"},
         {"height missing", "#INIT#" + std::string(14, ' ') + rec("1024"), "la hauteur «  »"},
     };

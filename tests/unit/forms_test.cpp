@@ -137,6 +137,36 @@ TEST_F(Events, ClicksReachOnlyVisibleControlsOfUnblockedForms) {
     EXPECT_EQ(clicks, 1);
 }
 
+// A press counts from the press delay after the moment the form could first take input;
+// one from before that moment (made while the form was being made or painted) is early
+// however far back, and the millisecond clock may wrap between the two.
+TEST_F(Events, PressesBeforeTheFormCouldTakeInputAreEarly) {
+    struct Case {
+        const char* name;
+        uint32_t appeared, pressed;
+        bool delivered;
+    } cases[] = {
+        {"within the delay", 1000, 1499, false},
+        {"at the end of the delay", 1000, 1500, true},
+        {"in the same tick", 1000, 1000, false},
+        {"before the form was shown", 1000, 850, false},
+        {"long before", 1000, 0, false},
+        {"after the wrap, within the delay", 0xFFFFFF00u, 0x000000F3u, false},
+        {"after the wrap, past the delay", 0xFFFFFF00u, 0x000000F4u, true},
+        {"before the moment, across the wrap", 0x00000010u, 0xFFFFFF80u, false},
+    };
+    int clicks = 0;
+    form.setClickHandler("Button", [&](int16_t) { ++clicks; });
+    form.setPressDelay(500);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        form.appeared(c.appeared);
+        int before = clicks;
+        EXPECT_EQ(form.userClick(form.control("Button", 3), c.pressed), c.delivered);
+        EXPECT_EQ(clicks - before, c.delivered ? 1 : 0);
+    }
+}
+
 TEST_F(Events, ReloadStartsFromTheDesignAndKeepsHandlers) {
     Control& button = form.control("Button", 3);
     EXPECT_EQ(pixelRect(button), (PixelRect{218, 0, 73, 1}));
@@ -164,7 +194,7 @@ TEST(ErrorReport, FrenchMessagesSayWhatFailedAndWhy) {
          {"Impossible de lire le fichier"}},
         {std::make_exception_ptr(FileError(FileError::Op::Write, "W_ECRA_R.WDO", "C:\\Caisse", "x")),
          {"Impossible d'écrire le fichier"}},
-        {std::make_exception_ptr(SavedModeError("W_ECRA_R.WDO", "largeur", "mille")),
+        {std::make_exception_ptr(SavedModeError("W_ECRA_R.WDO", SavedModeError::Part::Width, "mille")),
          {"W_ECRA_R.WDO", "la largeur « mille »", "supprimez ce fichier"}},
         {std::make_exception_ptr(DisplayChangeError(1440, 900, 32, -2)),
          {"1440 x 900", "32 bits", "n'a pas été appliquée", "ne propose pas", "-2"}},

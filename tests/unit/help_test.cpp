@@ -38,6 +38,19 @@ TEST(FileUrl, PercentEncodesEverythingButPlainPathCharacters) {
     for (const Case& c : cases) EXPECT_EQ(fileUrl(c.path), c.url) << c.path;
 }
 
+// A folder that ends in a separator (a drive's root) takes no second one.
+TEST(HelpPageIn, OneSeparatorBetweenTheFolderAndTheName) {
+    struct Case {
+        const char* folder;
+        HelpPage page;
+    } cases[] = {
+        {"/", {"/diagreso/decalage.htm", "file:///diagreso/decalage.htm"}},
+        {"/home/caisse/", {"/home/caisse/diagreso/decalage.htm", "file:///home/caisse/diagreso/decalage.htm"}},
+        {"/home/caisse", {"/home/caisse/diagreso/decalage.htm", "file:///home/caisse/diagreso/decalage.htm"}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(helpPageIn(c.folder), c.page) << c.folder;
+}
+
 TEST_F(HelpTest, BuiltInPageIsWrittenAtEachRequestAndOpenedFromThisComputer) {
     helpFiles.local = (dir_ / "Local AppData é 100%").string();
     Form1& f = started();

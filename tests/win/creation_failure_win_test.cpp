@@ -2,17 +2,10 @@
 // of the confirmation dialog makes is made to fail in turn: each failure is told once in
 // French, nothing is left behind, and the next show works.
 #include "creation_gate.h"
+#include "main_window_program.h"
 #include "win_test_support.h"
 
-#include "display/simulated_display.h"
-#include "display/simulated_font.h"
-#include "forms/win32_backend.h"
-#include "main_window/form1.h"
-#include "main_window/win32_help_files.h"
-#include "support/fixed_clock.h"
 #include "support/handle_counts.h"
-#include "support/launchers.h"
-#include "support/recording_reporter.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -24,19 +17,7 @@ using namespace diag::forms;
 
 namespace {
 
-// The main window of the program on the real backend, with simulated display and font.
-struct Program {
-    Win32Backend backend{GetModuleHandleW(nullptr)};
-    RecordingReporter reporter;
-    Module1 module;
-    SimulatedDisplay display{{1280, 1024, 32}};
-    SimulatedFont font{16};
-    test::FixedClock clock;
-    RecordFile recordFile;
-    test::RecordingLauncher launcher;
-    Win32HelpPageFiles helpFiles{GetModuleHandleW(nullptr)};
-    Form1 form1{backend, reporter, module, {display, font, clock, recordFile, launcher, helpFiles, {}}};
-};
+using Program = wintest::MainWindowProgram;
 
 struct Counts {
     int gdi, user;
