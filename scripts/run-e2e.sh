@@ -41,7 +41,7 @@ fi
 # on a slow till would; made once per build folder.
 large_gif="$build/e2e-large.gif"
 if [ ! -s "$large_gif" ]; then
-    convert -size 3000x3000 gradient:white-navy -colors 32 "$large_gif.new" && mv "$large_gif.new" "$large_gif" \
+    convert -size 3000x3000 gradient:white-navy -colors 32 "gif:$large_gif.new" && mv "$large_gif.new" "$large_gif" \
         || echo "could not make $large_gif" >&2
 fi
 export DIAGRESO_LARGE_GIF

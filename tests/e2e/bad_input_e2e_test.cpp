@@ -164,8 +164,9 @@ std::vector<RecordRow> recordRows() {
          After::Kept},
         {"MarkerAndWidth", Setup::Bytes, kMarker + rec("1024"), {}, {"Normale", "1024", "", "1280", "1024"},
          {Revert::Refused, {}, {"la hauteur", "n'est pas une taille d'écran"}}, After::Kept},
-        // A blank depth asks for 0 bits per pixel, which the system fills from the mode in force.
-        {"MarkerWidthAndHeight", Setup::Bytes, kMarker + rec("1024") + rec("768"), {}, kSaved1024, kTo1024,
+        // A blank depth is no depth a display has: refused as a bad size is.
+        {"MarkerWidthAndHeight", Setup::Bytes, kMarker + rec("1024") + rec("768"), {}, kSaved1024,
+         {Revert::Refused, {}, {"la profondeur de couleur «  »", "n'est pas un nombre de bits par pixel"}},
          After::Kept},
         {"GarbageEverywhere", Setup::Bytes, garbage(), {}, kFresh, kNoChange, After::Rewritten},
         {"NulBytesEverywhere", Setup::Bytes, std::string(80, '\0'), {}, kFresh, kNoChange, After::Rewritten},
