@@ -96,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     diag::SimulatedDisplay display({1280, 1024, 32});
     diag::DisplayModes modes(display);
     diag::ModeQueries queries{[&] { return modes.GetCurrentWidth(); }, [&] { return modes.GetCurrentHeight(); },
-                              [&] { return modes.GetCurrentBitsPerPixel(); }};
+                              [&] { return modes.GetCurrentBitsPerPixel(); }, [&] { return modes.failedQueries(); }};
     std::string savedWidth, savedHeight, currentWidth, currentHeight;
     diag::SavedResolutionView view{[&](const std::string& s) { savedWidth = s; },
                                    [&](const std::string& s) { savedHeight = s; },

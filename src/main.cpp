@@ -4,6 +4,7 @@
 #include "app/module1.h"
 #include "main_window/process_launcher.h"
 #include "display/win32_display_api.h"
+#include "display/win32_session_api.h"
 #include "forms/win32_backend.h"
 #include "forms/win32_message_box_reporter.h"
 #include "main_window/form1.h"
@@ -30,13 +31,13 @@ void __verbose_terminate_handler() { std::abort(); }
 namespace {
 
 // A switch runs with no window at all: no form, no message box.
-int runFromCommandLine(const diag::Invocation& call) {
+int runFromCommandLine(const diag::Invocation& call, diag::SessionApi& session) {
     diag::Win32DisplayApi display;
     diag::Win32FontApi font;
     diag::SystemClock clock;
     diag::Win32StdStream out(diag::Win32StdStream::Which::Output);
     diag::Win32StdStream err(diag::Win32StdStream::Which::Error);
-    return diag::runSwitch(call, {display, font, clock, DIAGRESO_VERSION, diag::computerName(),
+    return diag::runSwitch(call, {display, font, session, clock, DIAGRESO_VERSION, diag::computerName(),
                                   diag::testButtonCaptions()},
                            out, err);
 }
@@ -51,7 +52,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories"))))
         set(LOAD_LIBRARY_SEARCH_SYSTEM32);
     diag::Invocation call = diag::parseArguments(diag::commandLineArguments());
-    if (call.what != diag::Invocation::Switch::Window) return runFromCommandLine(call);
+    diag::Win32SessionApi session;
+    if (call.what != diag::Invocation::Switch::Window) return runFromCommandLine(call, session);
+    // Where no window can be seen (a service, a task run while nobody is logged on) nobody
+    // could answer the window, and the mode read there is no screen's: it must neither run
+    // unseen nor record that mode as the origin.
+    if (!session.session().visible) return diag::kExitNotTheScreen;
 
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 

@@ -9,7 +9,7 @@ namespace diag {
 
 DevModeRecord DisplayModes::current() {
     DevModeRecord record; // zero-filled, dmSize 0; a failed enumeration leaves it so
-    api_.enumCurrentSettings(record);
+    if (!api_.enumCurrentSettings(record)) ++failedQueries_;
     return record;
 }
 

@@ -14,6 +14,8 @@ class DisplayModes {
     int16_t GetCurrentWidth();        // OverflowError beyond 16 bits
     int16_t GetCurrentHeight();       // OverflowError beyond 16 bits
     int16_t GetCurrentBitsPerPixel(); // the 16-bit value as the record holds it
+    // How many queries of the mode in force the system has failed so far (their values read 0).
+    uint32_t failedQueries() const { return failedQueries_; }
 
     enum class Outcome { AlreadyInForce, Applied, AppliedNotStored };
 
@@ -27,6 +29,7 @@ class DisplayModes {
   private:
     DevModeRecord current();
     DisplayApi& api_;
+    uint32_t failedQueries_ = 0;
 };
 
 } // namespace diag

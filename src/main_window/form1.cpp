@@ -81,7 +81,7 @@ void Form1::Command4_Click() {
         return [this, name](const std::string& text) { control(name).setCaption(text); };
     };
     ModeQueries queries{[this] { return display_.GetCurrentWidth(); }, [this] { return display_.GetCurrentHeight(); },
-                        [this] { return display_.GetCurrentBitsPerPixel(); }};
+                        [this] { return display_.GetCurrentBitsPerPixel(); }, [this] { return display_.failedQueries(); }};
     captureSavedResolution(m_, services_.recordFile, services_.clock, queries,
                            {caption("Label11"), caption("Label12"), caption("Label16"), caption("Label15")});
 }

@@ -19,11 +19,18 @@ std::string lowerAscii(std::string_view text) {
 Invocation bad(std::string problem) { return {Invocation::Switch::Bad, {}, std::move(problem)}; }
 
 int writeReport(const std::string& file, const ReportSources& sources, TextOutput& out, TextOutput& err) {
+    SessionInfo session = sources.session.session();
+    // Written all the same: the saved resolution and the session's own displays are news.
+    auto written = [&] {
+        if (session.showsTheScreen()) return kExitDone;
+        err.write("Le rapport ne décrit pas l'écran de la caisse : " + sessionWarning(session) + "\r\n");
+        return kExitNotTheScreen;
+    };
     std::string path;
     try {
-        std::string json = buildReport(sources);
+        std::string json = buildReport(sources, session);
         if (file.empty()) {
-            if (out.write(json)) return kExitDone;
+            if (out.write(json)) return written();
             err.write("Le rapport n'a pas pu être écrit sur la sortie standard : " + out.failure() + ".\r\n");
             return kExitReportNotWritten;
         }
@@ -43,7 +50,7 @@ int writeReport(const std::string& file, const ReportSources& sources, TextOutpu
         return kExitReportNotWritten;
     }
     out.write("Rapport écrit dans « " + path + " ».\r\n");
-    return kExitDone;
+    return written();
 }
 
 } // namespace
@@ -86,7 +93,9 @@ std::string usageText() {
            "\r\n"
            "Codes de sortie : 0 réussite ; 1 rapport non écrit ; 2 argument inconnu ;\r\n"
            "3 W_ECRA_R.WDO absent, non initialisé ou inutilisable ; 4 mode refusé par le\r\n"
-           "système.\r\n";
+           "système ; 5 cette session ne montre pas l'écran de la caisse (service, tâche\r\n"
+           "sans utilisateur connecté, Bureau à distance) : rapport écrit mais sans\r\n"
+           "l'écran, /retour ne change rien.\r\n";
 }
 
 int runSwitch(const Invocation& call, const ReportSources& sources, TextOutput& out, TextOutput& err) {
@@ -95,7 +104,7 @@ int runSwitch(const Invocation& call, const ReportSources& sources, TextOutput& 
     case Invocation::Switch::Usage: out.write(usageText()); return kExitDone;
     case Invocation::Switch::Bad: err.write(call.problem + "\r\n\r\n" + usageText()); return kExitBadArguments;
     case Invocation::Switch::Report: return writeReport(call.file, sources, out, err);
-    case Invocation::Switch::Restore: return restoreSavedMode(sources.display, out, err);
+    case Invocation::Switch::Restore: return restoreSavedMode(sources.display, sources.session.session(), out, err);
     }
     return kExitBadArguments;
 }

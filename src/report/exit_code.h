@@ -8,6 +8,10 @@ enum ExitCode : int {
     kExitBadArguments = 2,
     kExitNoSavedMode = 3, // W_ECRA_R.WDO absent, not initialised, unreadable, or its size unusable
     kExitModeRefused = 4, // the system refused the saved mode
+    // The session does not show the till's screen (no screen, a remote session, another
+    // session than the console's): a report is written but describes no till's screen,
+    // /retour changes nothing, the window does not start where it cannot be seen.
+    kExitNotTheScreen = 5,
 };
 
 } // namespace diag

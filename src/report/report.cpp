@@ -16,6 +16,10 @@ namespace diag {
 
 namespace {
 
+// The report's layout: 2 added the session, the displays, the system's version and the
+// text size setting, and let text and current be null.
+constexpr int kReportSchema = 2;
+
 // A driver that never says "no more" cannot keep the report going for ever.
 constexpr uint32_t kMostModeNumbers = 65536;
 
@@ -129,31 +133,72 @@ std::string timeText(const LocalTime& t) {
 
 } // namespace
 
-std::string buildReport(const ReportSources& sources) {
-    std::optional<int32_t> height = systemFontHeight(sources.font);
-    int dpi = systemDpi(sources.font);
+std::string buildReport(const ReportSources& sources, const SessionInfo& session) {
+    bool screen = session.showsTheScreen();
+    std::vector<ModeValues> modes;
     DevModeRecord current; // zero-filled: a failed enumeration reads as 0, as in the window
-    sources.display.enumCurrentSettings(current);
-    std::vector<ModeValues> modes = offeredModes(sources.display);
+    if (screen) {
+        sources.display.enumCurrentSettings(current);
+        modes = offeredModes(sources.display);
+    }
 
     std::string json, part;
     Members report(json, ",\r\n  ");
     json += "\r\n  ";
     report.text("program", "diagreso")
         .text("version", sources.version)
+        .number("schema", kReportSchema)
         .text("computer", sources.computer)
         .text("time", timeText(sources.clock.now()));
-    Members text(part, ", ");
-    text.text("state", isEnlarged(height) ? "Grossie" : "Normale");
-    if (height) text.number("height_px", *height);
-    else text.raw("height_px", "null");
-    if (dpi > 0) text.number("dpi", dpi);
-    else text.raw("dpi", "null");
-    text.close();
-    report.raw("text", part);
+    std::string os = sources.session.osVersion();
+    Members(part, ", ").raw("version", os.empty() ? "null" : jsonString(os)).close();
+    report.raw("os", part);
     part.clear();
-    appendMode(part, valuesOf(current));
-    report.raw("current", part).text("record_file", absolutePath(kRecordFileName));
+    Members(part, ", ")
+        .number("id", session.id)
+        .raw("console_id", session.consoleId ? std::to_string(*session.consoleId) : "null")
+        .text("window_station", session.windowStation)
+        .raw("visible", session.visible ? "true" : "false")
+        .raw("remote", session.remote ? "true" : "false")
+        .text("user", session.user)
+        .raw("shows_the_screen", screen ? "true" : "false")
+        .close();
+    report.raw("session", part);
+    part.clear();
+    if (screen) {
+        std::optional<int32_t> height = systemFontHeight(sources.font);
+        int dpi = systemDpi(sources.font);
+        std::optional<uint32_t> scale = sources.session.textScalePercent();
+        Members text(part, ", ");
+        text.text("state", isEnlarged(height) ? "Grossie" : "Normale")
+            .raw("height_px", height ? std::to_string(*height) : "null")
+            .raw("dpi", dpi > 0 ? std::to_string(dpi) : "null")
+            .raw("scale_percent", scale ? std::to_string(*scale) : "null")
+            .close();
+        report.raw("text", part);
+        part.clear();
+        appendMode(part, valuesOf(current));
+        report.raw("current", part);
+    } else {
+        report.raw("text", "null").raw("current", "null");
+    }
+    part = "[";
+    for (const DisplayDevice& d : sources.session.displays()) {
+        part += part.size() > 1 ? ",\r\n    " : "\r\n    ";
+        Members(part, ", ")
+            .text("device", d.device)
+            .raw("primary", d.primary ? "true" : "false")
+            .number("left", d.left)
+            .number("top", d.top)
+            .number("width", d.width)
+            .number("height", d.height)
+            .number("bits", d.bits)
+            .number("frequency", d.frequency)
+            .raw("dpi", d.dpi ? std::to_string(*d.dpi) : "null")
+            .close();
+    }
+    part += part.size() > 1 ? "\r\n  ]" : "]";
+    report.raw("displays", part).text("record_file", absolutePath(kRecordFileName));
     part.clear();
     appendSaved(part);
     report.raw("saved", part);
@@ -173,6 +218,27 @@ std::string buildReport(const ReportSources& sources) {
     part += sources.testCaptions.empty() ? "]" : "\r\n  ]";
     report.raw("tests", part).close("\r\n");
     return json + "\r\n";
+}
+
+std::string sessionWarning(const SessionInfo& session) {
+    if (session.showsTheScreen()) return {};
+    std::string why;
+    if (!session.visible)
+        why = "ce programme tourne dans une session sans écran (sa station de fenêtres « " + session.windowStation +
+              " » ne peut rien afficher) : un service, une tâche planifiée exécutée même quand personne n'est "
+              "connecté ou une session d'administration à distance (PowerShell)";
+    else if (session.remote)
+        why = "ce programme tourne dans une session Bureau à distance : l'écran qu'il voit est celui de la session "
+              "à distance, pas celui de la caisse, et Windows ne peut pas changer la résolution de la caisse "
+              "depuis cette session";
+    else
+        why = "ce programme tourne dans la session Windows " + std::to_string(session.id) +
+              (session.consoleId ? ", alors que l'écran de la caisse est relié à la session " +
+                                       std::to_string(*session.consoleId)
+                                 : ", alors qu'aucune session n'est reliée à l'écran de la caisse");
+    return why + ".\r\nPour l'écran et la taille du texte de la caisse, lancez diagreso dans la session de "
+                 "l'utilisateur de la caisse : par exemple une tâche planifiée qui s'exécute sous son compte, "
+                 "seulement quand il est connecté, dans le dossier du logiciel de caisse.";
 }
 
 } // namespace diag

@@ -6,12 +6,17 @@
 #include "app/values.h"
 #include "display/display_modes.h"
 #include "report/exit_code.h"
+#include "report/report.h"
 #include "store/record_file.h"
 #include "store/saved_resolution.h"
 
 namespace diag {
 
-int restoreSavedMode(DisplayApi& display, TextOutput& out, TextOutput& err) {
+int restoreSavedMode(DisplayApi& display, const SessionInfo& session, TextOutput& out, TextOutput& err) {
+    if (!session.showsTheScreen()) {
+        err.write("Rien n'a été changé : " + sessionWarning(session) + "\r\n");
+        return kExitNotTheScreen;
+    }
     Module1 m;
     try {
         RecordFile file;

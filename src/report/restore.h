@@ -3,12 +3,14 @@
 // the revert's checks of the saved size and its change (the same broadcasts). The file
 // is only read.
 #include "display/display_api.h"
+#include "display/session_api.h"
 #include "report/text_output.h"
 
 namespace diag {
 
 // The exit code: done when the saved mode is in force afterwards (a mode applied but not
-// stored is, and is told on err); no saved mode; mode refused. Each failure is told on err.
-int restoreSavedMode(DisplayApi& display, TextOutput& out, TextOutput& err);
+// stored is, and is told on err); no saved mode; mode refused; not the till's screen, where
+// nothing is tried. Each failure is told on err.
+int restoreSavedMode(DisplayApi& display, const SessionInfo& session, TextOutput& out, TextOutput& err);
 
 } // namespace diag

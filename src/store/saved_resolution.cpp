@@ -45,18 +45,23 @@ void captureSavedResolution(Module1& m, RecordFile& file, const Clock& clock, co
     file.open(kRecordFileName);
     m.RecordBuffer = file.read(1);
     if (!isInitialised(m.RecordBuffer)) {
+        uint32_t failedBefore = queries.failures();
         m.ModeWidth = queries.width();
         m.ModeHeight = queries.height();
         m.ModeBits = queries.bits();
-        m.RecordBuffer = wholeNumber(m.ModeWidth);
-        file.write(2, m.RecordBuffer);
-        m.RecordBuffer = wholeNumber(m.ModeHeight);
-        file.write(3, m.RecordBuffer);
-        m.RecordBuffer = wholeNumber(m.ModeBits);
-        file.write(4, m.RecordBuffer);
-        // The marker last: a capture cut short leaves a file that the next start captures again.
-        m.RecordBuffer = firstRecord(clock.now());
-        file.write(1, m.RecordBuffer);
+        // Zeros read where the system told no mode (a session without a screen) are no
+        // origin: nothing is written, and the next start captures again.
+        if (queries.failures() == failedBefore) {
+            m.RecordBuffer = wholeNumber(m.ModeWidth);
+            file.write(2, m.RecordBuffer);
+            m.RecordBuffer = wholeNumber(m.ModeHeight);
+            file.write(3, m.RecordBuffer);
+            m.RecordBuffer = wholeNumber(m.ModeBits);
+            file.write(4, m.RecordBuffer);
+            // The marker last: a capture cut short leaves a file that the next start captures again.
+            m.RecordBuffer = firstRecord(clock.now());
+            file.write(1, m.RecordBuffer);
+        }
     }
     // The saved labels show the stored text itself, not a number parsed from it.
     m.RecordBuffer = file.read(2);

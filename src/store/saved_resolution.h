@@ -13,9 +13,11 @@ namespace diag {
 inline constexpr const char* kRecordFileName = "W_ECRA_R.WDO";
 inline constexpr std::string_view kInitMarker = "#INIT#";
 
-// The three queries of the mode in force, in the order they are called.
+// The three queries of the mode in force, in the order they are called, and how many
+// queries the system has failed so far.
 struct ModeQueries {
     std::function<int16_t()> width, height, bits;
+    std::function<uint32_t()> failures;
 };
 
 // Where the operation shows what it found (captions, UTF-8).
@@ -38,8 +40,9 @@ void readSavedMode(Module1& m, RecordFile& file);
 
 // The start-up operation: (re)opens the file, writes the mode in force at the first
 // start (records 2, 3, 4, then the marker in record 1), shows the saved and the current
-// resolution, and leaves the file open. Errors (FileError, OverflowError) stop it at the
-// step where they happen.
+// resolution, and leaves the file open. A mode the system could not tell is not recorded:
+// the next start captures again. Errors (FileError, OverflowError) stop it at the step
+// where they happen.
 void captureSavedResolution(Module1& m, RecordFile& file, const Clock& clock, const ModeQueries& queries,
                             const SavedResolutionView& view);
 

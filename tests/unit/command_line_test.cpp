@@ -2,6 +2,7 @@
 // font and record file, and the restore, inside a fresh directory.
 #include "display/simulated_display.h"
 #include "display/simulated_font.h"
+#include "display/simulated_session.h"
 #include "main_window/form1_design.h"
 #include "report/command_line.h"
 #include "store/saved_resolution.h"
@@ -44,8 +45,8 @@ class CommandLineTest : public InTempDir {
     int run(std::vector<std::string> arguments) {
         out.text.clear();
         err.text.clear();
-        return runSwitch(parseArguments(arguments), {display, font, clock, "1.1.0", computer, testButtonCaptions()},
-                         out, err);
+        return runSwitch(parseArguments(arguments),
+                         {display, font, session, clock, "1.1.0", computer, testButtonCaptions()}, out, err);
     }
     // The report /rapport prints, kept for the schema check when the harness asks.
     std::string report() {
@@ -66,6 +67,7 @@ class CommandLineTest : public InTempDir {
 
     SimulatedDisplay display{{1280, 1024, 32}};
     SimulatedFont font{16};
+    SimulatedSession session;
     FixedClock clock;
     std::string computer = "CAISSE-01";
     RecordingOutput out, err;
@@ -122,7 +124,7 @@ TEST_F(CommandLineTest, UsageShowsWhatTheProgramTakes) {
     EXPECT_EQ(shown, 4u);
     EXPECT_TRUE(contains(usage, "/? ou /aide"));
     for (const char* code : {"0 réussite", "1 rapport non écrit", "2 argument inconnu", "3 W_ECRA_R.WDO absent",
-                             "4 mode refusé"})
+                             "4 mode refusé", "5 cette session ne montre pas l'écran"})
         EXPECT_TRUE(contains(usage, code)) << code;
 }
 
@@ -131,6 +133,9 @@ TEST_F(CommandLineTest, ReportSaysWhatTheWindowWouldAndWhatTheDisplayOffers) {
     font.height = 20;
     font.dpi = 120;
     computer = "CAISSE \"7\" \\ é\x01";
+    session.textScale = 125;
+    // A customer display beside the till's, whose density the system does not tell.
+    session.devices.push_back({"\\\\.\\DISPLAY2", false, 1280, 0, 800, 600, 16, 60, std::nullopt});
     // Listed twice, at two frequencies, and 1366 x 768 only at 16 bits.
     display = SimulatedDisplay({1280, 1024, 32}, {{1024, 768, 32, 60},
                                                   {1024, 768, 32, 75},
@@ -142,10 +147,20 @@ TEST_F(CommandLineTest, ReportSaysWhatTheWindowWouldAndWhatTheDisplayOffers) {
     std::string expected = "{\r\n"
                            "  \"program\": \"diagreso\",\r\n"
                            "  \"version\": \"1.1.0\",\r\n"
+                           "  \"schema\": 2,\r\n"
                            "  \"computer\": \"CAISSE \\\"7\\\" \\\\ é\\u0001\",\r\n"
                            "  \"time\": \"2026-12-08T19:40:12\",\r\n"
-                           "  \"text\": {\"state\": \"Grossie\", \"height_px\": 20, \"dpi\": 120},\r\n"
+                           "  \"os\": {\"version\": \"10.0.19045\"},\r\n"
+                           "  \"session\": {\"id\": 1, \"console_id\": 1, \"window_station\": \"WinSta0\", \"visible\": "
+                           "true, \"remote\": false, \"user\": \"CAISSE-01\\\\caisse\", \"shows_the_screen\": true},\r\n"
+                           "  \"text\": {\"state\": \"Grossie\", \"height_px\": 20, \"dpi\": 120, \"scale_percent\": 125},\r\n"
                            "  \"current\": {\"width\": 1280, \"height\": 1024, \"bits\": 32, \"frequency\": 60},\r\n"
+                           "  \"displays\": [\r\n"
+                           "    {\"device\": \"\\\\\\\\.\\\\DISPLAY1\", \"primary\": true, \"left\": 0, \"top\": 0, \"width\": "
+                           "1280, \"height\": 1024, \"bits\": 32, \"frequency\": 60, \"dpi\": 96},\r\n"
+                           "    {\"device\": \"\\\\\\\\.\\\\DISPLAY2\", \"primary\": false, \"left\": 1280, \"top\": 0, "
+                           "\"width\": 800, \"height\": 600, \"bits\": 16, \"frequency\": 60, \"dpi\": null}\r\n"
+                           "  ],\r\n"
                            "  \"record_file\": \"" +
                            (dir_ / kRecordFileName).string() +
                            "\",\r\n"
@@ -183,15 +198,60 @@ TEST_F(CommandLineTest, ReportTellsTheTextStateAsTheWindowDoes) {
         int dpi;
         const char* text;
     } cases[] = {
-        {16, false, 96, "{\"state\": \"Normale\", \"height_px\": 16, \"dpi\": 96}"},
-        {15, false, 96, "{\"state\": \"Grossie\", \"height_px\": 15, \"dpi\": 96}"},
-        {16, true, 96, "{\"state\": \"Normale\", \"height_px\": null, \"dpi\": null}"},
+        {16, false, 96, "{\"state\": \"Normale\", \"height_px\": 16, \"dpi\": 96, \"scale_percent\": null}"},
+        {15, false, 96, "{\"state\": \"Grossie\", \"height_px\": 15, \"dpi\": 96, \"scale_percent\": null}"},
+        {16, true, 96, "{\"state\": \"Normale\", \"height_px\": null, \"dpi\": null, \"scale_percent\": null}"},
     };
     for (const Case& c : cases) {
         font.height = c.height;
         font.noDesktop = c.noDesktop;
         font.dpi = c.dpi;
         EXPECT_EQ(member(report(), "text", "current"), c.text);
+    }
+}
+
+// Only the console's own session on a visible window station shows the till's screen;
+// elsewhere the report leaves out what it would take from another display (or none),
+// says why, and /retour changes nothing.
+TEST_F(CommandLineTest, ReportAndRestoreTellASessionThatDoesNotShowTheScreen) {
+    writeAll(kRecordFileName, savedFile("1024", "768", "32"));
+    struct Case {
+        const char* name;
+        SessionInfo info;
+        bool screen;
+        const char* why;
+    } cases[] = {
+        {"the console", {1, 1, "WinSta0", true, false, "CAISSE-01\\caisse"}, true, ""},
+        {"no screen", {0, 1, "Service-0x0-3e7$", false, false, "AUTORITE NT\\Système"}, false,
+         "session sans écran (sa station de fenêtres « Service-0x0-3e7$ »"},
+        {"remote", {2, 1, "WinSta0", true, true, "CAISSE-01\\support"}, false, "session Bureau à distance"},
+        {"another session", {2, 1, "WinSta0", true, false, "CAISSE-01\\autre"}, false,
+         "la session Windows 2, alors que l'écran de la caisse est relié à la session 1"},
+        {"console switched over", {1, std::nullopt, "WinSta0", true, false, "CAISSE-01\\caisse"}, false,
+         "aucune session n'est reliée à l'écran"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        session.info = c.info;
+        display.setCurrent({1440, 900, 32});
+        EXPECT_EQ(run({"/rapport"}), c.screen ? kExitDone : kExitNotTheScreen);
+        std::string r = out.text;
+        EXPECT_TRUE(contains(r, std::string("\"shows_the_screen\": ") + (c.screen ? "true" : "false"))) << r;
+        EXPECT_EQ(member(r, "text", "current") == "null", !c.screen);
+        EXPECT_EQ(member(r, "current", "displays") == "null", !c.screen);
+        EXPECT_EQ(member(r, "modes", "tests") == "[]", !c.screen);
+        EXPECT_EQ(contains(r.substr(r.find("\"tests\": ")), "\"offered\": true"), c.screen);
+        EXPECT_TRUE(contains(member(r, "saved", "modes"), "\"width\": \"1024\"")) << "read as always";
+        EXPECT_TRUE(contains(err.text, c.why)) << err.text;
+        EXPECT_EQ(err.text.empty(), c.screen) << err.text;
+        if (!c.screen) {
+            EXPECT_TRUE(contains(err.text, "une tâche planifiée qui s'exécute sous son compte"));
+        }
+
+        EXPECT_EQ(run({"/retour"}), c.screen ? kExitDone : kExitNotTheScreen);
+        EXPECT_EQ(display.current(), (c.screen ? Mode{1024, 768, 32} : Mode{1440, 900, 32}));
+        EXPECT_TRUE(contains(err.text, c.why)) << err.text;
+        EXPECT_EQ(out.text.empty(), !c.screen) << out.text;
     }
 }
 

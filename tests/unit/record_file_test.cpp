@@ -31,7 +31,8 @@ class SavedResolutionTest : public InTempDir {
         DisplayModes modes(display);
         captureSavedResolution(m, records, clock, {[&] { return modes.GetCurrentWidth(); },
                                                 [&] { return modes.GetCurrentHeight(); },
-                                                [&] { return modes.GetCurrentBitsPerPixel(); }},
+                                                [&] { return modes.GetCurrentBitsPerPixel(); },
+                                                [&] { return modes.failedQueries(); }},
                                {set("Label11"), set("Label12"), set("Label16"), set("Label15")});
         return labels;
     }
@@ -190,6 +191,20 @@ TEST_F(SavedResolutionTest, QueryOverflowAtFirstStartWritesNothing) {
         EXPECT_THROW(run(), OverflowError);
         EXPECT_EQ(readAll(kName), "") << "the numbers come first and none was known";
     }
+}
+
+// Where the system tells no mode (a session without a screen), its zeros are no origin.
+TEST_F(SavedResolutionTest, FailedQueryAtFirstStartRecordsNothing) {
+    display.failEnumerations(true);
+    Labels labels = run();
+    EXPECT_EQ(readAll(kName), "") << "nothing recorded";
+    EXPECT_EQ(labels["Label11"], "");
+    EXPECT_EQ(labels["Label16"], "0");
+    file.close();
+    display.failEnumerations(false);
+    run();
+    EXPECT_EQ(readAll(kName).substr(20), "1280                1024                32                  ")
+        << "captured at the next start that can tell the mode";
 }
 
 class RecordFileTest : public InTempDir {};
