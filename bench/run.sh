@@ -103,8 +103,8 @@ table=$(
     row("Linux private resident (smaps_rollup Private_Clean+Private_Dirty)", 10, 10, "KiB", 1024, "<= 1.5x")
     row("Linux VmRSS", 8, 8, "KiB", 1024, "(info)")
     row("Linux RssAnon", 9, 9, "KiB", 1024, "(info)")
-    printf "| exe size, 64-bit | %.1f KiB | %.1f KiB | %.1f | <= 416 KiB |\n", s64 / 1024, b64 / 1024, s64 / b64
-    printf "| exe size, 32-bit | %.1f KiB | %.1f KiB | %.1f | <= 416 KiB |\n", s32 / 1024, b32 / 1024, s32 / b32
+    printf "| exe size, 64-bit | %.1f KiB | %.1f KiB | %.1f | <= 448 KiB |\n", s64 / 1024, b64 / 1024, s64 / b64
+    printf "| exe size, 32-bit | %.1f KiB | %.1f KiB | %.1f | <= 448 KiB |\n", s32 / 1024, b32 / 1024, s32 / b32
     stats("ours", 3); n1 = cnt; stats("bare", 3); n2 = cnt; stats("peer", 3)
     printf "\n%d measured runs of ours, %d of bare, %d of the peer (run 0 of each, the warm-up, left out).\n", n1, n2, cnt
     stats("peer", 3); pmn = mn; pmd = md; stats("peer", 5)

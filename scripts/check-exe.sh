@@ -11,7 +11,7 @@ exes=("$@")
 ((${#exes[@]})) || exes=("$root/build/win64/src/diagreso.exe" "$root/build/win32/src/diagreso.exe")
 
 known_dlls='^(kernel32|user32|gdi32|ole32|oleaut32|shell32|advapi32|msvcrt|comdlg32|shlwapi)\.dll$'
-max_bytes=$((416 * 1024))
+max_bytes=$((448 * 1024))
 failures=0
 checks=0
 

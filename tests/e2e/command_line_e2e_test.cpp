@@ -68,7 +68,8 @@ void drain(HANDLE pipe, std::string& into) {
     while (ReadFile(pipe, buf, sizeof buf, &got, nullptr) && got) into.append(buf, got);
 }
 
-ExeRun runExe(const std::wstring& folder, const std::wstring& arguments) {
+// `desktop`: where it starts (STARTUPINFO.lpDesktop); none, this program's own.
+ExeRun runExe(const std::wstring& folder, const std::wstring& arguments, const wchar_t* desktop = nullptr) {
     ExeRun run;
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE outRead, outWrite, errRead, errWrite;
@@ -83,6 +84,8 @@ ExeRun runExe(const std::wstring& folder, const std::wstring& arguments) {
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdOutput = outWrite;
     si.hStdError = errWrite;
+    std::wstring desk = desktop ? desktop : L"";
+    si.lpDesktop = desktop ? desk.data() : nullptr;
     std::wstring exe = exePath();
     std::wstring command = L"\"" + exe + L"\" " + arguments;
     PROCESS_INFORMATION pi{};
@@ -140,6 +143,33 @@ std::string computer() {
     return narrow(name);
 }
 
+// A window station of its own with one desktop, as a service or a task run whether or not
+// anyone is logged on gets: nothing there can be seen, and the display query fails.
+class OwnWindowStation {
+  public:
+    OwnWindowStation() {
+        HWINSTA own = GetProcessWindowStation();
+        station_ = CreateWindowStationW(L"diagreso-e2e", 0, WINSTA_ALL_ACCESS, nullptr);
+        // A desktop is made in the window station of the process that makes it.
+        if (station_ && SetProcessWindowStation(station_)) {
+            desktop_ = CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+            SetProcessWindowStation(own);
+        }
+    }
+    ~OwnWindowStation() {
+        if (desktop_) CloseDesktop(desktop_);
+        if (station_) CloseWindowStation(station_);
+    }
+    OwnWindowStation(const OwnWindowStation&) = delete;
+    OwnWindowStation& operator=(const OwnWindowStation&) = delete;
+    bool made() const { return desktop_ != nullptr; }
+    const wchar_t* desktop() const { return L"diagreso-e2e\\Default"; }
+
+  private:
+    HWINSTA station_ = nullptr;
+    HDESK desktop_ = nullptr;
+};
+
 class CommandLine : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -174,7 +204,24 @@ TEST_F(CommandLine, ReportSaysWhatTheWindowShowsAndLeavesTheFileAlone) {
     EXPECT_EQ(member(r, "program"), "\"diagreso\"");
     EXPECT_EQ(member(r, "version"), "\"" DIAGRESO_VERSION "\"");
     EXPECT_EQ(member(r, "computer"), "\"" + computer() + "\"");
-    EXPECT_EQ(member(r, "text"), "{\"state\": \"" + shown[0] + "\", \"height_px\": 16, \"dpi\": 96}");
+    EXPECT_EQ(member(r, "text"), "{\"state\": \"" + shown[0] + "\", \"height_px\": 16, \"dpi\": 96, \"scale_percent\": null}");
+    // This desktop is the console's own, visible, not remote; its one display as it is.
+    DWORD session = 0;
+    ProcessIdToSessionId(GetCurrentProcessId(), &session);
+    wchar_t user[256] = {};
+    DWORD userSize = 256;
+    GetUserNameW(user, &userSize);
+    EXPECT_TRUE(std::regex_match(member(r, "session"),
+                                 std::regex("\\{\"id\": " + std::to_string(session) + ", \"console_id\": " +
+                                            std::to_string(WTSGetActiveConsoleSessionId()) +
+                                            ", \"window_station\": \"WinSta0\", \"visible\": true, \"remote\": false, "
+                                            "\"user\": \"[^\"]+\\\\\\\\" + narrow(user) + "\", \"shows_the_screen\": true\\}")))
+        << member(r, "session");
+    EXPECT_NE(r.find("  \"displays\": [\r\n    {\"device\": \"\\\\\\\\.\\\\DISPLAY1\", \"primary\": true, \"left\": 0, "
+                     "\"top\": 0, \"width\": " + shown[3] + ", \"height\": " + shown[4] +
+                     ", \"bits\": 32, \"frequency\": "),
+              std::string::npos)
+        << member(r, "displays");
     EXPECT_TRUE(std::regex_match(member(r, "current"), std::regex("\\{\"width\": " + shown[3] + ", \"height\": " +
                                                                   shown[4] + ", \"bits\": 32, \"frequency\": \\d+\\}")))
         << member(r, "current");
@@ -316,6 +363,46 @@ TEST_F(CommandLine, UnusableDepthIsRefusedAndNoReportReplacesTheRecordFile) {
             << run.err;
         EXPECT_EQ(readFile(recordPath), record) << "not touched";
     }
+}
+
+// Started where nothing can be seen, the program takes nothing there for the till's screen:
+// the report leaves out the text and the modes and says why, /retour changes nothing, and
+// the window program ends at once without recording a mode.
+TEST_F(CommandLine, InAWindowStationOfItsOwnNothingIsTakenForTheTillsScreen) {
+    OwnWindowStation station;
+    ASSERT_TRUE(station.made());
+    std::wstring folder = freshFolder();
+    std::string record = rec("#INIT#03-14-202409:2") + rec("1024") + rec("768") + rec("32");
+    ASSERT_TRUE(writeBytes(folder + L"\\W_ECRA_R.WDO", record));
+
+    ExeRun printed = runExe(folder, L"/rapport", station.desktop());
+    EXPECT_EQ(printed.exitCode, 5u) << printed.err;
+    keepArtefact("rapport-no-screen.json", printed.out);
+    EXPECT_TRUE(std::regex_match(member(printed.out, "session"),
+                                 std::regex("\\{\"id\": \\d+, \"console_id\": (\\d+|null), \"window_station\": "
+                                            "\"diagreso-e2e\", \"visible\": false, \"remote\": false, \"user\": "
+                                            "\".+\", \"shows_the_screen\": false\\}")))
+        << member(printed.out, "session");
+    EXPECT_EQ(member(printed.out, "text"), "null");
+    EXPECT_EQ(member(printed.out, "current"), "null");
+    EXPECT_EQ(member(printed.out, "modes"), "[]");
+    EXPECT_EQ(all(printed.out, "\"offered\": (\\w+)"), std::vector<std::string>(7, "false"));
+    EXPECT_NE(member(printed.out, "saved").find("\"width\": \"1024\""), std::string::npos) << "read as always";
+    EXPECT_NE(printed.err.find("session sans écran"), std::string::npos) << printed.err;
+
+    ExeRun back = runExe(folder, L"/retour", station.desktop());
+    EXPECT_EQ(back.exitCode, 5u);
+    EXPECT_EQ(back.out, "");
+    EXPECT_NE(back.err.find("Rien n'a été changé : ce programme tourne dans une session sans écran"),
+              std::string::npos)
+        << back.err;
+    EXPECT_EQ(screenMode(), (std::pair<int, int>{1280, 1024})) << "nothing changed";
+
+    std::wstring empty = freshFolder();
+    ExeRun window = runExe(empty, L"", station.desktop());
+    EXPECT_EQ(window.exitCode, 5u) << "ended at once, seen by nobody";
+    EXPECT_FALSE(exists(empty + L"\\W_ECRA_R.WDO")) << "no mode recorded, no file made";
+    EXPECT_EQ(readFile(folder + L"\\W_ECRA_R.WDO"), record);
 }
 
 // Started from a console with no standard handles, as a window program started from
