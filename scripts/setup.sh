@@ -17,8 +17,9 @@ packages=(
   # The reports of the command-line tests, validated against docs/rapport.schema.json, and
   # the test runners' XML reports, counted by scripts/count-results.py.
   python3 python3-jsonschema
-  # native32: the unit tests built for 32-bit Linux (x87, as the 32-bit exe) and run
-  # through qemu-i386. The cross C library is named because the compiler only recommends it.
+  # native32: the unit tests built for 32-bit Linux (x87, as the 32-bit exe), run natively
+  # where the kernel runs i386 programs and through qemu-i386 elsewhere. The cross C
+  # library is named because the compiler only recommends it.
   g++-i686-linux-gnu libc6-dev-i386-cross qemu-user
   # The host's i386 loader and C library, under which 32-bit Wine runs.
   libc6-i386
