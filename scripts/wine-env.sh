@@ -53,7 +53,6 @@ wine_env_init() {
     # outside the prefix.
     export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
     export WINEARCH=$arch
-    WINE_ENV_ARCH=$arch
     # Set by the launchers for the Wine they start, never inherited from the caller.
     unset WINESERVER WINELOADER
     WINE_ENV_XVFB_PID=
