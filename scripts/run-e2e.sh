@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# End-to-end tests: the real 64-bit exe under Wine in a 1280 x 1024 virtual desktop on a
+# End-to-end tests: the real exe under Wine in a 1280 x 1024 virtual desktop on a
 # private Xvfb, driven from outside by diag_e2e_tests.exe in the same desktop. Also keeps
 # a screenshot of the main window as a test artefact, and validates the reports the
-# command-line tests kept against the report's schema.
+# command-line tests kept against the report's schema. The 32-bit exe (build/win32) runs
+# under 32-bit Wine in 32-bit prefixes, driven by the 32-bit test program.
+# Exits 0 when all passed, 1 on a failure, 2 when the harness could not start, 3 when
+# 32-bit Wine cannot run on this machine (it says why): nothing was run.
 #
 # usage: scripts/run-e2e.sh [BUILD_DIR]   (default: build/win64)
-# DIAGRESO_TEST_REPORTS=DIR: each run writes its GoogleTest XML report there.
+# DIAGRESO_TEST_REPORTS=DIR: each run writes its GoogleTest XML report there, as
+# e2e-dpi96.xml and e2e-dpi120.xml (e2e32-… for the 32-bit exe).
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -13,11 +17,15 @@ build=$(cd "${1:-$root/build/win64}" && pwd) || exit 2
 exe="$build/src/diagreso.exe"
 tests="$build/tests/e2e/diag_e2e_tests.exe"
 artefacts="$build/artefacts"
-for f in "$exe" "$tests"; do [ -f "$f" ] || { echo "missing $f (build the win64 preset)" >&2; exit 2; }; done
+for f in "$exe" "$tests"; do [ -f "$f" ] || { echo "missing $f (build the win64 or win32 preset)" >&2; exit 2; }; done
 
 # shellcheck source=scripts/wine-env.sh
 source "$root/scripts/wine-env.sh"
-wine_session "$build" || exit 2
+arch=$(wine_pe_arch "$exe") || exit 2
+[ "$(wine_pe_arch "$tests")" = "$arch" ] || { echo "$tests is not built for $arch as $exe is" >&2; exit 2; }
+tier=e2e
+[ "$arch" = win32 ] && tier=e2e32
+wine_session "$build" "$arch" || exit $?
 wine_prefix_fresh e2e || exit 2
 mkdir -p "$artefacts"
 # The command-line tests keep every report they get here; each run checks its own.
@@ -52,19 +60,19 @@ winexe=$(winepath -w "$exe" 2>/dev/null)
 # report NAME: the GoogleTest option that writes this run's XML report, if asked for.
 report() {
     [ -n "${DIAGRESO_TEST_REPORTS:-}" ] || return 0
-    mkdir -p "$DIAGRESO_TEST_REPORTS" && rm -f "$DIAGRESO_TEST_REPORTS/e2e-$1.xml"
-    echo "--gtest_output=xml:$(winepath -w "$DIAGRESO_TEST_REPORTS/e2e-$1.xml" 2>/dev/null)"
+    mkdir -p "$DIAGRESO_TEST_REPORTS" && rm -f "$DIAGRESO_TEST_REPORTS/$tier-$1.xml"
+    echo "--gtest_output=xml:$(winepath -w "$DIAGRESO_TEST_REPORTS/$tier-$1.xml" 2>/dev/null)"
 }
 export DIAGRESO_ARTEFACTS
 DIAGRESO_ARTEFACTS=$(winepath -w "$artefacts" 2>/dev/null)
-echo "=== diag_e2e_tests at 96 dpi ==="
+echo "=== diag_e2e_tests ($arch) at 96 dpi ==="
 DIAGRESO_TEST_DPI=96 DIAGRESO_EXE="$winexe" timeout -k 10 400 wine "$tests" --gtest_color=no $(report dpi96) \
     --gtest_filter='-*HigherDensity*' || status=1
 wine_stop
 unfreeze
 unset DIAGRESO_READONLY_DIR
 
-echo "=== diag_e2e_tests at 120 dpi ==="
+echo "=== diag_e2e_tests ($arch) at 120 dpi ==="
 wine_prefix_fresh e2e120 && wine_set_dpi 120 || exit 2
 DIAGRESO_TEST_DPI=120 DIAGRESO_EXE="$winexe" timeout -k 10 300 wine "$tests" --gtest_color=no $(report dpi120) \
     --gtest_filter='*HigherDensity*' || status=1

@@ -3,33 +3,36 @@
 #   1. every test at 96 dpi;
 #   2. the font-probe tests again at 120 dpi.
 # Each run gets its own copy of the Wine prefix and a wineserver session of its own, on
-# a private Xvfb. Exits non-zero when a run fails.
+# a private Xvfb. The program's width chooses the Wine: a 32-bit build runs under 32-bit
+# Wine in 32-bit prefixes (scripts/wine-env.sh).
+# Exits 0 when every run passed, 1 when one failed, 2 when the harness could not start,
+# 3 when 32-bit Wine cannot run on this machine (it says why): nothing was run.
 #
-# usage: scripts/run-win-tests.sh [BUILD_DIR]   (default: build/win64 of this repository)
+# usage: scripts/run-win-tests.sh [BUILD_DIR]   (default: build/win64; build/win32 for 32-bit)
 # DIAGRESO_KEEP_PREFIXES=1 keeps every run's prefix (a failed run's is always kept).
-# DIAGRESO_TEST_REPORTS=DIR: each run writes its GoogleTest XML report there.
+# DIAGRESO_TEST_REPORTS=DIR: each run writes its GoogleTest XML report there, as
+# win64-dpi96.xml, win64-dpi120.xml (win32-… for a 32-bit build).
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${1:-$root/build/win64}
 if [ ! -d "$build" ]; then
-    echo "no build folder $build: cmake --preset win64 && cmake --build --preset win64 --target diag_win_tests" >&2
+    echo "no build folder $build: cmake --preset win64 && cmake --build --preset win64 --target diag_win_tests (or win32)" >&2
     exit 2
 fi
 build=$(cd "$build" && pwd)
 exe="$build/tests/win/diag_win_tests.exe"
 if [ ! -f "$exe" ]; then
-    echo "missing $exe: cmake --build --preset win64 --target diag_win_tests" >&2
+    echo "missing $exe: cmake --build --preset win64 --target diag_win_tests (or win32)" >&2
     exit 2
 fi
-for tool in wine wineserver Xvfb; do
-    command -v "$tool" >/dev/null || { echo "$tool is not installed" >&2; exit 2; }
-done
+command -v Xvfb >/dev/null || { echo "Xvfb is not installed" >&2; exit 2; }
 
 # shellcheck source=scripts/wine-env.sh
 source "$root/scripts/wine-env.sh"
 started=$SECONDS
-wine_session "$build" || exit 2
+arch=$(wine_pe_arch "$exe") || exit 2
+wine_session "$build" "$arch" || exit $?
 
 summary=()
 failed=0
@@ -40,7 +43,7 @@ run_tests() {
     shift 2
     local t0=$SECONDS rc
     echo
-    echo "=== diag_win_tests at $dpi dpi ($name) ==="
+    echo "=== diag_win_tests ($arch) at $dpi dpi ($name) ==="
     if ! wine_prefix_fresh "$name" || ! wine_set_dpi "$dpi"; then
         summary+=("$name ($dpi dpi): could not prepare the Wine prefix")
         failed=1
@@ -51,8 +54,8 @@ run_tests() {
     mkdir -p "$build/artefacts"
     local report=()
     if [ -n "${DIAGRESO_TEST_REPORTS:-}" ]; then
-        mkdir -p "$DIAGRESO_TEST_REPORTS" && rm -f "$DIAGRESO_TEST_REPORTS/win64-$name.xml"
-        report=("--gtest_output=xml:$(winepath -w "$DIAGRESO_TEST_REPORTS/win64-$name.xml" 2>/dev/null)")
+        mkdir -p "$DIAGRESO_TEST_REPORTS" && rm -f "$DIAGRESO_TEST_REPORTS/$arch-$name.xml"
+        report=("--gtest_output=xml:$(winepath -w "$DIAGRESO_TEST_REPORTS/$arch-$name.xml" 2>/dev/null)")
     fi
     (cd "$build" && DIAGRESO_TEST_DPI=$dpi DIAGRESO_ARTEFACTS="$(winepath -w "$build/artefacts" 2>/dev/null)" \
         timeout -k 10 120 wine "$exe" --gtest_color=no "${report[@]}" "$@")
@@ -78,6 +81,6 @@ for bmp in "$build"/artefacts/*.bmp; do
 done
 
 echo
-echo "=== Windows tests under Wine: $((SECONDS - started)) s ==="
+echo "=== Windows tests under Wine ($arch): $((SECONDS - started)) s ==="
 printf '  %s\n' "${summary[@]}"
 exit "$failed"

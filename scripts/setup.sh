@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
-# Installs what building and testing need on Debian 12 (run as root). Only 64-bit Wine:
-# never wine32, which takes over the wine launcher and breaks 64-bit Wine on machines
-# that cannot run 32-bit Linux programs.
+# Installs what building and testing need on Debian 12 (run as root); one command, and
+# a second run installs nothing.
+#
+# Wine: the system's 64-bit Wine from Debian; 32-bit Wine, where the kernel runs i386
+# programs, as Debian's own packages unpacked into /var/cache/diagreso/wine32
+# (scripts/wine32-root.sh says why not multiarch), so the system's wine stays 64-bit.
+# Never the system's wine32: it takes over the wine launcher, and on a machine that
+# cannot run 32-bit Linux programs that breaks 64-bit Wine.
 set -euo pipefail
+cd "$(dirname "$0")/.."
 
 packages=(
   cmake ninja-build g++ googletest
@@ -11,9 +17,12 @@ packages=(
   # The reports of the command-line tests, validated against docs/rapport.schema.json, and
   # the test runners' XML reports, counted by scripts/count-results.py.
   python3 python3-jsonschema
-  # native32: the unit tests built for 32-bit Linux (x87, as the 32-bit exe) and run
-  # through qemu-i386. The cross C library is named because the compiler only recommends it.
+  # native32: the unit tests built for 32-bit Linux (x87, as the 32-bit exe), run natively
+  # where the kernel runs i386 programs and through qemu-i386 elsewhere. The cross C
+  # library is named because the compiler only recommends it.
   g++-i686-linux-gnu libc6-dev-i386-cross qemu-user
+  # The host's i386 loader and C library, under which 32-bit Wine runs.
+  libc6-i386
 )
 
 missing=()
@@ -29,4 +38,14 @@ fi
 if dpkg-query -W -f='${Status}' wine32 2>/dev/null | grep -q "install ok installed"; then
   echo "setup: wine32 is installed and breaks 64-bit Wine here; remove it (apt-get purge wine32)" >&2
   exit 1
+fi
+
+# 32-bit Wine only where it can run: the tiers that need it say so where it cannot.
+if why=$(scripts/i386-check.sh); then
+  scripts/wine32-root.sh >/dev/null
+elif [ "${DIAGRESO_WINE32:-}" = install ]; then
+  echo "setup: installing 32-bit Wine although it cannot run here ($why)"
+  scripts/wine32-root.sh >/dev/null
+else
+  echo "setup: 32-bit Wine not installed: $why"
 fi

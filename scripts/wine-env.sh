@@ -2,10 +2,15 @@
 # Wine and Xvfb helpers for the test scripts. Source this file; it only defines
 # functions and changes no shell options of the caller.
 #
-#   wine_session BUILD_DIR       what every script that runs Wine headless needs, at once:
+#   wine_session BUILD_DIR [ARCH]
+#                                what every script that runs Wine headless needs, at once:
 #                                wine_env_init, a UTF-8 locale, cleanup on exit, a private
 #                                Xvfb and the prefix template
-#   wine_env_init BUILD_DIR      where prefixes live: BUILD_DIR/wine/
+#   wine_env_init BUILD_DIR [ARCH]
+#                                where prefixes live: BUILD_DIR/wine/; ARCH win64 (the
+#                                default) or win32: which Wine runs, and the prefixes' kind.
+#                                Returns 3 when win32 cannot run on this machine (and says why)
+#   wine_pe_arch EXE             win64 or win32: the architecture a Windows program needs
 #   wine_start_xvfb              private headless X server (sets DISPLAY)
 #   wine_prefix_template         the prefix made once, headless (wineboot -i)
 #   wine_prefix_fresh NAME       a copy of the template for one run (sets WINEPREFIX)
@@ -14,6 +19,13 @@
 #   wine_cleanup                 wine_stop, then Xvfb
 #   wine_wait_for_file FILE BYTES [SECONDS]
 #                                polls until FILE holds BYTES bytes (a program got that far)
+#
+# Each architecture has its own Wine and its own prefixes: win64 runs the system's 64-bit
+# loader (/usr/lib/wine/wine64) in WINEARCH=win64 prefixes; win32 runs Debian's 32-bit
+# Wine from the private root that scripts/wine32-root.sh unpacks, in WINEARCH=win32
+# prefixes, as a 32-bit Windows has them. `wine`, `wineserver`, `winepath` and `wineboot`
+# are launchers for the chosen one, put first on PATH, so the system's `wine` launcher
+# (which would pick a 32-bit loader were wine32 ever installed) is never what runs.
 #
 # Every run gets its own copy of the template: display modes stored by one run
 # (CDS_UPDATEREGISTRY) and its density cannot leak into the next, and a copy costs
@@ -29,18 +41,76 @@ WINE_ENV_XVFB_SCREEN=${WINE_ENV_XVFB_SCREEN:-1920x1200x24}
 wine_env_log() { printf '[wine-env] %s\n' "$*" >&2; }
 
 wine_env_init() {
-    local build_dir=${1:?build folder}
+    local build_dir=${1:?build folder} arch=${2:-win64}
+    case $arch in
+    win64 | win32) ;;
+    *) wine_env_log "unknown architecture $arch (win64 or win32)"; return 2 ;;
+    esac
     mkdir -p "$build_dir/wine" || return 1
     WINE_ENV_ROOT=$(cd "$build_dir/wine" && pwd) || return 1
     export WINEDEBUG=-all
     # No Mono/Gecko installer prompt, and no menu entries or file associations written
     # outside the prefix.
     export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-    export WINEARCH=win64
-    # Wine checks that the prefix belongs to the user running it; as root under a
-    # directory owned by someone else that check is what fails first.
+    export WINEARCH=$arch
+    # Set by the launchers for the Wine they start, never inherited from the caller.
     unset WINESERVER WINELOADER
     WINE_ENV_XVFB_PID=
+    wine_env_launchers "$arch"
+}
+
+# Writes the launchers of ARCH into WINE_ENV_ROOT/bin-ARCH and puts them first on PATH.
+wine_env_launchers() {
+    local arch=$1 bin="$WINE_ENV_ROOT/bin-$1" loader env
+    case $arch in
+    win64)
+        loader=/usr/lib/wine/wine64
+        [ -x "$loader" ] || { wine_env_log "no 64-bit Wine ($loader): run scripts/setup.sh"; return 2; }
+        env="export WINELOADER=$loader"
+        ;;
+    win32)
+        local why root=${DIAGRESO_WINE32_DIR:-/var/cache/diagreso/wine32}/root
+        if ! why=$("$(dirname "${BASH_SOURCE[0]}")/i386-check.sh"); then
+            wine_env_log "32-bit Wine cannot run here: $why"
+            return 3
+        fi
+        loader=$root/usr/lib/wine/wine
+        [ -x "$loader" ] || { wine_env_log "no 32-bit Wine ($loader): run scripts/setup.sh"; return 2; }
+        # The root's libraries first; the host's loader (/lib/ld-linux.so.2) and libc6-i386
+        # under them. One wineserver serves both widths, as on a multiarch Debian.
+        env="export LD_LIBRARY_PATH=$root/usr/lib/i386-linux-gnu:$root/lib/i386-linux-gnu\${LD_LIBRARY_PATH:+:\$LD_LIBRARY_PATH}"
+        env+=" WINELOADER=$loader WINESERVER=/usr/lib/wine/wineserver"
+        ;;
+    esac
+    mkdir -p "$bin" || return 1
+    local tool
+    for tool in wine wineserver winepath wineboot; do
+        {
+            echo '#!/bin/sh'
+            echo "# $arch Wine for the test scripts (scripts/wine-env.sh)."
+            echo "$env"
+            case $tool in
+            wine) echo "exec $loader \"\$@\"" ;;
+            wineserver) echo 'exec /usr/lib/wine/wineserver "$@"' ;;
+            *) echo "exec $loader $tool.exe \"\$@\"" ;;
+            esac
+        } >"$bin/$tool.new" && chmod +x "$bin/$tool.new" && mv -f "$bin/$tool.new" "$bin/$tool" || return 1
+    done
+    case ":$PATH:" in
+    *":$bin:"*) ;;
+    *) export PATH="$bin:$PATH" ;;
+    esac
+}
+
+wine_pe_arch() {
+    local file=${1:?exe} pe machine
+    pe=$(od -An -t u4 -j 60 -N 4 "$file" 2>/dev/null | tr -d ' ') && [ -n "$pe" ] || return 1
+    machine=$(od -An -t x2 -j $((pe + 4)) -N 2 "$file" 2>/dev/null | tr -d ' ')
+    case $machine in
+    8664) echo win64 ;;
+    014c) echo win32 ;;
+    *) wine_env_log "$file: not a Windows program for x86 or x64 (machine $machine)"; return 1 ;;
+    esac
 }
 
 # Starts a private Xvfb and points DISPLAY at it. A display already set is not reused:
@@ -82,7 +152,7 @@ wine_prefix_template() {
     local template="$WINE_ENV_ROOT/template"
     local stamp="$template/.diagreso-template"
     local want
-    want="v$WINE_ENV_TEMPLATE_VERSION $(wine --version 2>/dev/null) $WINE_ENV_DESKTOP_SIZE"
+    want="v$WINE_ENV_TEMPLATE_VERSION $WINEARCH $(wine --version 2>/dev/null) $WINE_ENV_DESKTOP_SIZE"
     # One maker at a time when several runs share a build folder.
     exec {lock_fd}>"$WINE_ENV_ROOT/template.lock" || return 1
     flock "$lock_fd" || return 1
@@ -160,7 +230,7 @@ wine_cleanup() {
 }
 
 wine_session() {
-    wine_env_init "${1:?build folder}" || return 1
+    wine_env_init "${1:?build folder}" "${2:-win64}" || return
     trap wine_cleanup EXIT
     trap 'exit 130' INT TERM
     # A UTF-8 locale: in the plain C locale Wine cannot map non-ASCII file names to Unix
