@@ -42,7 +42,8 @@ fi
 
 # 32-bit Wine only where it can run: the tiers that need it say so where it cannot.
 if why=$(scripts/i386-check.sh); then
-  scripts/wine32-root.sh >/dev/null
+  # Its failure (a mirror out of reach) leaves the 32-bit tiers to say they were not run.
+  scripts/wine32-root.sh >/dev/null || echo "setup: 32-bit Wine could not be installed; the 32-bit tiers will not run" >&2
 elif [ "${DIAGRESO_WINE32:-}" = install ]; then
   echo "setup: installing 32-bit Wine although it cannot run here ($why)"
   scripts/wine32-root.sh >/dev/null

@@ -72,21 +72,31 @@ scripts/run-e2e.sh build/win64 2>&1 | tee "$logs/e2e.log"
 # 32-bit tiers: run where the kernel runs i386 programs; elsewhere told, and never counted
 # as passed.
 not_run=()
+declare -A why_not
+# A runner's 3 says 32-bit Wine itself could not start here: that tier is not run either.
+run32() { # TIER RUNNER
+  "$2" build/win32 2>&1 | tee "$logs/$1.log"
+  local rc=${PIPESTATUS[0]}
+  if [ "$rc" -eq 3 ]; then
+    not_run+=("$1"); why_not[$1]="32-bit Wine could not start (see $logs/$1.log)"
+    [ "${DIAGRESO_REQUIRE_32BIT:-0}" = 1 ] && status=1
+  elif [ "$rc" -ne 0 ]; then
+    status=1
+  fi
+}
 if [ "$i386_runs" = 1 ]; then
   step "Windows tests under 32-bit Wine (win32)"
   t32=$SECONDS
-  scripts/run-win-tests.sh build/win32 2>&1 | tee "$logs/win32.log"
-  [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+  run32 win32 scripts/run-win-tests.sh
 
   step "end-to-end tests: the real 32-bit exe under 32-bit Wine (e2e32)"
-  scripts/run-e2e.sh build/win32 2>&1 | tee "$logs/e2e32.log"
-  [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+  run32 e2e32 scripts/run-e2e.sh
   t32=$((SECONDS - t32))
 else
   step "32-bit Wine tiers (win32, e2e32): not run: $i386_why"
   ls -l build/win32/tests/win/diag_win_tests.exe build/win32/tests/e2e/diag_e2e_tests.exe build/win32/src/diagreso.exe \
     || status=1
-  not_run=(win32 e2e32)
+  not_run=(win32 e2e32); why_not[win32]=$i386_why; why_not[e2e32]=$i386_why
   [ "${DIAGRESO_REQUIRE_32BIT:-0}" = 1 ] && status=1
 fi
 
@@ -101,7 +111,7 @@ for tier in "native:native.xml" "native32:native32.xml" "win64:win64-dpi96.xml w
             "e2e32:e2e32-dpi96.xml e2e32-dpi120.xml"; do
   name=${tier%%:*}
   if [[ " ${not_run[*]} " == *" $name "* ]]; then
-    echo "$name: not run ($i386_why)"
+    echo "$name: not run (${why_not[$name]})"
     continue
   fi
   files=()

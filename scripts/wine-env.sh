@@ -75,7 +75,10 @@ wine_env_launchers() {
             return 3
         fi
         loader=$root/usr/lib/wine/wine
-        [ -x "$loader" ] || { wine_env_log "no 32-bit Wine ($loader): run scripts/setup.sh"; return 2; }
+        if [ ! -x "$loader" ]; then
+            wine_env_log "32-bit Wine cannot run here: it is not installed ($loader; scripts/setup.sh installs it)"
+            return 3
+        fi
         # The root's libraries first; the host's loader (/lib/ld-linux.so.2) and libc6-i386
         # under them. One wineserver serves both widths, as on a multiarch Debian.
         env="export LD_LIBRARY_PATH=$root/usr/lib/i386-linux-gnu:$root/lib/i386-linux-gnu\${LD_LIBRARY_PATH:+:\$LD_LIBRARY_PATH}"
@@ -238,7 +241,13 @@ wine_session() {
     export LC_ALL=C.UTF-8
     unset LANGUAGE
     wine_start_xvfb || return 1
-    wine_prefix_template
+    # A 32-bit Wine that cannot make a prefix cannot run anything here: told as such
+    # (3), as a kernel without i386 programs is, rather than as a failure of the tests.
+    if ! wine_prefix_template; then
+        [ "${2:-win64}" = win32 ] || return 1
+        wine_env_log "32-bit Wine cannot run here: it could not make a prefix (see $WINE_ENV_ROOT/wineboot.log)"
+        return 3
+    fi
 }
 
 wine_wait_for_file() {
