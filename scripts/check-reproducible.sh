@@ -39,9 +39,11 @@ for preset in "$@"; do
     there=$copy/build/$preset/src/diagreso.exe
     [ -f "$here" ] || { echo "reproducible: $here is not built" >&2; failures=$((failures + 1)); continue; }
     log=$copy/build-$preset.log
+    started=$SECONDS
     if ! (cd "$copy" && cmake --preset "$preset" && cmake --build --preset "$preset" --target diagreso) >"$log" 2>&1; then
         tail -n 30 "$log"; echo "reproducible: the $preset build in $copy failed"; failures=$((failures + 1)); continue
     fi
+    echo "  $preset built again in $copy in $((SECONDS - started)) s"
     sha256sum "$here" "$there" | sed 's/^/  /'
     if cmp "$here" "$there"; then
         echo "  ok    $preset: byte-identical from $root and from $copy"

@@ -10,7 +10,7 @@ dir=$1
 download=$(mktemp -d)
 trap 'rm -rf "$download"' EXIT
 cp "$dir/SHA256SUMS" "$download/"
-for zip in $(awk '$2 ~ /\.zip$/ { print $2 }' "$dir/SHA256SUMS"); do
+awk '$2 ~ /\.zip$/ { print $2 }' "$dir/SHA256SUMS" | while IFS= read -r zip; do
     cp "$dir/$zip" "$download/"
     unzip -q "$download/$zip" -d "$download/${zip%.zip}"
 done

@@ -4,6 +4,13 @@
 # LISEZMOI.txt (Windows-1252, CRLF, for every Notepad).
 # The 64-bit exe is packaged only after the end-to-end tests have passed on that very
 # file; the 32-bit one cannot run on this machine and is packaged as built.
+# What ships is proven to be what the commit builds anywhere: both exes are built again
+# from a copy of the sources in another folder and compared byte for byte, and the zips
+# are made again from that copy and compared. dist/SHA256SUMS lists the zips and the exes
+# inside them, and is checked on the zips as Windows extracts them.
+# With a code-signing certificate (scripts/sign-exe.sh: DIAGRESO_SIGN_PKCS12,
+# DIAGRESO_SIGN_PASSWORD, optionally DIAGRESO_SIGN_TIMESTAMP_URL) both exes are signed
+# before zipping; without one the release is unsigned, and says so.
 #
 # usage: scripts/release.sh            (as root on Debian 12)
 set -euo pipefail
@@ -19,18 +26,52 @@ done
 scripts/check-exe.sh
 scripts/run-e2e.sh build/win64
 
+# ---- Reproducible, signed when a certificate is given, with checksums.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# The zips' dates: the commit's, the same in every build of it.
+SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
+export SOURCE_DATE_EPOCH
+if [ -n "$(git status --porcelain)" ]; then
+    echo "release: WARNING: the working tree has uncommitted changes; no commit rebuilds this release"
+fi
+
+# Both exes again, from a copy of the sources in another folder: byte for byte the same.
+scripts/check-reproducible.sh --copy-to "$work/second" win64 win32
+
+# Signed before zipping; each signature is checked and, removed, gives back the tested exe.
+mkdir "$work/ship"
+if [ -n "${DIAGRESO_SIGN_PKCS12:-}" ]; then
+    for arch in win64 win32; do
+        scripts/sign-exe.sh "build/$arch/src/diagreso.exe" "$work/ship/$arch.exe"
+    done
+    scripts/check-exe.sh "$work/ship/win64.exe" "$work/ship/win32.exe"
+    # A second signing would differ (signing time, time stamp): the other folder's zips
+    # take these signed exes, and prove the packaging.
+    second_exes=("$work/ship/win64.exe" "$work/ship/win32.exe")
+    signature="signed ($("${OSSLSIGNCODE:-osslsigncode}" --version 2>&1 | head -n 1 | sed 's/, using://'))"
+else
+    echo "release: no code-signing certificate given (DIAGRESO_SIGN_PKCS12): the exes are NOT signed"
+    for arch in win64 win32; do cp "build/$arch/src/diagreso.exe" "$work/ship/$arch.exe"; done
+    second_exes=("$work/second/build/win64/src/diagreso.exe" "$work/second/build/win32/src/diagreso.exe")
+    signature="NOT signed"
+fi
+
+# The zips and SHA256SUMS, made here and again from the other folder: the same bytes.
+scripts/package.sh "$root" "$work/ship/win64.exe" "$work/ship/win32.exe" "$work/dist"
+scripts/package.sh "$work/second" "${second_exes[@]}" "$work/dist-second"
+for f in "$work/dist"/*; do
+    cmp "$f" "$work/dist-second/${f##*/}"
+    echo "  ok    ${f##*/}: byte-identical from $root and from the second folder"
+done
+
 mkdir -p dist
-for arch in win64 win32; do
-    stage=$(mktemp -d)
-    cp build/$arch/src/diagreso.exe "$stage/diagreso.exe"
-    cp assets/rendered/fc_img_024.gif assets/decalage.htm "$stage/"
-    iconv -f UTF-8 -t WINDOWS-1252 release/LISEZMOI.txt | sed 's/$/\r/' >"$stage/LISEZMOI.txt"
-    # Fixed dates and order, so the same inputs give the same zip.
-    touch -d "@$(git log -1 --format=%ct)" "$stage"/*
-    zip="$root/dist/diagreso-$version-$arch.zip"
-    rm -f "$zip"
-    (cd "$stage" && zip -q -X -D "$zip" diagreso.exe fc_img_024.gif decalage.htm LISEZMOI.txt)
-    rm -rf "$stage"
+cp "$work/dist"/* dist/
+for zip in dist/diagreso-"$version"-win64.zip dist/diagreso-"$version"-win32.zip; do
     echo "$zip: $(stat -c %s "$zip") bytes"
     unzip -l "$zip" | sed 's/^/  /'
 done
+echo "dist/SHA256SUMS:"
+sed 's/^/  /' dist/SHA256SUMS
+scripts/check-sums.sh dist
+echo "release $version: $signature, reproducible, checksums checked"

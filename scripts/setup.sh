@@ -14,6 +14,10 @@ packages=(
   # native32: the unit tests built for 32-bit Linux (x87, as the 32-bit exe) and run
   # through qemu-i386. The cross C library is named because the compiler only recommends it.
   g++-i686-linux-gnu libc6-dev-i386-cross qemu-user
+  # Release checks: Authenticode signing (osslsigncode 2.5 in Debian 12) and the throwaway
+  # test certificate (openssl), the system's roots for a real certificate's chain, strings
+  # for build folders left in an exe, git for the second build's copy of the sources.
+  osslsigncode openssl ca-certificates binutils git
 )
 
 missing=()
