@@ -107,9 +107,9 @@ sed 's/^/    | /' verify-win64.log
 
 # The release files made from the signed exes: the same bytes whatever the time zone and
 # umask, and SHA256SUMS right about the zips and the exes inside them.
-"$root/scripts/package.sh" "$root" signed/win64.exe signed/win32.exe dist-a >package-a.log 2>&1
+"$root/scripts/package.sh" "$root" dist-a win64=signed/win64.exe win32=signed/win32.exe >package-a.log 2>&1
 check "scripts/package.sh writes the zips and SHA256SUMS" $?
-(umask 077 && TZ=Pacific/Kiritimati "$root/scripts/package.sh" "$root" signed/win64.exe signed/win32.exe dist-b) >package-b.log 2>&1
+(umask 077 && TZ=Pacific/Kiritimati "$root/scripts/package.sh" "$root" dist-b win64=signed/win64.exe win32=signed/win32.exe) >package-b.log 2>&1
 for f in dist-a/*; do
     cmp -s "$f" "dist-b/${f##*/}"; check "${f##*/}: the same bytes at UTC+14 with umask 077" $?
 done

@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
-# Writes the release zips OUTDIR/diagreso-VERSION-win64.zip and -win32.zip and their
-# checksums OUTDIR/SHA256SUMS. Each zip holds the exe, the sample fc_img_024.gif, the help
-# page decalage.htm (for a distributor who hosts it) and LISEZMOI.txt (Windows-1252, CRLF,
-# for every Notepad), taken from the sources under SRC.
+# Writes a release zip OUTDIR/diagreso-VERSION-ARCH.zip for each ARCH=EXE given, and
+# their checksums OUTDIR/SHA256SUMS. Each zip holds the exe, the sample fc_img_024.gif,
+# the help page decalage.htm (for a distributor who hosts it) and LISEZMOI.txt
+# (Windows-1252, CRLF, for every Notepad), taken from the sources under SRC.
 # The same inputs give the same bytes whatever the folder, user, umask or time zone:
 # fixed order, dates (SOURCE_DATE_EPOCH, default SRC's last commit), modes, and no
 # extra attributes.
 # SHA256SUMS, in the format sha256sum -c reads, lists each zip and the exe inside it as
 # Windows' "Extract all" unpacks it beside the zip: diagreso-VERSION-win64/diagreso.exe.
 #
-# usage: scripts/package.sh SRC EXE64 EXE32 OUTDIR
+# usage: scripts/package.sh SRC OUTDIR ARCH=EXE...   (e.g. win64=build/win64/src/diagreso.exe)
 set -euo pipefail
-(($# == 4)) || { echo "usage: $0 SRC EXE64 EXE32 OUTDIR" >&2; exit 2; }
-src=$1 exe64=$2 exe32=$3 out=$4
+(($# >= 3)) || { echo "usage: $0 SRC OUTDIR ARCH=EXE..." >&2; exit 2; }
+src=$1 out=$2
+shift 2
 version=$(sed -n 's/^project(diagreso VERSION \([0-9.]*\).*/\1/p' "$src/CMakeLists.txt")
 [ -n "$version" ] || { echo "package: no version in $src/CMakeLists.txt" >&2; exit 1; }
 epoch=${SOURCE_DATE_EPOCH:-$(git -C "$src" log -1 --format=%ct)}
@@ -24,8 +25,9 @@ out=$(cd "$out" && pwd)
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 sums=()
-for arch in win64 win32; do
-    exe=$exe64; [ "$arch" = win32 ] && exe=$exe32
+for pair in "$@"; do
+    arch=${pair%%=*} exe=${pair#*=}
+    [[ "$arch" =~ ^win(32|64)$ && -f "$exe" ]] || { echo "package: not ARCH=EXE: $pair" >&2; exit 2; }
     dir="$stage/$arch"
     mkdir "$dir"
     cp "$exe" "$dir/diagreso.exe"

@@ -40,26 +40,31 @@ fi
 scripts/check-reproducible.sh --copy-to "$work/second" win64 win32
 
 # Signed before zipping; each signature is checked and, removed, gives back the tested exe.
+# A second signing would differ (signing time, time stamp), so the second folder's zips
+# take the same signed exes and prove the packaging; unsigned, they take its own exes.
 mkdir "$work/ship"
-if [ -n "${DIAGRESO_SIGN_PKCS12:-}" ]; then
-    for arch in win64 win32; do
+here=() there=()
+for arch in win64 win32; do
+    if [ -n "${DIAGRESO_SIGN_PKCS12:-}" ]; then
         scripts/sign-exe.sh "build/$arch/src/diagreso.exe" "$work/ship/$arch.exe"
-    done
-    scripts/check-exe.sh "$work/ship/win64.exe" "$work/ship/win32.exe"
-    # A second signing would differ (signing time, time stamp): the other folder's zips
-    # take these signed exes, and prove the packaging.
-    second_exes=("$work/ship/win64.exe" "$work/ship/win32.exe")
+        scripts/check-exe.sh "$work/ship/$arch.exe"
+        there+=("$arch=$work/ship/$arch.exe")
+    else
+        cp "build/$arch/src/diagreso.exe" "$work/ship/$arch.exe"
+        there+=("$arch=$work/second/build/$arch/src/diagreso.exe")
+    fi
+    here+=("$arch=$work/ship/$arch.exe")
+done
+if [ -n "${DIAGRESO_SIGN_PKCS12:-}" ]; then
     signature="signed ($("${OSSLSIGNCODE:-osslsigncode}" --version 2>&1 | head -n 1 | sed 's/, using://'))"
 else
     echo "release: no code-signing certificate given (DIAGRESO_SIGN_PKCS12): the exes are NOT signed"
-    for arch in win64 win32; do cp "build/$arch/src/diagreso.exe" "$work/ship/$arch.exe"; done
-    second_exes=("$work/second/build/win64/src/diagreso.exe" "$work/second/build/win32/src/diagreso.exe")
     signature="NOT signed"
 fi
 
 # The zips and SHA256SUMS, made here and again from the other folder: the same bytes.
-scripts/package.sh "$root" "$work/ship/win64.exe" "$work/ship/win32.exe" "$work/dist"
-scripts/package.sh "$work/second" "${second_exes[@]}" "$work/dist-second"
+scripts/package.sh "$root" "$work/dist" "${here[@]}"
+scripts/package.sh "$work/second" "$work/dist-second" "${there[@]}"
 for f in "$work/dist"/*; do
     cmp "$f" "$work/dist-second/${f##*/}"
     echo "  ok    ${f##*/}: byte-identical from $root and from the second folder"
@@ -67,7 +72,8 @@ done
 
 mkdir -p dist
 cp "$work/dist"/* dist/
-for zip in dist/diagreso-"$version"-win64.zip dist/diagreso-"$version"-win32.zip; do
+for zip in "$work/dist"/*.zip; do
+    zip=dist/${zip##*/}
     echo "$zip: $(stat -c %s "$zip") bytes"
     unzip -l "$zip" | sed 's/^/  /'
 done
