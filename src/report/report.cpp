@@ -124,6 +124,51 @@ void appendSaved(std::string& out) {
     }
 }
 
+template <class T>
+std::string nullOr(const std::optional<T>& value) {
+    return value ? std::to_string(*value) : "null";
+}
+
+const char* boolean(bool value) { return value ? "true" : "false"; }
+
+void appendSession(std::string& out, const SessionInfo& s) {
+    Members(out, ", ")
+        .number("id", s.id)
+        .raw("console_id", nullOr(s.consoleId))
+        .text("window_station", s.windowStation)
+        .raw("visible", boolean(s.visible))
+        .raw("remote", boolean(s.remote))
+        .text("user", s.user)
+        .raw("shows_the_screen", boolean(s.showsTheScreen()))
+        .close();
+}
+
+// What the window shows of the system text, and the settings behind it.
+void appendText(std::string& out, const ReportSources& sources) {
+    std::optional<int32_t> height = systemFontHeight(sources.font);
+    int dpi = systemDpi(sources.font);
+    Members(out, ", ")
+        .text("state", isEnlarged(height) ? "Grossie" : "Normale")
+        .raw("height_px", nullOr(height))
+        .raw("dpi", dpi > 0 ? std::to_string(dpi) : "null")
+        .raw("scale_percent", nullOr(sources.session.textScalePercent()))
+        .close();
+}
+
+void appendDisplay(std::string& out, const DisplayDevice& d) {
+    Members(out, ", ")
+        .text("device", d.device)
+        .raw("primary", boolean(d.primary))
+        .number("left", d.left)
+        .number("top", d.top)
+        .number("width", d.width)
+        .number("height", d.height)
+        .number("bits", d.bits)
+        .number("frequency", d.frequency)
+        .raw("dpi", nullOr(d.dpi))
+        .close();
+}
+
 std::string timeText(const LocalTime& t) {
     char text[64];
     std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
@@ -154,27 +199,11 @@ std::string buildReport(const ReportSources& sources, const SessionInfo& session
     Members(part, ", ").raw("version", os.empty() ? "null" : jsonString(os)).close();
     report.raw("os", part);
     part.clear();
-    Members(part, ", ")
-        .number("id", session.id)
-        .raw("console_id", session.consoleId ? std::to_string(*session.consoleId) : "null")
-        .text("window_station", session.windowStation)
-        .raw("visible", session.visible ? "true" : "false")
-        .raw("remote", session.remote ? "true" : "false")
-        .text("user", session.user)
-        .raw("shows_the_screen", screen ? "true" : "false")
-        .close();
+    appendSession(part, session);
     report.raw("session", part);
     part.clear();
     if (screen) {
-        std::optional<int32_t> height = systemFontHeight(sources.font);
-        int dpi = systemDpi(sources.font);
-        std::optional<uint32_t> scale = sources.session.textScalePercent();
-        Members text(part, ", ");
-        text.text("state", isEnlarged(height) ? "Grossie" : "Normale")
-            .raw("height_px", height ? std::to_string(*height) : "null")
-            .raw("dpi", dpi > 0 ? std::to_string(dpi) : "null")
-            .raw("scale_percent", scale ? std::to_string(*scale) : "null")
-            .close();
+        appendText(part, sources);
         report.raw("text", part);
         part.clear();
         appendMode(part, valuesOf(current));
@@ -185,17 +214,7 @@ std::string buildReport(const ReportSources& sources, const SessionInfo& session
     part = "[";
     for (const DisplayDevice& d : sources.session.displays()) {
         part += part.size() > 1 ? ",\r\n    " : "\r\n    ";
-        Members(part, ", ")
-            .text("device", d.device)
-            .raw("primary", d.primary ? "true" : "false")
-            .number("left", d.left)
-            .number("top", d.top)
-            .number("width", d.width)
-            .number("height", d.height)
-            .number("bits", d.bits)
-            .number("frequency", d.frequency)
-            .raw("dpi", d.dpi ? std::to_string(*d.dpi) : "null")
-            .close();
+        appendDisplay(part, d);
     }
     part += part.size() > 1 ? "\r\n  ]" : "]";
     report.raw("displays", part).text("record_file", absolutePath(kRecordFileName));

@@ -457,8 +457,17 @@ TEST_F(CommandLine, UsageAppearsInTheConsoleItWasStartedFrom) {
 
 TEST(CommandLineHigherDensity, ReportSaysTheTextIsEnlarged) {
     if (at96dpi()) GTEST_SKIP() << "runs at 120 dpi";
+    // Windows 10's "make text bigger" beside the density, as the user's setting holds it.
+    HKEY key = nullptr;
+    const wchar_t* path = L"Software\\Microsoft\\Accessibility";
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr), 0);
+    DWORD scale = 125;
+    RegSetValueExW(key, L"TextScaleFactor", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&scale), sizeof scale);
     ExeRun run = runExe(freshFolder(), L"/rapport");
+    RegDeleteValueW(key, L"TextScaleFactor");
+    RegCloseKey(key);
     EXPECT_EQ(run.exitCode, 0u) << run.err;
-    EXPECT_EQ(member(run.out, "text"), "{\"state\": \"Grossie\", \"height_px\": 20, \"dpi\": 120}");
+    EXPECT_EQ(member(run.out, "text"), "{\"state\": \"Grossie\", \"height_px\": 20, \"dpi\": 120, \"scale_percent\": 125}");
+    EXPECT_NE(run.out.find("\"dpi\": 120}\r\n  ]"), std::string::npos) << "the display's own density";
     keepArtefact("rapport-120dpi.json", run.out);
 }
