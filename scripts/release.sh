@@ -6,6 +6,13 @@
 # 64-bit one under 64-bit Wine, the 32-bit one under 32-bit Wine. Where the kernel cannot
 # run i386 programs (so no 32-bit Wine), the 32-bit zip is not written and the script
 # fails, saying why: an untested exe is not released.
+# What ships is proven to be what the commit builds anywhere: both exes are built again
+# from a copy of the sources in another folder and compared byte for byte, and the zips
+# are made again from that copy and compared. dist/SHA256SUMS lists the zips and the exes
+# inside them, and is checked on the zips as Windows extracts them.
+# With a code-signing certificate (scripts/sign-exe.sh: DIAGRESO_SIGN_PKCS12,
+# DIAGRESO_SIGN_PASSWORD, optionally DIAGRESO_SIGN_TIMESTAMP_URL) the exes are signed
+# before zipping; without one the release is unsigned, and says so.
 #
 # usage: scripts/release.sh            (as root on Debian 12)
 set -euo pipefail
@@ -29,23 +36,64 @@ else
     untested="the 32-bit exe could not be tested here, so it is not released: $why"
 fi
 
-mkdir -p dist
+# ---- Reproducible, signed when a certificate is given, with checksums.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# The zips' dates: the commit's, the same in every build of it.
+SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
+export SOURCE_DATE_EPOCH
+if [ -n "$(git status --porcelain)" ]; then
+    echo "release: WARNING: the working tree has uncommitted changes; no commit rebuilds this release"
+fi
+
+# Both exes again, from a copy of the sources in another folder: byte for byte the same.
+scripts/check-reproducible.sh --copy-to "$work/second" "${archs[@]}"
+
+# Signed before zipping; each signature is checked and, removed, gives back the tested exe.
+# A second signing would differ (signing time, time stamp), so the second folder's zips
+# take the same signed exes and prove the packaging; unsigned, they take its own exes.
+mkdir "$work/ship"
+here=() there=()
 for arch in "${archs[@]}"; do
-    stage=$(mktemp -d)
-    cp build/$arch/src/diagreso.exe "$stage/diagreso.exe"
-    cp assets/rendered/fc_img_024.gif assets/decalage.htm "$stage/"
-    iconv -f UTF-8 -t WINDOWS-1252 release/LISEZMOI.txt | sed 's/$/\r/' >"$stage/LISEZMOI.txt"
-    # Fixed dates and order, so the same inputs give the same zip.
-    touch -d "@$(git log -1 --format=%ct)" "$stage"/*
-    zip="$root/dist/diagreso-$version-$arch.zip"
-    rm -f "$zip"
-    (cd "$stage" && zip -q -X -D "$zip" diagreso.exe fc_img_024.gif decalage.htm LISEZMOI.txt)
-    rm -rf "$stage"
+    if [ -n "${DIAGRESO_SIGN_PKCS12:-}" ]; then
+        scripts/sign-exe.sh "build/$arch/src/diagreso.exe" "$work/ship/$arch.exe"
+        scripts/check-exe.sh "$work/ship/$arch.exe"
+        there+=("$arch=$work/ship/$arch.exe")
+    else
+        cp "build/$arch/src/diagreso.exe" "$work/ship/$arch.exe"
+        there+=("$arch=$work/second/build/$arch/src/diagreso.exe")
+    fi
+    here+=("$arch=$work/ship/$arch.exe")
+done
+if [ -n "${DIAGRESO_SIGN_PKCS12:-}" ]; then
+    signature="signed ($("${OSSLSIGNCODE:-osslsigncode}" --version 2>&1 | head -n 1 | sed 's/, using://'))"
+else
+    echo "release: no code-signing certificate given (DIAGRESO_SIGN_PKCS12): the exes are NOT signed"
+    signature="NOT signed"
+fi
+
+# The zips and SHA256SUMS, made here and again from the other folder: the same bytes.
+scripts/package.sh "$root" "$work/dist" "${here[@]}"
+scripts/package.sh "$work/second" "$work/dist-second" "${there[@]}"
+for f in "$work/dist"/*; do
+    cmp "$f" "$work/dist-second/${f##*/}"
+    echo "  ok    ${f##*/}: byte-identical from $root and from the second folder"
+done
+
+mkdir -p dist
+# Nothing of an earlier release stays beside this one's SHA256SUMS.
+rm -f dist/diagreso-*.zip dist/SHA256SUMS
+cp "$work/dist"/* dist/
+for zip in "$work/dist"/*.zip; do
+    zip=dist/${zip##*/}
     echo "$zip: $(stat -c %s "$zip") bytes"
     unzip -l "$zip" | sed 's/^/  /'
 done
+echo "dist/SHA256SUMS:"
+sed 's/^/  /' dist/SHA256SUMS
+scripts/check-sums.sh dist
+echo "release $version: $signature, reproducible, checksums checked"
 if [ -n "$untested" ]; then
-    rm -f "$root/dist/diagreso-$version-win32.zip"
     echo "release: $untested" >&2
     exit 1
 fi

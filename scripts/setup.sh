@@ -14,6 +14,10 @@ packages=(
   cmake ninja-build g++ googletest
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine64 xvfb xdotool x11-utils imagemagick e2fsprogs fonts-liberation icoutils zip unzip libclang-rt-14-dev
+  # Release checks: Authenticode signing (osslsigncode 2.5 in Debian 12) and the throwaway
+  # test certificate (openssl), the system's roots for a real certificate's chain, strings
+  # for build folders left in an exe, git for the second build's copy of the sources.
+  osslsigncode openssl ca-certificates binutils git
   # The reports of the command-line tests, validated against docs/rapport.schema.json, and
   # the test runners' XML reports, counted by scripts/count-results.py.
   python3 python3-jsonschema

@@ -44,6 +44,14 @@ assets/check.sh || status=1
 step "exe checks (manifest, resources, imports, ASLR/DEP, size)"
 scripts/check-exe.sh || status=1
 
+step "reproducible: the 64-bit exe built again in another folder, compared byte for byte"
+scripts/check-reproducible.sh win64 2>&1 | tee "$logs/reproducible.log"
+[ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+
+step "signed release: throwaway certificate, signatures, zips and SHA256SUMS"
+scripts/check-signed-release.sh 2>&1 | tee "$logs/signed-release.log"
+[ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+
 step "native unit tests"
 ctest --preset native --output-on-failure -j2 --output-junit "$reports/native.xml" 2>&1 | tee "$logs/native.log"
 [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
