@@ -20,10 +20,11 @@ constexpr std::array kControls = {
                   .caption = "Label1", .align = Align::Center, .wordWrap = true},
     ControlDesign{.name = "Text1", .kind = Kind::TextBox, .left = 330, .top = 2850, .width = 4785, .height = 405,
                   .visible = false, .tabIndex = 0},
+    // Tab goes left to right, Annuler then Valider; neither has the focus at the start.
     ControlDesign{.name = "btc", .index = 3, .kind = Kind::Picture, .left = 2880, .top = 3510, .width = 1095,
-                  .height = 1095, .picture = "IMG_CANCEL", .accessibleName = "Annuler"},
+                  .height = 1095, .tabIndex = 2, .picture = "IMG_CANCEL", .accessibleName = "Annuler"},
     ControlDesign{.name = "btc", .index = 2, .kind = Kind::Picture, .left = 4050, .top = 3510, .width = 1095,
-                  .height = 1095, .picture = "IMG_OK", .accessibleName = "Valider"},
+                  .height = 1095, .tabIndex = 3, .picture = "IMG_OK", .accessibleName = "Valider"},
     frameTile(0), frameTile(1), frameTile(2), frameTile(3),
     frameTile(4), frameTile(5), frameTile(6), frameTile(7),
 };

@@ -121,6 +121,8 @@ class Form {
     // A close request from the system (close box, Alt+F4); without one the form is
     // unloaded, which for a modal form means closed without an answer.
     std::function<void()> onCloseRequest;
+    // The display mode changed, by this program or any other.
+    std::function<void()> onDisplayChange;
 
     // Handlers are bound by control name, checked against the design table at once (a
     // misspelt name throws std::logic_error), and hold across unload and reload; the

@@ -110,6 +110,13 @@ bool HeadlessBackend::loadPicture(Control& control, const PictureSource& source)
     return in && (std::string_view(magic, 6) == "GIF87a" || std::string_view(magic, 6) == "GIF89a");
 }
 
+void HeadlessBackend::doEvents() {
+    ++doEventsCalls;
+    std::vector<std::function<void()>> due;
+    due.swap(pending);
+    for (auto& event : due) event();
+}
+
 TwipsSize HeadlessBackend::screenSize() { return screen(); }
 
 void HeadlessBackend::endProgram() {

@@ -22,7 +22,8 @@ class HeadlessBackend final : public Backend {
     void sendToBack(Control& control) override;
     // Resources always decode; a file does when it exists and starts as a GIF does.
     bool loadPicture(Control& control, const PictureSource& source) override;
-    void doEvents() override { ++doEventsCalls; }
+    // The pass over pending messages: runs what a test queued in `pending` meanwhile.
+    void doEvents() override;
     TwipsSize screenSize() override;
     // A single-line frame with a title bar adds `frame` pixels to the client size.
     TwipsSize outerSize(const FormDesign& design) override;
@@ -60,6 +61,7 @@ class HeadlessBackend final : public Backend {
     uint32_t doubleClick = 500;
 
     int doEventsCalls = 0;
+    std::vector<std::function<void()>> pending; // clicks and ticks waiting for the next pass
     bool ended = false;
     std::vector<const Control*> backOrder; // controls sent to the back, latest first
     // What the model asked of the backend, in order ("Label1.caption", "form.position",

@@ -5,6 +5,7 @@
 #include "forms/win32_form_window.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace diag::forms {
 
@@ -145,6 +146,7 @@ bool Win32Backend::pump(bool wait, const std::function<bool()>& done) {
             PostQuitMessage(exitCode_); // let an outer loop end too
             return false;
         }
+        if (isAnswerTail(msg)) continue;
         // Tab, arrows, Space and Enter move and press as in a dialog box.
         HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
         bool dialogKey = false;
@@ -158,6 +160,32 @@ bool Win32Backend::pump(bool wait, const std::function<bool()>& done) {
             DispatchMessageW(&msg);
         }
     }
+    return true;
+}
+
+bool Win32Backend::isAnswerTail(const MSG& msg) {
+    if (swallowRelease_ && msg.message == swallowRelease_) {
+        swallowRelease_ = 0;
+        return true;
+    }
+    UINT release = 0;
+    switch (msg.message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: release = WM_LBUTTONUP; break;
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK: release = WM_NCLBUTTONUP; break;
+    default: return false;
+    }
+    swallowRelease_ = 0;
+    if (!tail_) return false;
+    Press first = *tail_;
+    tail_.reset(); // only the very next press can be the second of the pair
+    // The system's own test for a double-click: within its time and its rectangle.
+    bool inTime = msg.time - first.at <= GetDoubleClickTime();
+    bool onTheSpot = std::abs(msg.pt.x - first.where.x) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
+                std::abs(msg.pt.y - first.where.y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2;
+    if (!inTime || !onTheSpot) return false;
+    swallowRelease_ = release;
     return true;
 }
 

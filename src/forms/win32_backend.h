@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,9 @@ class Win32Backend final : public Backend {
     FormWindow* modalForm() const { return modal_.empty() ? nullptr : modal_.back(); }
     // The picture of a source, decoded (built-in ones once for all); null when it cannot be.
     std::shared_ptr<const Picture> decode(const PictureSource& source);
+    // A mouse press on a key answered its form and unloaded it: the second press of the
+    // same double-click (and its release) then reaches nothing beneath.
+    void answeredByPress(uint32_t at, POINT where) { tail_ = Press{at, where}; }
 
   private:
     // The one message pump: dispatches messages (with the dialog keys: Tab, arrows,
@@ -64,6 +68,8 @@ class Win32Backend final : public Backend {
     // pending. False once WM_QUIT has come; it is posted again for an outer loop.
     bool pump(bool wait, const std::function<bool()>& done);
     FormWindow& windowsFor(Form& form); // made if need be (CreationError)
+    // True when the message is the tail of a double-click whose first press answered.
+    bool isAnswerTail(const MSG& msg);
 
     HINSTANCE instance_;
     PictureDecoder decoder_;
@@ -71,6 +77,12 @@ class Win32Backend final : public Backend {
     std::map<const Form*, std::unique_ptr<FormWindow>> forms_;
     std::map<const Control*, ControlWindow*> controls_;
     std::vector<FormWindow*> modal_;
+    struct Press {
+        uint32_t at;
+        POINT where;
+    };
+    std::optional<Press> tail_;  // the press that answered, until the next press
+    UINT swallowRelease_ = 0;    // the release of a press taken as a tail
     bool highContrast_ = false;
     int exitCode_ = 0;
 };

@@ -6,6 +6,10 @@
 #include "forms/win32_form_window.h"
 #include "forms/win32_handles.h"
 
+#include <windowsx.h>
+
+#include <optional>
+
 namespace diag::forms {
 
 namespace {
@@ -105,7 +109,7 @@ class ButtonWindow final : public ControlWindow {
     }
 };
 
-class PictureWindow final : public ControlWindow {
+class PictureWindow : public ControlWindow {
   public:
     using ControlWindow::ControlWindow;
     void create() override {
@@ -113,9 +117,6 @@ class PictureWindow final : public ControlWindow {
         makeChild(L"STATIC", SS_OWNERDRAW | SS_NOTIFY, 0, widen(control_.design().accessibleName));
     }
     LRESULT command(WORD code) override {
-        // A static notifies at the press itself, so the message time is when it began. A
-        // second press within the double-click time comes as a double-click: it is a press
-        // all the same (the first may have come too early to count).
         if (code == STN_CLICKED || code == STN_DBLCLK) clicked();
         return 0;
     }
@@ -157,6 +158,112 @@ class PictureWindow final : public ControlWindow {
     bool decoded_ = false;
 };
 
+// A picture that acts on a click: a push button to the system (its role, default action,
+// focus and name for assistive technology), drawn as its picture. The button tells a
+// click at the release; the press delay is about when the press began, so the key keeps
+// the moment of the press that the release completes: a mouse press, a Space that is not
+// an auto-repeat, or now for a programmatic press (BM_CLICK, a screen reader's default
+// action). A release with no such press (a key held since before) answers nothing.
+class PictureKeyWindow final : public PictureWindow {
+  public:
+    using PictureWindow::PictureWindow;
+    void create() override {
+        // The window text is the accessible name: what a screen reader says of the key.
+        makeChild(L"BUTTON", BS_OWNERDRAW | (control_.design().tabIndex >= 0 ? WS_TABSTOP : 0), 0,
+                  widen(control_.design().accessibleName));
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        buttonProc_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PictureKeyWindow::proc)));
+    }
+    LRESULT command(WORD code) override {
+        // An owner-drawn button tells a second press within the double-click time at the
+        // press itself: a press all the same (the first may have come too early to count).
+        if (code == BN_CLICKED || code == BN_DOUBLECLICKED) press();
+        return 0;
+    }
+    void drawItem(const DRAWITEMSTRUCT& item) override {
+        PictureWindow::drawItem(item);
+        if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
+            RECT focus = item.rcItem;
+            InflateRect(&focus, -3, -3);
+            DrawFocusRect(item.hDC, &focus);
+        }
+    }
+
+  private:
+    static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<PictureKeyWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        WNDPROC button = self->buttonProc_;
+        constexpr LPARAM kRepeat = 1 << 30; // the key was already down: an auto-repeat
+        switch (msg) {
+        case BM_CLICK:
+            self->pressed(GetTickCount(), false);
+            self->programmatic_ = true;
+            break;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            if (self->programmatic_)
+                self->programmatic_ = false;
+            else
+                self->pressed(static_cast<uint32_t>(GetMessageTime()), true);
+            break;
+        case WM_KEYDOWN:
+            if (wParam == VK_SPACE && !(lParam & kRepeat)) self->pressed(static_cast<uint32_t>(GetMessageTime()), false);
+            // Enter presses the focused key at once, as Space does at its release.
+            if (wParam == VK_RETURN) {
+                if (!(lParam & kRepeat)) {
+                    self->pressed(static_cast<uint32_t>(GetMessageTime()), false);
+                    self->press(); // may destroy this window and its object: nothing after
+                }
+                return 0;
+            }
+            break;
+        case WM_GETDLGCODE: {
+            // Enter comes to the key itself, not to the form as IDOK: the key tells a
+            // fresh press from an auto-repeat.
+            LRESULT code = CallWindowProcW(button, hwnd, msg, wParam, lParam);
+            if (auto* m = reinterpret_cast<const MSG*>(lParam);
+                m && ((m->message == WM_KEYDOWN && m->wParam == VK_RETURN) || (m->message == WM_CHAR && m->wParam == L'\r')))
+                code |= DLGC_WANTMESSAGE;
+            return code;
+        }
+        case WM_CHAR:
+            if (wParam == L'\r') return 0;
+            break;
+        case WM_NCDESTROY:
+            SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(button));
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            break;
+        default:
+            break;
+        }
+        // The click this may deliver can unload the form: nothing of `self` after it.
+        return CallWindowProcW(button, hwnd, msg, wParam, lParam);
+    }
+    void pressed(uint32_t at, bool mouse) {
+        pressedAt_ = at;
+        pressedByMouse_ = mouse;
+        pressedWhere_ = mouse ? GetMessagePos() : 0;
+    }
+    void press() {
+        if (!pressedAt_) return;
+        // Taken before the click: the handler may unload the form and this object with it.
+        uint32_t at = *pressedAt_;
+        bool mouse = pressedByMouse_;
+        DWORD where = pressedWhere_;
+        pressedAt_.reset();
+        Form& form = control_.form();
+        Win32Backend& backend = owner_.backend();
+        if (form.userClick(control_, at) && mouse && !form.loaded())
+            backend.answeredByPress(at, {GET_X_LPARAM(where), GET_Y_LPARAM(where)});
+    }
+
+    WNDPROC buttonProc_ = nullptr;
+    std::optional<uint32_t> pressedAt_;
+    bool pressedByMouse_ = false, programmatic_ = false;
+    DWORD pressedWhere_ = 0;
+};
+
 class TextBoxWindow final : public ControlWindow {
   public:
     using ControlWindow::ControlWindow;
@@ -195,7 +302,10 @@ std::unique_ptr<ControlWindow> ControlWindow::make(FormWindow& owner, Control& c
     switch (control.kind()) {
     case Kind::Label: return std::unique_ptr<ControlWindow>(new LabelWindow(owner, control, id));
     case Kind::Button: return std::unique_ptr<ControlWindow>(new ButtonWindow(owner, control, id));
-    case Kind::Picture: return std::unique_ptr<ControlWindow>(new PictureWindow(owner, control, id));
+    case Kind::Picture:
+        if (control.form().clickable(control))
+            return std::unique_ptr<ControlWindow>(new PictureKeyWindow(owner, control, id));
+        return std::unique_ptr<ControlWindow>(new PictureWindow(owner, control, id));
     case Kind::TextBox: return std::unique_ptr<ControlWindow>(new TextBoxWindow(owner, control, id));
     case Kind::Timer: return std::unique_ptr<ControlWindow>(new TimerWindow(owner, control, id));
     case Kind::Line:

@@ -98,9 +98,12 @@ void FormWindow::present() {
     ShowWindow(hwnd(), SW_SHOW);
     UpdateWindow(hwnd());
     SetForegroundWindow(hwnd());
+    // The first control in tab order takes the focus; a key never does by itself, so that
+    // the Enter or Space that opened a form cannot answer it.
     ControlWindow* first = nullptr;
     for (auto& cw : controls_) // in tab order
-        if (cw->control().design().tabIndex >= 0 && cw->control().visible() && cw->hwnd()) {
+        if (cw->control().design().tabIndex >= 0 && cw->control().kind() != Kind::Picture && cw->control().visible() &&
+            cw->hwnd()) {
             first = cw.get();
             break;
         }
@@ -217,6 +220,7 @@ LRESULT FormWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SETCURSOR: return onSetCursor(wParam, lParam);
     case WM_SETTINGCHANGE:
     case WM_SYSCOLORCHANGE: return onSettingChange(msg, wParam, lParam);
+    case WM_DISPLAYCHANGE: return onDisplayChange();
     case kBringForward: return onBringForward();
     default: return DefWindowProcW(hwnd(), msg, wParam, lParam);
     }
@@ -258,6 +262,8 @@ LRESULT FormWindow::onCommand(WPARAM wParam, LPARAM lParam) {
     if (LOWORD(wParam) == IDOK && lParam == 0)
         if (ControlWindow* focused = controlOf(GetFocus()); focused && focused->control().kind() == Kind::Button)
             return focused->command(BN_CLICKED);
+    // Esc: a modal form is closed without an answer, as Alt+F4 closes it.
+    if (LOWORD(wParam) == IDCANCEL && lParam == 0 && backend_.modalForm() == this) return onClose();
     return 0;
 }
 
@@ -315,6 +321,12 @@ LRESULT FormWindow::onSettingChange(UINT msg, WPARAM wParam, LPARAM lParam) {
     backend_.settingsChanged();
     RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     return DefWindowProcW(hwnd(), msg, wParam, lParam);
+}
+
+LRESULT FormWindow::onDisplayChange() {
+    Form& form = form_;
+    if (form.onDisplayChange) form.deliver(form.onDisplayChange);
+    return 0;
 }
 
 LRESULT FormWindow::onBringForward() {

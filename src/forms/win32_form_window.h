@@ -59,6 +59,7 @@ class FormWindow {
     LRESULT onActivate(WPARAM wParam, LPARAM lParam);
     LRESULT onSetCursor(WPARAM wParam, LPARAM lParam);
     LRESULT onSettingChange(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT onDisplayChange();
     LRESULT onBringForward();
     void registerClass();
 

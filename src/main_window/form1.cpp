@@ -17,20 +17,26 @@ Form1::Form1(forms::Backend& backend, ErrorReporter& reporter, Module1& module, 
     form_.setClickHandler("Image6", [this](int16_t) { QuitProgram(); });
     // The resolution commands rely on what the start-up tick sets up (the open file, the
     // captured mode): clicks that come before it has finished are ignored.
+    // A click that comes in the pass over pending messages after a change (the tail of
+    // the double-click that confirmed it) asks no second question.
     form_.setClickHandler("Command6", [this](int16_t index) {
-        if (startupFinished_) Command6_Click(index);
+        if (startupFinished_ && !changing_) Command6_Click(index);
     });
     form_.setClickHandler("Command5", [this](int16_t) {
-        if (startupFinished_) Command5_Click();
+        if (startupFinished_ && !changing_) Command5_Click();
     });
     form_.setClickHandler("Image5", [this](int16_t) {
-        if (startupFinished_) Command5_Click();
+        if (startupFinished_ && !changing_) Command5_Click();
     });
     form_.setTickHandler("Timer2", [this] { Timer2_Timer(); });
     form_.setClickHandler("Command3", [this](int16_t) { Command3_Click(); });
     form_.setClickHandler("Label6", [this](int16_t) { Command3_Click(); });
     // Nothing has a use for a run without the main window: a close request quits too.
     form_.onCloseRequest = [this] { QuitProgram(); };
+    // Before the start-up tick the labels are still to be filled by it.
+    form_.onDisplayChange = [this] {
+        if (startupFinished_) showCurrentResolution();
+    };
 }
 
 bool Form1::start() {
@@ -122,11 +128,28 @@ bool Form1::confirmed(std::string prompt) {
 
 void Form1::changeResolutionAndRepin() {
     DisplayModes::Outcome outcome = display_.ChangeResolution(m_.ModeWidth, m_.ModeHeight, m_.ModeBits);
-    form_.backend().doEvents();
+    {
+        struct Changing {
+            bool& flag;
+            ~Changing() { flag = false; }
+        } changing{changing_ = true};
+        form_.backend().doEvents();
+    }
     control("Timer2").setInterval(5000);
+    showCurrentResolution();
     // In force but not stored: the change is finished like any other, then told.
     if (outcome == DisplayModes::Outcome::AppliedNotStored)
         throw DisplayChangeError(toInt32(m_.ModeWidth), toInt32(m_.ModeHeight), m_.ModeBits, DISP_CHANGE_NOTUPDATED_);
+}
+
+void Form1::showCurrentResolution() {
+    // The mode in force, read afresh; one the system could not tell leaves the labels.
+    uint32_t failedBefore = display_.failedQueries();
+    int16_t width = display_.GetCurrentWidth();
+    int16_t height = display_.GetCurrentHeight();
+    if (display_.failedQueries() != failedBefore) return;
+    control("Label16").setCaption(wholeNumber(width));
+    control("Label15").setCaption(wholeNumber(height));
 }
 
 void Form1::Timer2_Timer() {

@@ -58,8 +58,12 @@ class Form1 {
 
     // Puts the question to the user in the confirmation dialog: true when confirmed.
     bool confirmed(std::string prompt);
-    // ChangeResolution, one pass over pending messages, Timer2 at 5000 ms.
+    // ChangeResolution, one pass over pending messages, Timer2 at 5000 ms, the current
+    // resolution shown.
     void changeResolutionAndRepin();
+    // The current-resolution labels: the mode in force. The saved labels, the record and
+    // the font state (fixed until the next sign-in) stay as they are.
+    void showCurrentResolution();
     // What the next help request opens.
     HelpPage nextHelpPage();
 
@@ -70,6 +74,7 @@ class Form1 {
     TileHolder tiles_;
     Mini97 dialog_;
     bool startupFinished_ = false;
+    bool changing_ = false; // in the pass over pending messages after a change
 };
 
 inline constexpr forms::Color kLargeFontColor = 0xC0C0FF; // light red

@@ -41,9 +41,9 @@ constexpr ControlDesign whiteButton(std::string_view name, int16_t index, float 
 }
 
 constexpr ControlDesign picture(std::string_view name, float l, float t, float w, float h, std::string_view pic,
-                                std::string_view accessibleName = {}) {
-    return {.name = name, .kind = Kind::Picture, .left = l, .top = t, .width = w, .height = h, .picture = pic,
-            .accessibleName = accessibleName};
+                                std::string_view accessibleName = {}, int16_t tab = -1) {
+    return {.name = name, .kind = Kind::Picture, .left = l, .top = t, .width = w, .height = h, .tabIndex = tab,
+            .picture = pic, .accessibleName = accessibleName};
 }
 
 constexpr ControlDesign line(std::string_view name, float x1, float y1, float x2, float y2) {
@@ -124,7 +124,8 @@ constexpr std::array kControls = {
     picture("Image4", 690, 10110, 960, 960, "IMG_ARROW_DOWN"),
 
     // Exit, background and the hidden holders of the start-up actions.
-    picture("Image6", 14220, 9930, 960, 960, "IMG_EXIT", "Quitter"),
+    // Last in tab order: a way out from the keyboard besides Alt+F4.
+    picture("Image6", 14220, 9930, 960, 960, "IMG_EXIT", "Quitter", 9),
     ControlDesign{.name = "Shape1", .kind = Kind::Shape, .left = 6510, .top = 240, .width = 4455, .height = 10485,
                   .backColor = rgb(255, 224, 192), .opaque = true},
     ControlDesign{.name = "Command1", .kind = Kind::Button, .left = 11910, .top = 11070, .width = 1095,

@@ -241,6 +241,90 @@ TEST_F(RealHands, KeyboardKeepsItsPlaceAndEnterPressesTheFocusedButton) {
     EXPECT_TRUE(program.ended(5000));
 }
 
+// The keyboard alone does a test and a revert. In the dialog Enter with no key focused
+// answers nothing and Esc cancels; Tab goes Annuler then Valider, and Space or Enter
+// presses the focused key. The current resolution follows every change, the window's own
+// and another program's; the saved one and the text size stay. Tab reaches the exit.
+TEST_F(RealHands, KeyboardAloneTestsRevertsAndQuitsAndTheCurrentResolutionFollows) {
+    Program program(freshFolder());
+    HWND form = start(program);
+    ASSERT_NE(form, nullptr);
+    SetForegroundWindow(form);
+    auto tabTo = [&](const ControlDesign& d, int tabs) {
+        HWND target = childAt(form, d);
+        for (int i = 0; i < tabs; ++i) test::pressKey(VK_TAB);
+        return waitFor([&] { return focusOf(program) == target; }, 2000);
+    };
+    auto shown = [&](std::vector<std::string> want) {
+        return waitFor([&] { return displayTexts(form) == want; }, 3000);
+    };
+    ASSERT_TRUE(tabTo(design("Command6", 0), 2)) << "1024 x 768";
+    test::pressKey(VK_SPACE);
+    HWND dialog = waitForDialog(form);
+    ASSERT_NE(dialog, nullptr);
+    test::pressKey(VK_RETURN);
+    Sleep(700);
+    EXPECT_TRUE(IsWindowVisible(dialog)) << "Enter with no key focused answers nothing";
+    test::pressKey(VK_ESCAPE);
+    EXPECT_TRUE(waitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 3000)) << "Esc cancels";
+    EXPECT_EQ(screenMode(), (std::pair{1280, 1024}));
+
+    test::pressKey(VK_SPACE); // the focus is back on "1024 x 768"
+    dialog = waitForDialog(form);
+    ASSERT_NE(dialog, nullptr);
+    test::pressKey(VK_TAB);
+    test::pressKey(VK_TAB);
+    Sleep(300);
+    if (std::string shot = test::artefactPath("dialog-keyboard-valider.bmp"); !shot.empty()) test::saveScreen(shot);
+    test::pressKey(VK_SPACE);
+    EXPECT_TRUE(waitFor([&] { return screenMode() == std::pair{1024, 768}; }, 5000)) << "Tab, Tab, Space: Valider";
+    EXPECT_TRUE(shown({"Normale", "1280", "1024", "1024", "768"}));
+
+    ASSERT_TRUE(tabTo(design("Command5"), 9)) << "round to the revert";
+    test::pressKey(VK_SPACE);
+    dialog = waitForDialog(form);
+    ASSERT_NE(dialog, nullptr);
+    test::pressKey(VK_TAB);
+    test::pressKey(VK_TAB);
+    test::pressKey(VK_RETURN);
+    EXPECT_TRUE(waitFor([&] { return screenMode() == std::pair{1280, 1024}; }, 5000)) << "Tab, Tab, Enter: Valider";
+    EXPECT_TRUE(shown({"Normale", "1280", "1024", "1280", "1024"}));
+
+    ASSERT_TRUE(setMode(1152, 864)); // another program, as the system's display settings
+    EXPECT_TRUE(shown({"Normale", "1280", "1024", "1152", "864"})) << "a change made elsewhere";
+
+    ASSERT_TRUE(tabTo(design("Image6"), 8)) << "the exit, last in the order";
+    test::pressKey(VK_SPACE);
+    EXPECT_TRUE(program.ended(5000));
+}
+
+// A double-click on Valider is one answer: its second press, where the dialog stood over
+// "1280 x 768", opens no new question.
+TEST_F(RealHands, DoubleClickOnValiderAsksNothingMore) {
+    ASSERT_TRUE(setMode(1024, 768));
+    Program program(freshFolder());
+    HWND form = start(program);
+    ASSERT_NE(form, nullptr);
+    clickAt(form, design("Command6", 0));
+    HWND dialog = waitForDialog(form);
+    ASSERT_NE(dialog, nullptr);
+    NamedCtx valider{"Valider", nullptr};
+    EnumChildWindows(dialog, &findNamed, reinterpret_cast<LPARAM>(&valider));
+    ASSERT_NE(valider.found, nullptr);
+    RECT key, beneath = screenRectOf(form, design("Command6", 5)), both;
+    GetWindowRect(valider.found, &key);
+    ASSERT_TRUE(IntersectRect(&both, &key, &beneath)) << "Valider lies over 1280 x 768";
+    POINT p{(both.left + both.right) / 2, (both.top + both.bottom) / 2};
+    test::clickScreen(p);
+    Sleep(150);
+    test::clickScreen(p);
+    EXPECT_TRUE(waitFor([&] { return !IsWindow(dialog); }, 3000)) << "answered";
+    EXPECT_EQ(waitForDialog(form, 1500, false), nullptr) << "no second question";
+    EXPECT_EQ(screenMode(), (std::pair{1024, 768}));
+    clickAt(form, design("Image6"));
+    EXPECT_TRUE(program.ended(5000));
+}
+
 TEST_F(RealHands, WindowMinimisedDuringTheWaitIsRestoredInTheCorner) {
     Program program(freshFolder());
     HWND form = start(program);

@@ -142,9 +142,8 @@ void print(const char* when, const Figures& f) {
     std::fflush(stdout);
 }
 
-// The answer the dialog gets: a click on one of its picture buttons, sent the way the
-// button's own STN_CLICKED reaches the form, from a thread timer that fires inside the
-// modal loop.
+// The answer the dialog gets: a press of one of its keys as assistive technology makes it
+// (BM_CLICK), from a thread timer that fires inside the modal loop.
 // A press sooner than the double-click time after the dialog appeared is no answer: the
 // soak shortens that time for its prefix and answers a little after it.
 constexpr UINT kDoubleClickMs = 20, kAnswerDelayMs = 40;
@@ -157,8 +156,7 @@ void CALLBACK answer(HWND, UINT, UINT_PTR id, DWORD) {
     if (!dialog.loaded()) return; // not shown yet: the timer stays armed
     HWND button = g_backend->windowOf(dialog.control("btc", g_button));
     if (!button) return;
-    SendMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), STN_CLICKED),
-                 reinterpret_cast<LPARAM>(button));
+    SendMessageW(button, BM_CLICK, 0, 0);
     // Pressed too soon after the dialog appeared, the key does not answer: pressed again.
     if (dialog.loaded()) return;
     KillTimer(nullptr, id);

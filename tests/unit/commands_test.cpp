@@ -56,6 +56,9 @@ TEST_F(CommandsTest, EachTestButtonConfirmedSwitchesToItsModeAndRepinsFiveSecond
         int passes = backend.doEventsCalls;
         ASSERT_TRUE(backend.click(f.control("Command6", c.index)));
         EXPECT_EQ(prompts, (std::vector<std::string>{kTestPrompt + c.prompt}));
+        EXPECT_EQ(f.control("Label16").caption() + " x " + f.control("Label15").caption(),
+                  std::to_string(c.mode.width) + " x " + std::to_string(c.mode.height))
+            << "the current resolution shows the mode in force";
         EXPECT_EQ(display.current(), c.mode);
         EXPECT_EQ(module.ModeBits, 32) << "a test keeps the depth found at start-up";
         EXPECT_EQ(backend.doEventsCalls, passes + 1);
@@ -68,7 +71,7 @@ TEST_F(CommandsTest, EachTestButtonConfirmedSwitchesToItsModeAndRepinsFiveSecond
         EXPECT_EQ(f.form().top(), 0.0f);
         EXPECT_FALSE(timer2Running()) << "one tick per start";
     }
-    EXPECT_EQ(f.control("Label16").caption(), "1600") << "the current-resolution labels are not refreshed";
+    EXPECT_EQ(f.control("Label11").caption(), "1600") << "the saved resolution stays";
     EXPECT_TRUE(reporter.messages.empty());
 }
 
@@ -149,6 +152,7 @@ TEST_F(CommandsTest, RevertGoesBackToTheSavedModeFromEitherControl) {
         EXPECT_EQ(module.ModeWidth, 1024.0f);
         EXPECT_EQ(module.ModeHeight, 768.0f);
         EXPECT_EQ(module.ModeBits, 16) << "later tests use the saved depth";
+        EXPECT_EQ(caption("Label16") + " x " + caption("Label15"), "1024 x 768");
         EXPECT_TRUE(timer2Running());
         backend.advance(5000);
     }
@@ -254,6 +258,43 @@ TEST_F(CommandsTest, RefusedModeIsReportedAndNothingIsRepinned) {
     EXPECT_EQ(display.current(), (Mode{1280, 1024, 32}));
     EXPECT_EQ(backend.doEventsCalls, passes);
     EXPECT_FALSE(timer2Running());
+}
+
+// The second press of the double-click that confirmed a change, pending in the pass over
+// messages after it, lands on whatever command lies beneath: it asks nothing.
+TEST_F(CommandsTest, ClicksPendingInThePassAfterAChangeAskNothing) {
+    Form1& f = started();
+    answer(true);
+    backend.pending.push_back([&] {
+        for (Control* c : {&f.control("Command6", 5), &f.control("Command5"), &f.control("Image5")})
+            backend.click(*c);
+    });
+    backend.click(f.control("Command6", 0));
+    EXPECT_TRUE(backend.pending.empty()) << "the pass ran";
+    EXPECT_EQ(prompts, (std::vector<std::string>{kTestPrompt + "1024 x 768 ?"}));
+    EXPECT_EQ(display.current(), (Mode{1024, 768, 32}));
+    backend.click(f.control("Command6", 5));
+    EXPECT_EQ(prompts.size(), 2u) << "a later click asks again";
+}
+
+// A change made by another program (the system's settings, a support script) shows in
+// the current resolution; the saved one and the text size stay as found at start-up.
+TEST_F(CommandsTest, CurrentResolutionFollowsAChangeMadeElsewhere) {
+    Form1& f = make(font);
+    f.start();
+    display.setCurrent({1024, 768, 32});
+    f.form().deliver(f.form().onDisplayChange); // before the start-up tick: left to it
+    EXPECT_EQ(caption("Label16"), "");
+    backend.advance(500);
+    std::vector<std::string> before = {caption("Label2"), caption("Label11"), caption("Label12")};
+    display.setCurrent({1366, 768, 32});
+    f.form().deliver(f.form().onDisplayChange);
+    EXPECT_EQ(caption("Label16") + " x " + caption("Label15"), "1366 x 768");
+    EXPECT_EQ((std::vector<std::string>{caption("Label2"), caption("Label11"), caption("Label12")}), before);
+    display.failEnumerations(true);
+    f.form().deliver(f.form().onDisplayChange);
+    EXPECT_EQ(caption("Label16") + " x " + caption("Label15"), "1366 x 768") << "a mode not told is not shown";
+    EXPECT_TRUE(reporter.messages.empty());
 }
 
 TEST_F(CommandsTest, ResolutionClicksBeforeTheStartUpTickAreIgnored) {

@@ -103,3 +103,89 @@ TEST(ClickWalkWinTest, EveryControlWithAClickHandlerTakesItsOwnRealClicks) {
     EXPECT_EQ(mini97.clicked.size(), 2u) << "Valider and Annuler";
     EXPECT_TRUE(p.reporter.messages.empty());
 }
+
+namespace {
+
+// The backend's own pass over messages, with the dialog keys, for `ms`.
+void pumpBackend(Win32Backend& backend, DWORD ms) {
+    DWORD start = GetTickCount();
+    do {
+        backend.doEvents();
+        Sleep(5);
+    } while (GetTickCount() - start < ms);
+}
+
+// What has the focus, pressed with Space (or another key): "name(index)" of the focused
+// control and what ran.
+struct KeyPress {
+    std::string focused, ran;
+};
+KeyPress pressFocused(Win32Backend& backend, std::vector<std::string>& log, WORD key = VK_SPACE) {
+    KeyPress k;
+    Control* c = backend.focusedControl();
+    k.focused = c ? nameOf(c->name(), c->index()) : "nothing";
+    log.clear();
+    test::pressKey(key);
+    DWORD start = GetTickCount();
+    while (log.empty() && GetTickCount() - start < 1000) pumpBackend(backend, 10);
+    pumpBackend(backend, 50); // a second run of a handler would show here
+    for (const std::string& entry : log) k.ran += (k.ran.empty() ? "" : " + ") + entry;
+    if (k.ran.empty()) k.ran = "nothing";
+    return k;
+}
+
+} // namespace
+
+// The keyboard alone: Tab reaches every control that takes the focus, in the design's
+// order with the exit last, and Space runs its own handler once. In the dialog no key
+// has the focus at first and Enter then answers nothing; Tab goes Annuler then Valider,
+// Space and Enter press the focused key, and Esc closes the dialog without an answer.
+TEST(ClickWalkWinTest, EveryFocusableControlTakesTabAndSpace) {
+    wintest::TempCurrentDirectory dir;
+    wintest::MainWindowProgram p;
+    std::vector<std::string> log;
+    Form& main = p.form1.form();
+    ASSERT_TRUE(p.form1.start());
+    recordClicks(main, log);
+    SetForegroundWindow(p.backend.windowOf(main));
+    pumpBackend(p.backend, 600); // past the start-up tick
+    std::vector<std::string> reached, ran;
+    for (int i = 0; i < 11; ++i) {
+        KeyPress k = pressFocused(p.backend, log);
+        reached.push_back(k.focused);
+        ran.push_back(k.ran);
+        test::pressKey(VK_TAB);
+        pumpBackend(p.backend, 50);
+    }
+    EXPECT_EQ(reached, (std::vector<std::string>{"Command3", "Command5", "Command6(0)", "Command6(1)", "Command6(2)",
+                                                 "Command6(3)", "Command6(4)", "Command6(5)", "Command6(6)", "Image6",
+                                                 "Command3"}));
+    EXPECT_EQ(ran, reached);
+
+    Form& dialog = p.form1.dialog().form();
+    p.module.DialogCode = 4;
+    p.module.DialogText = "Confirmez le test de la résolution en mode \r\n1280 x 1024 ?";
+    std::vector<KeyPress> keys;
+    wintest::whileOpen([&] {
+        recordClicks(dialog, log);
+        pumpBackend(p.backend, 2 * wintest::kDoubleClickMs + 30);
+        keys.push_back(pressFocused(p.backend, log, VK_RETURN));
+        for (int i = 0; i < 2; ++i) {
+            test::pressKey(VK_TAB);
+            pumpBackend(p.backend, 50);
+            keys.push_back(pressFocused(p.backend, log));
+        }
+        keys.push_back(pressFocused(p.backend, log, VK_RETURN));
+        test::pressKey(VK_ESCAPE);
+        pumpBackend(p.backend, 100);
+    });
+    p.form1.dialog().show();
+    ASSERT_EQ(keys.size(), 4u);
+    EXPECT_EQ(keys[0].focused + " -> " + keys[0].ran, "nothing -> nothing") << "Enter with no key focused";
+    EXPECT_EQ(keys[1].focused + " -> " + keys[1].ran, "btc(3) -> btc(3)") << "Annuler first";
+    EXPECT_EQ(keys[2].focused + " -> " + keys[2].ran, "btc(2) -> btc(2)");
+    EXPECT_EQ(keys[3].focused + " -> " + keys[3].ran, "btc(2) -> btc(2)") << "Enter presses the focused key";
+    EXPECT_FALSE(dialog.loaded()) << "Esc closed it";
+    EXPECT_EQ(p.module.DialogCode, 4) << "without an answer";
+    EXPECT_TRUE(p.reporter.messages.empty());
+}

@@ -75,7 +75,13 @@ TEST_F(DialogWinTest, OpensCentredFramedAndAnswersToRealClicks) {
             GetWindowTextW(window("btc", 3), text, 128);
             EXPECT_EQ(narrow(text), "Annuler");
             EXPECT_FALSE(IsWindowVisible(window("Text1")));
-            EXPECT_FALSE(GetWindowLongW(window("btc", 2), GWL_STYLE) & WS_TABSTOP) << "mouse only";
+            for (int16_t key : {2, 3}) {
+                wchar_t cls[32] = {};
+                GetClassNameW(window("btc", key), cls, 32);
+                EXPECT_EQ(_wcsicmp(cls, L"Button"), 0) << "a push button to assistive technology: " << key;
+                EXPECT_TRUE(GetWindowLongW(window("btc", key), GWL_STYLE) & WS_TABSTOP) << key;
+                EXPECT_NE(GetFocus(), window("btc", key)) << "no key has the focus at the start";
+            }
 
             // The eight tiles come last in the stacking order: behind every other control.
             std::vector<HWND> order;

@@ -154,9 +154,6 @@ COLORREF pixelOf(HWND window, int x, int y) {
     return c;
 }
 
-void notifyClick(HWND button) {
-    SendMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), STN_CLICKED),
-                 reinterpret_cast<LPARAM>(button));
-}
+void notifyClick(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }
 
 } // namespace diag::wintest

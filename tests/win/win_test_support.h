@@ -70,7 +70,7 @@ void stopWhileOpen();
 // The colour of a pixel of a window, as it is on screen.
 COLORREF pixelOf(HWND window, int x, int y);
 
-// What a click on a picture button sends its form (STN_CLICKED), without the mouse.
+// A press of a key as assistive technology makes it (BM_CLICK), without the mouse.
 void notifyClick(HWND button);
 
 // From inside the modal loop about to start: clicks `key()` (as notifyClick) every few
