@@ -199,7 +199,7 @@ bool Form::userClick(Control& control, uint32_t pressedAt) {
     auto since = static_cast<int32_t>(pressedAt - appearedAt_);
     bool early = pressDelay_ > 0 && (since < 0 || static_cast<uint32_t>(since) < pressDelay_);
     if (early || !clickable(control)) return false;
-    // The handler may unload this form: nothing of it is touched afterwards.
+    // The handler may unload this form: its controls live until the next load.
     deliver([this, &control] { click(control); });
     return true;
 }

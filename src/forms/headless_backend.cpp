@@ -111,7 +111,6 @@ bool HeadlessBackend::loadPicture(Control& control, const PictureSource& source)
 }
 
 void HeadlessBackend::doEvents() {
-    ++doEventsCalls;
     std::vector<std::function<void()>> due;
     due.swap(pending);
     for (auto& event : due) event();

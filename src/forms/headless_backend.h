@@ -60,7 +60,6 @@ class HeadlessBackend final : public Backend {
     } frame;
     uint32_t doubleClick = 500;
 
-    int doEventsCalls = 0;
     std::vector<std::function<void()>> pending; // clicks and ticks waiting for the next pass
     bool ended = false;
     std::vector<const Control*> backOrder; // controls sent to the back, latest first

@@ -11,7 +11,10 @@ namespace diag::forms {
 
 Win32Backend::Win32Backend(HINSTANCE instance) : instance_(instance) { settingsChanged(); }
 
-Win32Backend::~Win32Backend() = default;
+Win32Backend::~Win32Backend() {
+    retired_.clear();
+    forms_.clear(); // before the maps and the decoder they use
+}
 
 HWND Win32Backend::windowOf(const Form& form) const {
     auto it = forms_.find(&form);
@@ -90,6 +93,17 @@ void Win32Backend::unload(Form& form) {
     for (auto& cw : fw->controls()) controls_.erase(&cw->control());
     modal_.erase(std::remove(modal_.begin(), modal_.end(), fw.get()), modal_.end());
     fw->enableOthers(); // before the window goes, or the focus would go to another program
+    if (depth_ == 0) return; // nothing of it is running: destroyed here
+    fw->retire();
+    retired_.push_back(std::move(fw));
+}
+
+void Win32Backend::destroyRetired() {
+    // Destroying a window sends messages, which may dispatch and come back here.
+    while (!retired_.empty()) {
+        std::unique_ptr<FormWindow> fw = std::move(retired_.back());
+        retired_.pop_back();
+    }
 }
 
 void Win32Backend::setTimer(Control& timer, uint32_t intervalMs) {
@@ -147,15 +161,11 @@ bool Win32Backend::pump(bool wait, const std::function<bool()>& done) {
             return false;
         }
         if (isAnswerTail(msg)) continue;
-        // Tab, arrows, Space and Enter move and press as in a dialog box.
+        // Tab, arrows, Space and Enter move and press as in a dialog box, in our forms.
         HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-        bool dialogKey = false;
-        for (auto& [form, fw] : forms_)
-            if (root && fw->hwnd() == root) {
-                dialogKey = IsDialogMessageW(root, &msg) != FALSE;
-                break;
-            }
-        if (!dialogKey) {
+        bool ours = root && std::any_of(forms_.begin(), forms_.end(),
+                                        [root](const auto& entry) { return entry.second->hwnd() == root; });
+        if (!ours || !IsDialogMessageW(root, &msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }

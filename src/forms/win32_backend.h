@@ -62,6 +62,22 @@ class Win32Backend final : public Backend {
     // same double-click (and its release) then reaches nothing beneath.
     void answeredByPress(uint32_t at, POINT where) { tail_ = Press{at, where}; }
 
+    // Every window procedure of ours runs inside one. A form unloaded meanwhile keeps its
+    // window objects, hidden and deaf to messages, until the outermost has returned: no
+    // object is destroyed while one of its member functions is on the stack.
+    class Dispatch {
+      public:
+        explicit Dispatch(Win32Backend& backend) : backend_(backend) { ++backend_.depth_; }
+        ~Dispatch() {
+            if (--backend_.depth_ == 0) backend_.destroyRetired();
+        }
+        Dispatch(const Dispatch&) = delete;
+        Dispatch& operator=(const Dispatch&) = delete;
+
+      private:
+        Win32Backend& backend_;
+    };
+
   private:
     // The one message pump: dispatches messages (with the dialog keys: Tab, arrows,
     // Space, Enter) until `done` holds, waiting for each, or taking only those already
@@ -70,11 +86,14 @@ class Win32Backend final : public Backend {
     FormWindow& windowsFor(Form& form); // made if need be (CreationError)
     // True when the message is the tail of a double-click whose first press answered.
     bool isAnswerTail(const MSG& msg);
+    void destroyRetired();
 
     HINSTANCE instance_;
     PictureDecoder decoder_;
     std::map<std::string, std::shared_ptr<const Picture>> builtIn_; // decoded once, shared
     std::map<const Form*, std::unique_ptr<FormWindow>> forms_;
+    std::vector<std::unique_ptr<FormWindow>> retired_; // unloaded inside a dispatch
+    int depth_ = 0;                                    // window procedures of ours on the stack
     std::map<const Control*, ControlWindow*> controls_;
     std::vector<FormWindow*> modal_;
     struct Press {

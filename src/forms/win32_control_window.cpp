@@ -193,6 +193,7 @@ class PictureKeyWindow final : public PictureWindow {
   private:
     static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         auto* self = reinterpret_cast<PictureKeyWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        Win32Backend::Dispatch dispatch(self->owner_.backend());
         WNDPROC button = self->buttonProc_;
         constexpr LPARAM kRepeat = 1 << 30; // the key was already down: an auto-repeat
         switch (msg) {
@@ -213,7 +214,7 @@ class PictureKeyWindow final : public PictureWindow {
             if (wParam == VK_RETURN) {
                 if (!(lParam & kRepeat)) {
                     self->pressed(static_cast<uint32_t>(GetMessageTime()), false);
-                    self->press(); // may destroy this window and its object: nothing after
+                    self->press();
                 }
                 return 0;
             }
@@ -237,7 +238,6 @@ class PictureKeyWindow final : public PictureWindow {
         default:
             break;
         }
-        // The click this may deliver can unload the form: nothing of `self` after it.
         return CallWindowProcW(button, hwnd, msg, wParam, lParam);
     }
     void pressed(uint32_t at, bool mouse) {
@@ -247,15 +247,11 @@ class PictureKeyWindow final : public PictureWindow {
     }
     void press() {
         if (!pressedAt_) return;
-        // Taken before the click: the handler may unload the form and this object with it.
         uint32_t at = *pressedAt_;
-        bool mouse = pressedByMouse_;
-        DWORD where = pressedWhere_;
         pressedAt_.reset();
         Form& form = control_.form();
-        Win32Backend& backend = owner_.backend();
-        if (form.userClick(control_, at) && mouse && !form.loaded())
-            backend.answeredByPress(at, {GET_X_LPARAM(where), GET_Y_LPARAM(where)});
+        if (form.userClick(control_, at) && pressedByMouse_ && !form.loaded())
+            owner_.backend().answeredByPress(at, {GET_X_LPARAM(pressedWhere_), GET_Y_LPARAM(pressedWhere_)});
     }
 
     WNDPROC buttonProc_ = nullptr;
@@ -331,10 +327,7 @@ void ControlWindow::makeChild(const wchar_t* windowClass, DWORD style, DWORD exS
                  FALSE);
 }
 
-void ControlWindow::clicked() {
-    // The handler may unload the form, and this object with it: nothing is touched after.
-    control_.form().userClick(control_, static_cast<uint32_t>(GetMessageTime()));
-}
+void ControlWindow::clicked() { control_.form().userClick(control_, static_cast<uint32_t>(GetMessageTime())); }
 
 void ControlWindow::changed(Property what) {
     if (!hwnd_) return;

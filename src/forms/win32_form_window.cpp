@@ -204,7 +204,14 @@ LRESULT CALLBACK FormWindow::proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(fw));
     }
     auto* fw = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    return fw ? fw->handle(msg, wParam, lParam) : DefWindowProcW(hwnd, msg, wParam, lParam);
+    if (!fw || fw->retired_) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    Win32Backend::Dispatch dispatch(fw->backend_);
+    return fw->handle(msg, wParam, lParam);
+}
+
+void FormWindow::retire() {
+    retired_ = true;
+    if (hwnd_) ShowWindow(hwnd_.get(), SW_HIDE);
 }
 
 LRESULT FormWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -283,19 +290,17 @@ LRESULT FormWindow::onTimer(WPARAM id) {
     for (auto& cw : controls_)
         if (cw->control().kind() == Kind::Timer && static_cast<WPARAM>(cw->id()) == id) {
             Control& timer = cw->control();
-            Form& form = form_; // the handler may unload this form
-            form.deliver([&form, &timer] { form.tick(timer); });
+            form_.deliver([this, &timer] { form_.tick(timer); });
             break;
         }
     return 0;
 }
 
 LRESULT FormWindow::onClose() {
-    Form& form = form_;
-    if (form.onCloseRequest)
-        form.deliver(form.onCloseRequest);
+    if (form_.onCloseRequest)
+        form_.deliver(form_.onCloseRequest);
     else
-        form.deliver([&form] { form.unload(); });
+        form_.deliver([this] { form_.unload(); });
     return 0;
 }
 
@@ -324,8 +329,7 @@ LRESULT FormWindow::onSettingChange(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT FormWindow::onDisplayChange() {
-    Form& form = form_;
-    if (form.onDisplayChange) form.deliver(form.onDisplayChange);
+    if (form_.onDisplayChange) form_.deliver(form_.onDisplayChange);
     return 0;
 }
 

@@ -38,6 +38,10 @@ class FormWindow {
     void disableOthers();
     void enableOthers();
 
+    // Unloaded while a procedure of ours runs: hidden, and deaf to every message until the
+    // backend destroys it.
+    void retire();
+
     ControlWindow* controlOf(HWND child) const;
     HFONT font(const FontDesign& design);      // made once for this window (CreationError)
     COLORREF resolve(Color color) const;       // a system colour looked up
@@ -78,6 +82,7 @@ class FormWindow {
     std::vector<MadeFont> fonts_; // a form uses two or three
     UniqueWindow hwnd_;
     HWND self_ = nullptr; // known from WM_NCCREATE on, before CreateWindowExW returns
+    bool retired_ = false;
 };
 
 } // namespace diag::forms
