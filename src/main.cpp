@@ -72,6 +72,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     diag::Win32HelpPageFiles helpFiles(instance);
     diag::Form1 form1(backend, reporter, module,
                       {display, font, clock, recordFile, launcher, helpFiles, DIAGRESO_HELP_URL});
-    if (!form1.start()) return 1; // told in a message box: nothing to run without the window
-    return backend.run();
+    // Told in a message box: nothing to run without the window.
+    if (!form1.start()) return diag::kExitWindowNotMade;
+    // The window ends in Form1's QuitProgram (the exit picture, the close box, Alt+F4):
+    // ExitProcess with kExitDone, at once. The loop returns only at a WM_QUIT from outside.
+    backend.run();
+    return diag::kExitDone;
 }

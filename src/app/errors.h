@@ -1,7 +1,8 @@
 #pragma once
 // Typed errors raised by the value rules, the record file and the display service.
 // None of the procedures that raise them catch them: they travel up to the event
-// that started the work, where the forms toolkit reports them (see forms/event.h).
+// that started the work: Form::deliver (forms/form.h) for the window, runSwitch's
+// cases (report/command_line.h) for the command line, which tell them in French.
 #include <cstdint>
 #include <stdexcept>
 #include <string>

@@ -44,7 +44,8 @@ class Backend {
     virtual void setFocus(Control& control) = 0;
     // Longest time between the two clicks of a double-click, in milliseconds.
     virtual uint32_t doubleClickTime() = 0;
-    [[noreturn]] virtual void endProgram() = 0;
+    // Ends the process at once with that exit code, running nothing more of the program.
+    [[noreturn]] virtual void endProgram(int exitCode) = 0;
 };
 
 // Twips to pixels at the toolkit's fixed density, 15 twips a pixel, to the nearest pixel.

@@ -118,8 +118,9 @@ void HeadlessBackend::doEvents() {
 
 TwipsSize HeadlessBackend::screenSize() { return screen(); }
 
-void HeadlessBackend::endProgram() {
+void HeadlessBackend::endProgram(int code) {
     ended = true;
+    exitCode = code;
     throw ProgramEnded{};
 }
 

@@ -30,7 +30,7 @@ class HeadlessBackend final : public Backend {
     Control* focusedControl() override { return focused_; }
     void setFocus(Control& control) override { focused_ = &control; }
     uint32_t doubleClickTime() override { return doubleClick; }
-    [[noreturn]] void endProgram() override;
+    [[noreturn]] void endProgram(int exitCode) override;
 
     // The user minimises a form and later restores it: where does it come back?
     void minimize(Form& form);
@@ -62,6 +62,7 @@ class HeadlessBackend final : public Backend {
 
     std::vector<std::function<void()>> pending; // clicks and ticks waiting for the next pass
     bool ended = false;
+    int exitCode = -1; // what endProgram was given
     std::vector<const Control*> backOrder; // controls sent to the back, latest first
     // What the model asked of the backend, in order ("Label1.caption", "form.position",
     // "ccb3.toBack", "Image1(2).picture", ...), for tests of the order of steps.

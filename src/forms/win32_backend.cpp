@@ -203,10 +203,7 @@ void Win32Backend::doEvents() {
     pump(false, [] { return false; });
 }
 
-int Win32Backend::run() {
-    pump(true, [] { return false; });
-    return exitCode_;
-}
+void Win32Backend::run() { pump(true, [] { return false; }); }
 
 TwipsSize Win32Backend::screenSize() {
     return {GetSystemMetrics(SM_CXSCREEN) * 15.0f, GetSystemMetrics(SM_CYSCREEN) * 15.0f};
@@ -236,6 +233,6 @@ void Win32Backend::setFocus(Control& control) {
 
 uint32_t Win32Backend::doubleClickTime() { return GetDoubleClickTime(); }
 
-void Win32Backend::endProgram() { ExitProcess(0); }
+void Win32Backend::endProgram(int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }
 
 } // namespace diag::forms

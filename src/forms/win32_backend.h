@@ -41,10 +41,11 @@ class Win32Backend final : public Backend {
     Control* focusedControl() override;
     void setFocus(Control& control) override;
     uint32_t doubleClickTime() override;
-    [[noreturn]] void endProgram() override;
+    [[noreturn]] void endProgram(int exitCode) override;
 
-    // The message loop of the program; returns the exit code at WM_QUIT.
-    int run();
+    // The message loop of the program, until a WM_QUIT (which nothing of ours posts: the
+    // window ends through endProgram).
+    void run();
 
     // The windows of a form and of a control (null when it has none), for tests.
     HWND windowOf(const Form& form) const;

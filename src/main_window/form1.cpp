@@ -2,6 +2,7 @@
 
 #include "main_window/form1_design.h"
 
+#include "app/exit_code.h"
 #include "app/values.h"
 #include "store/saved_resolution.h"
 
@@ -66,7 +67,7 @@ void Form1::Timer1_Timer() {
 
 void Form1::QuitProgram() {
     closeAllFiles();
-    form_.backend().endProgram();
+    form_.backend().endProgram(kExitDone);
 }
 
 bool Form1::FontIsLarge() { return diag::FontIsLarge(services_.font); }

@@ -5,7 +5,7 @@
 //   /retour           back to the saved resolution, no dialog
 //   /? or /aide       the usage on standard output
 // Without arguments the program is the window.
-#include "report/exit_code.h"
+#include "app/exit_code.h"
 #include "report/report.h"
 #include "report/text_output.h"
 

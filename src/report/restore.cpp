@@ -5,7 +5,7 @@
 #include "app/module1.h"
 #include "app/values.h"
 #include "display/display_modes.h"
-#include "report/exit_code.h"
+#include "app/exit_code.h"
 #include "report/report.h"
 #include "store/record_file.h"
 #include "store/saved_resolution.h"

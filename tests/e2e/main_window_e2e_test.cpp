@@ -1,4 +1,5 @@
 // Starts the real program in a fresh folder and checks, from outside, what a user sees.
+#include "app/exit_code.h"
 #include "app/win32_wide.h"
 #include "forms/backend.h"
 #include "main_window/form1_design.h"
@@ -97,6 +98,7 @@ TEST(MainWindow, OpensPinnedAndFillsItsDisplaysHalfASecondLater) {
 
     clickAt(form, design("Image6"));
     EXPECT_TRUE(program.ended(5000)) << "the exit picture ends the program";
+    EXPECT_EQ(program.exitCode(), static_cast<DWORD>(kExitDone));
 }
 
 TEST(MainWindow, LaterStartLeavesTheRecordFileByteIdentical) {

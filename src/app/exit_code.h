@@ -1,8 +1,10 @@
 #pragma once
-// What a command-line run ends with, for scripts and remote-management tools.
+// What the program ends with, for scripts and remote-management tools: a command-line
+// run, or the window.
 namespace diag {
 
 enum ExitCode : int {
+    // A switch that did its work; the window closed by its exit picture or its close box.
     kExitDone = 0,
     kExitReportNotWritten = 1,
     kExitBadArguments = 2,
@@ -12,6 +14,9 @@ enum ExitCode : int {
     // session than the console's): a report is written but describes no till's screen,
     // /retour changes nothing, the window does not start where it cannot be seen.
     kExitNotTheScreen = 5,
+    // The main window could not be made (the system lacked memory or resources); the user
+    // was told why in a message box.
+    kExitWindowNotMade = 7,
 };
 
 } // namespace diag
