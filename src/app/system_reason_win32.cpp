@@ -1,5 +1,6 @@
 #include "app/system_reason.h"
 
+#include "app/win32_handles.h"
 #include "app/win32_wide.h"
 
 #include <windows.h>
@@ -7,15 +8,14 @@
 namespace diag {
 
 std::string systemReason(unsigned long code) {
-    wchar_t* text = nullptr;
+    UniqueLocal<wchar_t> text;
     DWORD n = 0;
     for (DWORD lang : {static_cast<DWORD>(MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH)), DWORD{0}}) {
         n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, code, lang, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+                           nullptr, code, lang, reinterpret_cast<wchar_t*>(text.put()), 0, nullptr);
         if (n) break;
     }
-    std::wstring reason = n && text ? std::wstring(text, n) : L"erreur " + std::to_wstring(code);
-    if (text) LocalFree(text);
+    std::wstring reason = n && text ? std::wstring(text.get(), n) : L"erreur " + std::to_wstring(code);
     while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' ' ||
                                reason.back() == L'.'))
         reason.pop_back();

@@ -1,5 +1,6 @@
 #include "display/win32_session_api.h"
 
+#include "app/win32_handles.h"
 #include "app/win32_wide.h"
 
 #include <windows.h>
@@ -26,13 +27,11 @@ bool visibleStation(HWINSTA station) {
 
 // DOMAIN\name of the account the process runs as, from its token.
 std::string accountName() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+    UniqueKernelHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return {};
     alignas(TOKEN_USER) unsigned char buffer[256];
     DWORD size = 0;
-    bool ok = GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size);
-    CloseHandle(token);
-    if (!ok) return {};
+    if (!GetTokenInformation(token.get(), TokenUser, buffer, sizeof buffer, &size)) return {};
     wchar_t name[256] = {}, domain[256] = {};
     DWORD nameSize = 256, domainSize = 256;
     SID_NAME_USE use;
@@ -56,16 +55,11 @@ class DensityQuery {
         setContext_ = reinterpret_cast<SetDpiContext>(
             reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetThreadDpiAwarenessContext")));
         // From the system folder only, never from the point-of-sale folder.
-        shcore_ = setContext_ ? LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32) : nullptr;
+        if (setContext_) shcore_.reset(LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
         if (shcore_)
             getDpi_ = reinterpret_cast<GetDpiForMonitorFn>(
-                reinterpret_cast<void*>(GetProcAddress(shcore_, "GetDpiForMonitor")));
+                reinterpret_cast<void*>(GetProcAddress(shcore_.get(), "GetDpiForMonitor")));
     }
-    ~DensityQuery() {
-        if (shcore_) FreeLibrary(shcore_);
-    }
-    DensityQuery(const DensityQuery&) = delete;
-    DensityQuery& operator=(const DensityQuery&) = delete;
 
     std::optional<uint32_t> of(const std::wstring& device, POINT topLeft) {
         if (!getDpi_) return std::nullopt;
@@ -85,7 +79,7 @@ class DensityQuery {
 
   private:
     SetDpiContext setContext_ = nullptr;
-    HMODULE shcore_ = nullptr;
+    UniqueModule shcore_;
     GetDpiForMonitorFn getDpi_ = nullptr;
 };
 

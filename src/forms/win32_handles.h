@@ -1,38 +1,13 @@
 #pragma once
-// One move-only owner per handle kind, so that nothing that must be freed once is
-// copied, and owning kept apart from borrowing (Windows builds only).
+// The forms' handle owners: windows, fonts, icons, window classes, painting and DC
+// selections (Windows builds only). The general ones are in app/win32_handles.h.
+#include "app/win32_handles.h"
+
 #include <windows.h>
 
 #include <utility>
 
 namespace diag::forms {
-
-template <class H, class Deleter> class UniqueHandle {
-  public:
-    UniqueHandle() = default;
-    explicit UniqueHandle(H h) : h_(h) {}
-    ~UniqueHandle() { reset(); }
-    UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, H{})) {}
-    UniqueHandle& operator=(UniqueHandle&& o) noexcept {
-        if (this != &o) {
-            reset();
-            h_ = std::exchange(o.h_, H{});
-        }
-        return *this;
-    }
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-
-    H get() const { return h_; }
-    explicit operator bool() const { return h_ != H{}; }
-    void reset(H h = H{}) {
-        if (h_ != H{}) Deleter{}(h_);
-        h_ = h;
-    }
-
-  private:
-    H h_{};
-};
 
 struct GdiDeleter {
     void operator()(HGDIOBJ h) const { DeleteObject(h); }
@@ -84,38 +59,6 @@ class PaintDc {
     HWND window_;
     PAINTSTRUCT ps_{};
     HDC dc_;
-};
-
-// A COM interface pointer: moved, never copied, released once.
-template <class T> class ComPtr {
-  public:
-    ComPtr() = default;
-    ~ComPtr() { reset(); }
-    ComPtr(ComPtr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
-    ComPtr& operator=(ComPtr&& o) noexcept {
-        if (this != &o) {
-            reset();
-            p_ = std::exchange(o.p_, nullptr);
-        }
-        return *this;
-    }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-
-    T* get() const { return p_; }
-    T* operator->() const { return p_; }
-    explicit operator bool() const { return p_ != nullptr; }
-    // For the functions that hand back an interface: the old one is released first.
-    T** put() {
-        reset();
-        return &p_;
-    }
-    void reset() {
-        if (p_) std::exchange(p_, nullptr)->Release();
-    }
-
-  private:
-    T* p_ = nullptr;
 };
 
 // Selects an object into a DC for one scope and puts the previous one back.

@@ -1,5 +1,6 @@
 #include "main_window/win32_help_files.h"
 
+#include "app/win32_handles.h"
 #include "app/win32_wide.h"
 
 #include <shlobj.h>
@@ -13,13 +14,11 @@ constexpr GUID kLocalAppData = {0xF1B32785, 0x6FBA, 0x4FCF, {0x9D, 0x55, 0x7B, 0
 } // namespace
 
 std::string Win32HelpPageFiles::localAppDataFolder() {
-    wchar_t* path = nullptr;
-    std::string folder;
+    UniqueCoTaskMemory<wchar_t> path;
     // Not created here: nothing is written before a help request, which makes the folders it needs.
-    if (SUCCEEDED(SHGetKnownFolderPath(kLocalAppData, KF_FLAG_DONT_VERIFY, nullptr, &path)) && path)
-        folder = narrow(path);
-    CoTaskMemFree(path);
-    return folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(kLocalAppData, KF_FLAG_DONT_VERIFY, nullptr, path.put())) && path)
+        return narrow(path.get());
+    return {};
 }
 
 std::string Win32HelpPageFiles::temporaryFolder() {

@@ -1,4 +1,6 @@
 #include "main_window/process_launcher.h"
+
+#include "app/win32_handles.h"
 #include "app/win32_wide.h"
 
 #include <windows.h>
@@ -18,8 +20,8 @@ bool Win32ProcessLauncher::start(const std::string& application, const std::stri
     // looked for at "c:\Program", "c:\Program Files\Internet", ...
     if (!CreateProcessW(app.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return false;
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    // Not waited for nor watched: both handles go at once.
+    UniqueKernelHandle thread(pi.hThread), process(pi.hProcess);
     return true;
 }
 

@@ -1,7 +1,8 @@
 #include "report/win32_console.h"
 
-#include "app/win32_wide.h"
 #include "app/system_reason.h"
+#include "app/win32_handles.h"
+#include "app/win32_wide.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -30,10 +31,9 @@ HANDLE parentConsole() {
 
 std::vector<std::string> commandLineArguments() {
     int count = 0;
-    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    UniqueLocal<wchar_t*> argv(CommandLineToArgvW(GetCommandLineW(), &count));
     std::vector<std::string> arguments;
-    for (int i = 1; argv && i < count; ++i) arguments.push_back(narrow(argv[i]));
-    if (argv) LocalFree(argv);
+    for (int i = 1; argv && i < count; ++i) arguments.push_back(narrow(argv.get()[i]));
     return arguments;
 }
 

@@ -1,0 +1,100 @@
+#pragma once
+// One move-only owner per kind of handle or system memory, so that nothing that must be
+// freed once is copied, and owning is kept apart from borrowing (Windows builds only).
+// The forms' own kinds (windows, fonts, paint and DC selections) are in forms/win32_handles.h.
+#include <windows.h>
+#include <objbase.h>
+
+#include <utility>
+
+namespace diag {
+
+template <class H, class Deleter> class UniqueHandle {
+  public:
+    UniqueHandle() = default;
+    explicit UniqueHandle(H h) : h_(h) {}
+    ~UniqueHandle() { reset(); }
+    UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, H{})) {}
+    UniqueHandle& operator=(UniqueHandle&& o) noexcept {
+        if (this != &o) {
+            reset();
+            h_ = std::exchange(o.h_, H{});
+        }
+        return *this;
+    }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+
+    H get() const { return h_; }
+    explicit operator bool() const { return h_ != H{}; }
+    // For the functions that hand back a handle: the old one is freed first.
+    H* put() {
+        reset();
+        return &h_;
+    }
+    void reset(H h = H{}) {
+        if (h_ != H{}) Deleter{}(h_);
+        h_ = h;
+    }
+
+  private:
+    H h_{};
+};
+
+struct KernelHandleDeleter {
+    void operator()(HANDLE h) const {
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    }
+};
+struct LocalMemoryDeleter {
+    void operator()(void* p) const { LocalFree(p); }
+};
+struct CoTaskMemoryDeleter {
+    void operator()(void* p) const { CoTaskMemFree(p); }
+};
+struct ModuleDeleter {
+    void operator()(HMODULE m) const { FreeLibrary(m); }
+};
+
+// A kernel object (a process, a thread, a token, a file): CloseHandle.
+using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleDeleter>;
+// What the system allocated for us with LocalAlloc (FormatMessage, CommandLineToArgvW).
+template <class T> using UniqueLocal = UniqueHandle<T*, LocalMemoryDeleter>;
+// What a COM or shell function allocated with CoTaskMemAlloc (SHGetKnownFolderPath).
+template <class T> using UniqueCoTaskMemory = UniqueHandle<T*, CoTaskMemoryDeleter>;
+// A library loaded at run time: FreeLibrary.
+using UniqueModule = UniqueHandle<HMODULE, ModuleDeleter>;
+
+// A COM interface pointer: moved, never copied, released once.
+template <class T> class ComPtr {
+  public:
+    ComPtr() = default;
+    ~ComPtr() { reset(); }
+    ComPtr(ComPtr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
+    ComPtr& operator=(ComPtr&& o) noexcept {
+        if (this != &o) {
+            reset();
+            p_ = std::exchange(o.p_, nullptr);
+        }
+        return *this;
+    }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+
+    T* get() const { return p_; }
+    T* operator->() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+    // For the functions that hand back an interface: the old one is released first.
+    T** put() {
+        reset();
+        return &p_;
+    }
+    void reset() {
+        if (p_) std::exchange(p_, nullptr)->Release();
+    }
+
+  private:
+    T* p_ = nullptr;
+};
+
+} // namespace diag
