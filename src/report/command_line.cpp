@@ -36,15 +36,27 @@ int writeReport(const std::string& file, const ReportSources& sources, TextOutpu
         }
         // Absolute, so that a failure names the folder.
         path = absolutePath(file);
-        // The record file replaced by a report would make the next start take the mode in
+        // A record file replaced by a report would make the next start take the mode in
         // force, perhaps one under test, for the origin.
-        if (sameFile(path, absolutePath(kRecordFileName))) {
-            err.write("Le rapport ne peut pas être écrit dans « " + path + " » : c'est le fichier où diagreso "
-                      "garde la résolution d'origine, il n'a pas été modifié.\r\nChoisissez un autre nom de "
-                      "fichier.\r\n");
+        std::string why;
+        switch (writeWholeFileUnlessRecord(path, json)) {
+        case GuardedWrite::Written: break;
+        case GuardedWrite::RecordFile:
+            why = "c'est le fichier où diagreso garde la résolution d'origine, il n'a pas été modifié";
+            break;
+        case GuardedWrite::RecordFileName:
+            why = "c'est le nom du fichier où diagreso garde la résolution d'origine, aucun fichier n'a été créé";
+            break;
+        case GuardedWrite::RecordCopy:
+            why = "ce fichier contient une résolution d'origine enregistrée par diagreso (il commence par " +
+                  std::string(kInitMarker) + "), il n'a pas été modifié";
+            break;
+        }
+        if (!why.empty()) {
+            err.write("Le rapport ne peut pas être écrit dans « " + path + " » : " + why +
+                      ".\r\nChoisissez un autre nom de fichier.\r\n");
             return kExitReportNotWritten;
         }
-        writeWholeFile(path, json);
     } catch (const std::exception& e) {
         err.write(describeError(e) + "\r\n");
         return kExitReportNotWritten;

@@ -324,12 +324,9 @@ TEST_F(CommandLine, RestoreBringsBackTheSavedModeAfterTheDisplayWasMoved) {
     EXPECT_EQ(readFile(folder + L"\\W_ECRA_R.WDO"), record);
 }
 
-// A saved depth that no display has is refused as a bad size is; and no report replaces
-// the record file, whatever name it is given: the next start would take the mode in
-// force for the origin.
-TEST_F(CommandLine, UnusableDepthIsRefusedAndNoReportReplacesTheRecordFile) {
-    std::wstring folder = freshFolder() + L"\\Logiciel de caisse"; // a long name, which has a short one
-    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+// A saved depth that no display has is refused as a bad size is.
+TEST_F(CommandLine, UnusableDepthIsRefused) {
+    std::wstring folder = freshFolder();
     std::wstring recordPath = folder + L"\\W_ECRA_R.WDO";
     std::string record = rec("#INIT#03-14-202409:2") + rec("1024") + rec("768") + rec("abc");
     ASSERT_TRUE(writeBytes(recordPath, record));
@@ -347,22 +344,80 @@ TEST_F(CommandLine, UnusableDepthIsRefusedAndNoReportReplacesTheRecordFile) {
               std::string::npos)
         << member(printed.out, "saved");
     keepArtefact("rapport-bad-depth.json", printed.out);
+    EXPECT_EQ(readFile(recordPath), record);
+}
 
+// No report replaces a record file, nor takes its name, whatever path reaches it and from
+// whatever folder: the next start would take the mode in force for the origin. A report
+// beside it under a name of its own is written as always.
+TEST_F(CommandLine, NoPathLetsAReportReplaceARecordFile) {
+    std::wstring root = freshFolder();
+    std::wstring till = root + L"\\Logiciel de caisse"; // a long name, which has a short one
+    std::wstring fresh = root + L"\\Nouvelle caisse";    // no record yet
+    std::wstring elsewhere = root + L"\\Ailleurs";       // where an agent runs from
+    for (const std::wstring& folder : {till, fresh, elsewhere}) ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    std::string record = rec("#INIT#03-14-202409:2") + rec("1024") + rec("768") + rec("32");
+    ASSERT_TRUE(writeBytes(till + L"\\W_ECRA_R.WDO", record));
     wchar_t shortName[MAX_PATH] = {};
-    ASSERT_GT(GetShortPathNameW(folder.c_str(), shortName, MAX_PATH), 0u);
-    std::wstring shortFolder = shortName;
-    ASSERT_NE(shortFolder, folder);
-    for (const std::wstring& target :
-         {std::wstring(L"W_ECRA_R.WDO"), std::wstring(L"w_ecra_r.wdo"), std::wstring(L".\\W_ECRA_R.WDO"),
-          shortFolder + L"\\W_ECRA_R.WDO"}) {
-        SCOPED_TRACE(narrow(target));
-        ExeRun run = runExe(folder, L"/rapport:\"" + target + L"\"");
-        EXPECT_EQ(run.exitCode, 1u);
-        EXPECT_EQ(run.out, "");
-        EXPECT_NE(run.err.find("c'est le fichier où diagreso garde la résolution d'origine"), std::string::npos)
-            << run.err;
-        EXPECT_EQ(readFile(recordPath), record) << "not touched";
+    ASSERT_GT(GetShortPathNameW(till.c_str(), shortName, MAX_PATH), 0u);
+    std::wstring shortTill = shortName;
+    ASSERT_NE(shortTill, till);
+
+    const char* isIt = "c'est le fichier où diagreso garde la résolution d'origine, il n'a pas été modifié.";
+    const char* itsName = "c'est le nom du fichier où diagreso garde la résolution d'origine, aucun fichier n'a été créé.";
+    const char* holdsOne = "ce fichier contient une résolution d'origine enregistrée par diagreso";
+    struct Case {
+        std::wstring runIn, target;
+        DWORD exit;
+        const char* says; // on standard error; none: written
+    } cases[] = {
+        {till, L"W_ECRA_R.WDO", 1, isIt},
+        {till, L"w_ecra_r.wdo", 1, isIt},
+        {till, L".\\W_ECRA_R.WDO", 1, isIt},
+        {till, shortTill + L"\\W_ECRA_R.WDO", 1, isIt},
+        {till, L"W_ECRA_R.WDO. .", 1, isIt},
+        {till, L"\\??\\" + till + L"\\W_ECRA_R.WDO", 1, isIt},
+        {till, L"\\\\?\\" + till + L"\\W_ECRA_R.WDO", 1, isIt},
+        {elsewhere, till + L"\\W_ECRA_R.WDO", 1, isIt},
+        {elsewhere, till + L"\\sauvegarde.wdo", 1, holdsOne},
+        {elsewhere, fresh + L"\\W_ECRA_R.WDO", 1, itsName},
+        {elsewhere, L"\\\\?\\" + fresh + L"\\W_ECRA_R.WDO", 1, itsName},
+        {elsewhere, L"\\??\\" + fresh + L"\\W_ECRA_R.WDO", 1, itsName},
+        {fresh, L"w_ecra_r.wdo. ", 1, itsName},
+        {till, L"W_ECRA_R.WDO.json", 0, nullptr},
+        {elsewhere, L"\\??\\" + till + L"\\rapport.json", 0, nullptr},
+    };
+    // What each row finds: only the names the folder gives; none in the new till's folder.
+    auto names = [](const std::wstring& folder) {
+        std::vector<std::wstring> found;
+        WIN32_FIND_DATAW entry{};
+        HANDLE any = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+        if (any == INVALID_HANDLE_VALUE) return found;
+        do
+            if (entry.cFileName[0] != L'.') found.push_back(entry.cFileName);
+        while (FindNextFileW(any, &entry));
+        FindClose(any);
+        return found;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(narrow(c.target) + " from " + narrow(c.runIn.substr(root.size())));
+        for (const std::wstring& name : names(fresh)) DeleteFileW((fresh + L"\\" + name).c_str());
+        ASSERT_TRUE(writeBytes(till + L"\\W_ECRA_R.WDO", record));
+        ASSERT_TRUE(writeBytes(till + L"\\sauvegarde.wdo", record)); // a copy under another name
+        ExeRun run = runExe(c.runIn, L"/rapport:\"" + c.target + L"\"");
+        EXPECT_EQ(run.exitCode, c.exit) << run.err;
+        if (c.says) {
+            EXPECT_EQ(run.out, "");
+            EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+        } else {
+            EXPECT_EQ(run.out.rfind("Rapport écrit dans « ", 0), 0u) << run.out;
+            EXPECT_EQ(run.err, "");
+        }
+        EXPECT_EQ(readFile(till + L"\\W_ECRA_R.WDO"), record) << "not touched";
+        EXPECT_EQ(readFile(till + L"\\sauvegarde.wdo"), record) << "not touched";
+        EXPECT_EQ(names(fresh), std::vector<std::wstring>{}) << "nothing made under the record's name";
     }
+    EXPECT_EQ(readFile(till + L"\\rapport.json").rfind("{\r\n  \"program\": \"diagreso\"", 0), 0u);
 }
 
 // Started where nothing can be seen, the program takes nothing there for the till's screen:

@@ -9,6 +9,7 @@
 #include "temp_dir.h"
 
 #include <cstdlib>
+#include <functional>
 #include <map>
 
 using namespace diag;
@@ -327,35 +328,57 @@ TEST_F(CommandLineTest, ReportToAFileIsWrittenWholeOrTheFailureIsTold) {
     EXPECT_EQ(err.text, "Le rapport n'a pas pu être écrit sur la sortie standard : le canal est fermé.\r\n");
 }
 
-// However the record file is named, a report never replaces it.
-TEST_F(CommandLineTest, ReportIsNeverWrittenOverTheRecordFile) {
+// However the path reaches a record file, a report never replaces it nor takes its name,
+// and nothing is left behind; a report beside it under a name of its own is written.
+TEST_F(CommandLineTest, ReportIsNeverWrittenOverARecordFile) {
     std::string saved = savedFile("1024", "768", "16");
-    std::filesystem::create_directory("sous");
+    const char* isIt = "c'est le fichier où diagreso garde la résolution d'origine, il n'a pas été modifié.";
+    const char* itsName = "c'est le nom du fichier où diagreso garde la résolution d'origine, aucun fichier n'a été créé.";
+    const char* holdsOne = "ce fichier contient une résolution d'origine enregistrée par diagreso (il commence par #INIT#)";
+    auto record = [&] { writeAll(kRecordFileName, saved); };
     struct Case {
-        const char* target;
-        bool recordExists;
+        std::string target;
+        std::function<void()> setUp;
+        const char* says;
     } cases[] = {
-        {"W_ECRA_R.WDO", true},         {"w_ecra_r.wdo", true}, {"./W_ECRA_R.WDO", true},
-        {"sous/../W_Ecra_R.wdo", true}, {"", true} /* its full path */,
-        {"W_ECRA~1.WDO", true} /* another name of the same file */, {"w_ecra_r.wdo", false},
+        {"W_ECRA_R.WDO", record, isIt},
+        {"./W_ECRA_R.WDO", record, isIt},
+        {(dir_ / kRecordFileName).string(), record, isIt},
+        {"sous/../W_ECRA_R.WDO", record, isIt},
+        // Linux tells case apart: this is a file the record's name would be given on Windows.
+        {"w_ecra_r.wdo", record, itsName},
+        {"W_ECRA_R.WDO. .", {}, itsName},
+        {"sous/W_ECRA_R.WDO", [&] { writeAll("sous/W_ECRA_R.WDO", saved); }, isIt},
+        {"sous/w_Ecra_R.wdo", {}, itsName},
+        // Another name of the record file, or a copy of it.
+        {"W_ECRA~1.WDO", [&] { record(), std::filesystem::create_hard_link(kRecordFileName, "W_ECRA~1.WDO"); },
+         holdsOne},
+        {"sauvegarde.wdo", [&] { writeAll("sauvegarde.wdo", saved); }, holdsOne},
+        // Its name is the one the file has, not the one it is reached by; empty, it is still the record file.
+        {"lien.json", [] { writeAll(kRecordFileName, ""), std::filesystem::create_symlink(kRecordFileName, "lien.json"); },
+         isIt},
+    };
+    // Every file below the folder and what it holds.
+    auto tree = [&] {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_))
+            files[entry.path().string()] = entry.is_directory() ? "<folder>" : readAll(entry.path().string());
+        return files;
     };
     for (const Case& c : cases) {
-        std::string target = *c.target ? c.target : (dir_ / kRecordFileName).string();
-        SCOPED_TRACE(target);
-        std::filesystem::remove(kRecordFileName);
-        std::filesystem::remove("W_ECRA~1.WDO");
-        if (c.recordExists) writeAll(kRecordFileName, saved);
-        if (target == "W_ECRA~1.WDO") std::filesystem::create_hard_link(kRecordFileName, target);
-        EXPECT_EQ(run({"/rapport:" + target}), kExitReportNotWritten);
+        SCOPED_TRACE(c.target);
+        for (const auto& entry : std::filesystem::directory_iterator(dir_)) std::filesystem::remove_all(entry);
+        std::filesystem::create_directory("sous");
+        if (c.setUp) c.setUp();
+        std::map<std::string, std::string> before = tree();
+        EXPECT_EQ(run({"/rapport:" + c.target}), kExitReportNotWritten);
         EXPECT_EQ(out.text, "");
-        EXPECT_TRUE(contains(err.text, "c'est le fichier où diagreso garde la résolution d'origine")) << err.text;
-        if (c.recordExists) {
-            EXPECT_EQ(readAll(kRecordFileName), saved);
-        } else {
-            EXPECT_FALSE(std::filesystem::exists(kRecordFileName)) << "not made either";
-        }
+        EXPECT_TRUE(contains(err.text, c.says)) << err.text;
+        EXPECT_EQ(tree(), before) << "nothing changed, nothing made";
     }
+    record();
     EXPECT_EQ(run({"/rapport:W_ECRA_R.WDO.json"}), kExitDone) << "a name beside it is another file";
+    EXPECT_EQ(readAll(kRecordFileName), saved);
 }
 
 // /retour: the revert's checks and change, from a file only read.
