@@ -264,6 +264,21 @@ TEST_F(CommandLine, ReportSaysWhatTheWindowShowsAndLeavesTheFileAlone) {
     std::regex time("\"time\": \"[^\"]*\"");
     EXPECT_EQ(std::regex_replace(file, time, "TIME"), std::regex_replace(r, time, "TIME"));
 
+    // Neither the verdict nor a refused report waits on the file the window holds open.
+    ExeRun verdict = runExe(folder, L"/verifier");
+    EXPECT_EQ(verdict.exitCode, 0u) << verdict.err;
+    EXPECT_NE(verdict.out.find(" Résolution actuelle : " + shown[3] + " x " + shown[4] + " ; "), std::string::npos)
+        << verdict.out;
+    EXPECT_NE(verdict.out.find(" Résolution d'origine : " + shown[1] + " x " + shown[2] + " en 32 bits, "),
+              std::string::npos)
+        << verdict.out;
+    EXPECT_EQ(member(r, "verdict"), "{\"ok\": true, \"reasons\": [], \"classic_window_fits\": true, "
+                                    "\"wide_window_fits\": false}");
+    ExeRun over = runExe(folder, L"/rapport:W_ECRA_R.WDO");
+    EXPECT_EQ(over.exitCode, 1u);
+    EXPECT_NE(over.err.find("c'est le fichier où diagreso garde la résolution d'origine"), std::string::npos)
+        << over.err;
+
     EXPECT_EQ(readFile(recordPath), record) << "byte-identical";
     EXPECT_FALSE(window.ended(0)) << "the window carries on";
     PostMessageW(form, WM_CLOSE, 0, 0);
@@ -420,6 +435,71 @@ TEST_F(CommandLine, NoPathLetsAReportReplaceARecordFile) {
     EXPECT_EQ(readFile(till + L"\\rapport.json").rfind("{\r\n  \"program\": \"diagreso\"", 0), 0u);
 }
 
+// /verifier as a remote-management tool runs it: one line on standard output, its exit
+// code the verdict, the record file only read; where nothing can be seen, 5.
+TEST_F(CommandLine, VerifierAnswersInOneLineWithItsExitCode) {
+    OwnWindowStation station;
+    ASSERT_TRUE(station.made());
+    std::string record = rec("#INIT#03-14-202409:2") + rec("1280") + rec("1024") + rec("32");
+    std::string savedLine = " Résolution d'origine : 1280 x 1024 en 32 bits, enregistrée le 14/03/2024.";
+    struct Case {
+        std::pair<int, int> mode;
+        bool withRecord;
+        const wchar_t* arguments;
+        const wchar_t* desktop;
+        DWORD exit;
+        std::string outStarts, outEnds; // empty: nothing on standard output
+    } cases[] = {
+        {{1280, 1024}, true, L"/verifier", nullptr, 0,
+         computer() + " : affichage correct. Caractères : Normale (96 ppp, soit 100 %). Résolution actuelle : 1280 x "
+                      "1024 ; la fenêtre classique (1024 x 738) y tient, la fenêtre élargie (1368 x 738) n'y tient pas.",
+         savedLine},
+        {{1024, 768}, false, L"-VERIFIER", nullptr, 0, computer() + " : affichage correct.",
+         " Aucune résolution d'origine : pas de fichier W_ECRA_R.WDO dans « "},
+        {{800, 600}, true, L"/verifier", nullptr, 6,
+         computer() + " : affichage incorrect : écran de 800 x 600, plus petit que la fenêtre classique du logiciel "
+                      "de caisse (1024 x 738).",
+         savedLine},
+        {{1280, 1024}, true, L"/verifier", station.desktop(), 5,
+         computer() + " : affichage non vérifié : ce programme tourne dans une session sans écran", savedLine},
+        {{1280, 1024}, true, L"/verifier:oui", nullptr, 2, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.mode.first) + " x " + std::to_string(c.mode.second) + " " + narrow(c.arguments) +
+                     (c.desktop ? " without a screen" : ""));
+        DEVMODEW mode{};
+        mode.dmSize = sizeof mode;
+        mode.dmPelsWidth = static_cast<DWORD>(c.mode.first);
+        mode.dmPelsHeight = static_cast<DWORD>(c.mode.second);
+        mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+        ASSERT_EQ(ChangeDisplaySettingsW(&mode, 0), DISP_CHANGE_SUCCESSFUL);
+        std::wstring folder = freshFolder();
+        if (c.withRecord) {
+            ASSERT_TRUE(writeBytes(folder + L"\\W_ECRA_R.WDO", record));
+        }
+
+        ExeRun run = runExe(folder, c.arguments, c.desktop);
+        EXPECT_EQ(run.exitCode, c.exit) << run.err;
+        EXPECT_EQ(run.windows, std::vector<std::string>{});
+        if (c.outStarts.empty()) {
+            EXPECT_EQ(run.out, "");
+            EXPECT_NE(run.err.find("Argument inconnu"), std::string::npos) << run.err;
+        } else {
+            EXPECT_EQ(run.out.rfind(c.outStarts, 0), 0u) << run.out;
+            EXPECT_TRUE(run.out.ends_with(c.outEnds + (c.withRecord ? "" : narrow(folder) + " ».") + "\r\n")) << run.out;
+            EXPECT_EQ(run.out.find('\n'), run.out.size() - 1) << "one line";
+            EXPECT_LE(run.out.size(), 2048u + 2);
+            EXPECT_EQ(run.err, "");
+        }
+        if (c.withRecord) {
+            EXPECT_EQ(readFile(folder + L"\\W_ECRA_R.WDO"), record) << "only read";
+        } else {
+            EXPECT_FALSE(exists(folder + L"\\W_ECRA_R.WDO")) << "never created";
+        }
+        EXPECT_EQ(screenMode(), c.mode) << "nothing changed";
+    }
+}
+
 // Started where nothing can be seen, the program takes nothing there for the till's screen:
 // the report leaves out the text and the modes and says why, /retour changes nothing, and
 // the window program ends at once without recording a mode.
@@ -519,10 +599,19 @@ TEST(CommandLineHigherDensity, ReportSaysTheTextIsEnlarged) {
     DWORD scale = 125;
     RegSetValueExW(key, L"TextScaleFactor", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&scale), sizeof scale);
     ExeRun run = runExe(freshFolder(), L"/rapport");
+    ExeRun verdict = runExe(freshFolder(), L"/verifier");
     RegDeleteValueW(key, L"TextScaleFactor");
     RegCloseKey(key);
     EXPECT_EQ(run.exitCode, 0u) << run.err;
     EXPECT_EQ(member(run.out, "text"), "{\"state\": \"Grossie\", \"height_px\": 20, \"dpi\": 120, \"scale_percent\": 125}");
     EXPECT_NE(run.out.find("\"dpi\": 120}\r\n  ]"), std::string::npos) << "the display's own density";
     keepArtefact("rapport-120dpi.json", run.out);
+    EXPECT_EQ(verdict.exitCode, 6u) << verdict.err;
+    EXPECT_NE(verdict.out.find(" : affichage incorrect : caractères Grossie : la taille des caractères de Windows doit "
+                               "être de 96 ppp ou 100 %. Caractères : Grossie (120 ppp, soit 125 %, « Agrandir le "
+                               "texte » à 125 %)."),
+              std::string::npos)
+        << verdict.out;
+    EXPECT_NE(member(run.out, "verdict").find("{\"ok\": false, \"reasons\": [\"caractères Grossie"), std::string::npos)
+        << member(run.out, "verdict");
 }
