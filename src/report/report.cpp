@@ -104,7 +104,10 @@ SavedReading readSaved() {
     try {
         if (!file.openToRead(kRecordFileName)) return saved;
         Record first = file.read(1);
-        if (!isInitialised(first)) return saved.state = State::NotInitialised, saved;
+        if (!isInitialised(first)) {
+            saved.state = State::NotInitialised;
+            return saved;
+        }
         saved.state = State::Texts;
         saved.width = storedText(file.read(2));
         saved.height = storedText(file.read(3));
