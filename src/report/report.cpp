@@ -24,9 +24,7 @@ constexpr int kReportSchema = 3;
 // A driver that never says "no more" cannot keep the report going for ever.
 constexpr uint32_t kMostModeNumbers = 65536;
 
-using ModeValues = ModeReading;
-
-ModeValues valuesOf(const DevModeRecord& r) {
+ModeReading valuesOf(const DevModeRecord& r) {
     return {r.dmPelsWidth(), r.dmPelsHeight(), r.dmBitsPerPel(), r.dmDisplayFrequency()};
 }
 
@@ -56,7 +54,7 @@ class Members {
     bool first_ = true;
 };
 
-void appendMode(std::string& out, const ModeValues& m) {
+void appendMode(std::string& out, const ModeReading& m) {
     Members(out, ", ")
         .number("width", m.width)
         .number("height", m.height)
@@ -66,11 +64,11 @@ void appendMode(std::string& out, const ModeValues& m) {
 }
 
 // Every distinct mode, in the order the system numbers them (it lists some more than once).
-std::vector<ModeValues> offeredModes(DisplayApi& display) {
-    std::vector<ModeValues> modes;
+std::vector<ModeReading> offeredModes(DisplayApi& display) {
+    std::vector<ModeReading> modes;
     DevModeRecord record;
     for (uint32_t n = 0; n < kMostModeNumbers && display.enumSettings(n, record); ++n) {
-        ModeValues mode = valuesOf(record);
+        ModeReading mode = valuesOf(record);
         if (std::find(modes.begin(), modes.end(), mode) == modes.end()) modes.push_back(mode);
     }
     return modes;
@@ -78,12 +76,12 @@ std::vector<ModeValues> offeredModes(DisplayApi& display) {
 
 // Read as the window's test buttons read their captions: the width before the x, the
 // height after it.
-void appendTest(std::string& out, const std::string& caption, const std::vector<ModeValues>& modes, uint32_t bits) {
+void appendTest(std::string& out, const std::string& caption, const std::vector<ModeReading>& modes, uint32_t bits) {
     std::string_view text = caption;
     size_t x = text.find_first_of("xX");
     int32_t width = toInt32(readNumber(x == std::string_view::npos ? std::string_view{} : text.substr(0, x)));
     int32_t height = toInt32(readNumber(x == std::string_view::npos ? text : text.substr(x + 1)));
-    bool offered = std::any_of(modes.begin(), modes.end(), [&](const ModeValues& m) {
+    bool offered = std::any_of(modes.begin(), modes.end(), [&](const ModeReading& m) {
         return m.width == width && m.height == height && m.bits == bits;
     });
     Members(out, ", ")
@@ -226,7 +224,7 @@ Findings gatherFindings(const ReportSources& sources, const SessionInfo& session
 
 std::string buildReport(const ReportSources& sources, const SessionInfo& session) {
     Findings found = gatherFindings(sources, session);
-    std::vector<ModeValues> modes;
+    std::vector<ModeReading> modes;
     if (found.current) modes = offeredModes(sources.display);
 
     std::string json, part;
@@ -268,7 +266,7 @@ std::string buildReport(const ReportSources& sources, const SessionInfo& session
     report.raw("saved", part);
 
     part = "[";
-    for (const ModeValues& mode : modes) {
+    for (const ModeReading& mode : modes) {
         part += part.size() > 1 ? ",\r\n    " : "\r\n    ";
         appendMode(part, mode);
     }
