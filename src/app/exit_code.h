@@ -14,6 +14,9 @@ enum ExitCode : int {
     // session than the console's): a report is written but describes no till's screen,
     // /retour changes nothing, the window does not start where it cannot be seen.
     kExitNotTheScreen = 5,
+    // /verifier: the point-of-sale program will not display correctly here (the text is
+    // enlarged, or the screen is smaller than its classic window).
+    kExitDisplayNotSuitable = 6,
     // The main window could not be made (the system lacked memory or resources); the user
     // was told why in a message box.
     kExitWindowNotMade = 7,

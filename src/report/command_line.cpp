@@ -2,6 +2,7 @@
 
 #include "app/error_report.h"
 #include "report/restore.h"
+#include "report/verdict.h"
 #include "store/saved_resolution.h"
 #include "store/whole_file.h"
 
@@ -36,21 +37,49 @@ int writeReport(const std::string& file, const ReportSources& sources, TextOutpu
         }
         // Absolute, so that a failure names the folder.
         path = absolutePath(file);
-        // The record file replaced by a report would make the next start take the mode in
+        // A record file replaced by a report would make the next start take the mode in
         // force, perhaps one under test, for the origin.
-        if (sameFile(path, absolutePath(kRecordFileName))) {
-            err.write("Le rapport ne peut pas être écrit dans « " + path + " » : c'est le fichier où diagreso "
-                      "garde la résolution d'origine, il n'a pas été modifié.\r\nChoisissez un autre nom de "
-                      "fichier.\r\n");
+        std::string why;
+        switch (writeWholeFileUnlessRecord(path, json)) {
+        case GuardedWrite::Written: break;
+        case GuardedWrite::RecordFile:
+            why = "c'est le fichier où diagreso garde la résolution d'origine, il n'a pas été modifié";
+            break;
+        case GuardedWrite::RecordFileName:
+            why = "c'est le nom du fichier où diagreso garde la résolution d'origine, aucun fichier n'a été créé";
+            break;
+        case GuardedWrite::RecordCopy:
+            why = "ce fichier contient une résolution d'origine enregistrée par diagreso (il commence par " +
+                  std::string(kInitMarker) + "), il n'a pas été modifié";
+            break;
+        }
+        if (!why.empty()) {
+            err.write("Le rapport ne peut pas être écrit dans « " + path + " » : " + why +
+                      ".\r\nChoisissez un autre nom de fichier.\r\n");
             return kExitReportNotWritten;
         }
-        writeWholeFile(path, json);
     } catch (const std::exception& e) {
         err.write(describeError(e) + "\r\n");
         return kExitReportNotWritten;
     }
     out.write("Rapport écrit dans « " + path + " ».\r\n");
     return written();
+}
+
+// The verdict on standard output; its exit code says it to a script.
+int writeVerdict(const ReportSources& sources, TextOutput& out, TextOutput& err) {
+    try {
+        Findings found = gatherFindings(sources, sources.session.session());
+        Verdict verdict = decideVerdict(found);
+        if (!out.write(verdictLine(sources.computer, found, verdict) + "\r\n")) {
+            err.write("Le verdict n'a pas pu être écrit sur la sortie standard : " + out.failure() + ".\r\n");
+            return kExitReportNotWritten;
+        }
+        return !verdict.ok ? kExitNotTheScreen : *verdict.ok ? kExitDone : kExitDisplayNotSuitable;
+    } catch (const std::exception& e) {
+        err.write(describeError(e) + "\r\n");
+        return kExitReportNotWritten;
+    }
 }
 
 } // namespace
@@ -70,6 +99,7 @@ Invocation parseArguments(const std::vector<std::string>& arguments) {
     if (name == "?" || name == "aide") return {Invocation::Switch::Usage, {}, {}};
     if (name == "retour") return {Invocation::Switch::Restore, {}, {}};
     if (name == "rapport") return {Invocation::Switch::Report, {}, {}};
+    if (name == "verifier") return {Invocation::Switch::Verify, {}, {}};
     if (name.starts_with(kToFile)) {
         std::string file = argument.substr(1 + kToFile.size());
         if (file.empty()) return bad("Il manque le nom du fichier après « " + argument + " ».");
@@ -86,16 +116,24 @@ std::string usageText() {
            "  diagreso /rapport:FICHIER   rapport écrit dans FICHIER\r\n"
            "  diagreso /retour            retour à la résolution d'origine enregistrée dans\r\n"
            "                              W_ECRA_R.WDO (dossier courant), sans fenêtre\r\n"
+           "  diagreso /verifier          verdict en une ligne : le logiciel de caisse\r\n"
+           "                              s'affichera-t-il correctement ici ?\r\n"
            "  diagreso /? ou /aide        ce mode d'emploi\r\n"
            "\r\n"
            "Un seul argument à la fois ; -rapport vaut /rapport, en majuscules comme en\r\n"
            "minuscules. W_ECRA_R.WDO est seulement lu : ni créé, ni modifié.\r\n"
            "\r\n"
-           "Codes de sortie : 0 réussite ; 1 rapport non écrit ; 2 argument inconnu ;\r\n"
-           "3 W_ECRA_R.WDO absent, non initialisé ou inutilisable ; 4 mode refusé par le\r\n"
-           "système ; 5 cette session ne montre pas l'écran de la caisse (service, tâche\r\n"
-           "sans utilisateur connecté, Bureau à distance) : rapport écrit mais sans\r\n"
-           "l'écran, /retour ne change rien.\r\n";
+           "Codes de sortie :\r\n"
+           "  0 réussite (pour /verifier : affichage correct)\r\n"
+           "  1 rapport non écrit\r\n"
+           "  2 argument inconnu\r\n"
+           "  3 W_ECRA_R.WDO absent, non initialisé ou inutilisable\r\n"
+           "  4 mode refusé par le système\r\n"
+           "  5 cette session ne montre pas l'écran de la caisse (service, tâche sans\r\n"
+           "    utilisateur connecté, Bureau à distance) : rapport écrit sans l'écran,\r\n"
+           "    /retour ne change rien, /verifier ne peut pas conclure\r\n"
+           "  6 affichage incorrect (/verifier) : caractères grossis ou écran plus petit\r\n"
+           "    que 1024 x 738\r\n";
 }
 
 int runSwitch(const Invocation& call, const ReportSources& sources, TextOutput& out, TextOutput& err) {
@@ -105,6 +143,7 @@ int runSwitch(const Invocation& call, const ReportSources& sources, TextOutput& 
     case Invocation::Switch::Bad: err.write(call.problem + "\r\n\r\n" + usageText()); return kExitBadArguments;
     case Invocation::Switch::Report: return writeReport(call.file, sources, out, err);
     case Invocation::Switch::Restore: return restoreSavedMode(sources.display, sources.session.session(), out, err);
+    case Invocation::Switch::Verify: return writeVerdict(sources, out, err);
     }
     return kExitBadArguments;
 }

@@ -3,6 +3,7 @@
 //   /rapport          the report on standard output
 //   /rapport:FILE     the report written whole to FILE
 //   /retour           back to the saved resolution, no dialog
+//   /verifier         the verdict in one line: will the point-of-sale program display correctly
 //   /? or /aide       the usage on standard output
 // Without arguments the program is the window.
 #include "app/exit_code.h"
@@ -15,7 +16,7 @@
 namespace diag {
 
 struct Invocation {
-    enum class Switch { Window, Usage, Report, Restore, Bad } what = Switch::Window;
+    enum class Switch { Window, Usage, Report, Restore, Verify, Bad } what = Switch::Window;
     std::string file;    // Report: where to write it; empty for standard output
     std::string problem; // Bad: what is wrong, in French
 };

@@ -4,6 +4,7 @@
 #include "app/errors.h"
 #include "app/values.h"
 #include "report/json.h"
+#include "report/verdict.h"
 #include "store/record_file.h"
 #include "store/saved_resolution.h"
 #include "store/whole_file.h"
@@ -17,19 +18,13 @@ namespace diag {
 namespace {
 
 // The report's layout: 2 added the session, the displays, the system's version and the
-// text size setting, and let text and current be null.
-constexpr int kReportSchema = 2;
+// text size setting, and let text and current be null; 3 added the verdict.
+constexpr int kReportSchema = 3;
 
 // A driver that never says "no more" cannot keep the report going for ever.
 constexpr uint32_t kMostModeNumbers = 65536;
 
-struct ModeValues {
-    int32_t width, height;
-    uint32_t bits, frequency;
-    bool operator==(const ModeValues&) const = default;
-};
-
-ModeValues valuesOf(const DevModeRecord& r) {
+ModeReading valuesOf(const DevModeRecord& r) {
     return {r.dmPelsWidth(), r.dmPelsHeight(), r.dmBitsPerPel(), r.dmDisplayFrequency()};
 }
 
@@ -59,7 +54,7 @@ class Members {
     bool first_ = true;
 };
 
-void appendMode(std::string& out, const ModeValues& m) {
+void appendMode(std::string& out, const ModeReading& m) {
     Members(out, ", ")
         .number("width", m.width)
         .number("height", m.height)
@@ -69,11 +64,11 @@ void appendMode(std::string& out, const ModeValues& m) {
 }
 
 // Every distinct mode, in the order the system numbers them (it lists some more than once).
-std::vector<ModeValues> offeredModes(DisplayApi& display) {
-    std::vector<ModeValues> modes;
+std::vector<ModeReading> offeredModes(DisplayApi& display) {
+    std::vector<ModeReading> modes;
     DevModeRecord record;
     for (uint32_t n = 0; n < kMostModeNumbers && display.enumSettings(n, record); ++n) {
-        ModeValues mode = valuesOf(record);
+        ModeReading mode = valuesOf(record);
         if (std::find(modes.begin(), modes.end(), mode) == modes.end()) modes.push_back(mode);
     }
     return modes;
@@ -81,12 +76,12 @@ std::vector<ModeValues> offeredModes(DisplayApi& display) {
 
 // Read as the window's test buttons read their captions: the width before the x, the
 // height after it.
-void appendTest(std::string& out, const std::string& caption, const std::vector<ModeValues>& modes, uint32_t bits) {
+void appendTest(std::string& out, const std::string& caption, const std::vector<ModeReading>& modes, uint32_t bits) {
     std::string_view text = caption;
     size_t x = text.find_first_of("xX");
     int32_t width = toInt32(readNumber(x == std::string_view::npos ? std::string_view{} : text.substr(0, x)));
     int32_t height = toInt32(readNumber(x == std::string_view::npos ? text : text.substr(x + 1)));
-    bool offered = std::any_of(modes.begin(), modes.end(), [&](const ModeValues& m) {
+    bool offered = std::any_of(modes.begin(), modes.end(), [&](const ModeReading& m) {
         return m.width == width && m.height == height && m.bits == bits;
     });
     Members(out, ", ")
@@ -97,31 +92,48 @@ void appendTest(std::string& out, const std::string& caption, const std::vector<
         .close();
 }
 
-// The stored texts as the window shows them; null without an initialised file; the French
-// message when the file cannot be read, or beside the texts when the revert would refuse them.
-void appendSaved(std::string& out) {
+// The stored texts as the window shows them; nothing without an initialised file; the
+// French message when the file cannot be read, or beside the texts when the revert would
+// refuse them.
+SavedReading readSaved() {
+    using State = SavedReading::State;
+    SavedReading saved;
     RecordFile file;
-    size_t start = out.size();
     try {
-        if (!file.openToRead(kRecordFileName)) return void(out += "null");
+        if (!file.openToRead(kRecordFileName)) return saved;
         Record first = file.read(1);
-        if (!isInitialised(first)) return void(out += "null");
-        Members saved(out, ", ");
-        saved.text("width", storedText(file.read(2)))
-            .text("height", storedText(file.read(3)))
-            .text("bits", storedText(file.read(4)))
-            .text("since", storedText(Record(first.view().substr(kInitMarker.size()))));
+        if (!isInitialised(first)) {
+            saved.state = State::NotInitialised;
+            return saved;
+        }
+        saved.state = State::Texts;
+        saved.width = storedText(file.read(2));
+        saved.height = storedText(file.read(3));
+        saved.bits = storedText(file.read(4));
+        saved.since = storedText(Record(first.view().substr(kInitMarker.size())));
         try {
             Module1 scratch;
             readSavedMode(scratch, file);
         } catch (const AppError& e) {
-            saved.text("error", describeError(e));
+            saved.error = describeError(e);
         }
-        saved.close();
     } catch (const FileError& e) {
-        out.resize(start);
-        Members(out, ", ").text("error", describeError(e)).close();
+        saved = {State::Unreadable, {}, {}, {}, {}, describeError(e), e.reason()};
     }
+    return saved;
+}
+
+void appendSaved(std::string& out, const SavedReading& saved) {
+    using State = SavedReading::State;
+    if (saved.state == State::Absent || saved.state == State::NotInitialised) return void(out += "null");
+    Members members(out, ", ");
+    if (saved.state == State::Texts)
+        members.text("width", saved.width)
+            .text("height", saved.height)
+            .text("bits", saved.bits)
+            .text("since", saved.since);
+    if (!saved.error.empty()) members.text("error", saved.error);
+    members.close();
 }
 
 template <class T>
@@ -144,14 +156,34 @@ void appendSession(std::string& out, const SessionInfo& s) {
 }
 
 // What the window shows of the system text, and the settings behind it.
-void appendText(std::string& out, const ReportSources& sources) {
-    std::optional<int32_t> height = systemFontHeight(sources.font);
-    int dpi = systemDpi(sources.font);
+TextReading readText(const ReportSources& sources) {
+    TextReading text;
+    text.heightPx = systemFontHeight(sources.font);
+    text.dpi = systemDpi(sources.font);
+    text.scalePercent = sources.session.textScalePercent();
+    text.enlarged = isEnlarged(text.heightPx);
+    return text;
+}
+
+void appendText(std::string& out, const TextReading& text) {
     Members(out, ", ")
-        .text("state", isEnlarged(height) ? "Grossie" : "Normale")
-        .raw("height_px", nullOr(height))
-        .raw("dpi", dpi > 0 ? std::to_string(dpi) : "null")
-        .raw("scale_percent", nullOr(sources.session.textScalePercent()))
+        .text("state", text.enlarged ? "Grossie" : "Normale")
+        .raw("height_px", nullOr(text.heightPx))
+        .raw("dpi", text.dpi > 0 ? std::to_string(text.dpi) : "null")
+        .raw("scale_percent", nullOr(text.scalePercent))
+        .close();
+}
+
+const char* nullOrBoolean(std::optional<bool> value) { return value ? boolean(*value) : "null"; }
+
+void appendVerdict(std::string& out, const Verdict& verdict) {
+    std::string reasons = "[";
+    for (const std::string& reason : verdict.reasons) reasons += (reasons.size() > 1 ? ", " : "") + jsonString(reason);
+    Members(out, ", ")
+        .raw("ok", nullOrBoolean(verdict.ok))
+        .raw("reasons", reasons + "]")
+        .raw("classic_window_fits", nullOrBoolean(verdict.classicFits))
+        .raw("wide_window_fits", nullOrBoolean(verdict.wideFits))
         .close();
 }
 
@@ -178,14 +210,22 @@ std::string timeText(const LocalTime& t) {
 
 } // namespace
 
-std::string buildReport(const ReportSources& sources, const SessionInfo& session) {
-    bool screen = session.showsTheScreen();
-    std::vector<ModeValues> modes;
-    DevModeRecord current; // zero-filled: a failed enumeration reads as 0, as in the window
-    if (screen) {
+Findings gatherFindings(const ReportSources& sources, const SessionInfo& session) {
+    Findings found{session, {}, {}, absolutePath(kRecordFileName), {}};
+    if (session.showsTheScreen()) {
+        found.text = readText(sources);
+        DevModeRecord current; // zero-filled: a failed enumeration reads as 0, as in the window
         sources.display.enumCurrentSettings(current);
-        modes = offeredModes(sources.display);
+        found.current = valuesOf(current);
     }
+    found.saved = readSaved();
+    return found;
+}
+
+std::string buildReport(const ReportSources& sources, const SessionInfo& session) {
+    Findings found = gatherFindings(sources, session);
+    std::vector<ModeReading> modes;
+    if (found.current) modes = offeredModes(sources.display);
 
     std::string json, part;
     Members report(json, ",\r\n  ");
@@ -202,11 +242,14 @@ std::string buildReport(const ReportSources& sources, const SessionInfo& session
     appendSession(part, session);
     report.raw("session", part);
     part.clear();
-    if (screen) {
-        appendText(part, sources);
+    appendVerdict(part, decideVerdict(found));
+    report.raw("verdict", part);
+    part.clear();
+    if (found.text) {
+        appendText(part, *found.text);
         report.raw("text", part);
         part.clear();
-        appendMode(part, valuesOf(current));
+        appendMode(part, *found.current);
         report.raw("current", part);
     } else {
         report.raw("text", "null").raw("current", "null");
@@ -217,13 +260,13 @@ std::string buildReport(const ReportSources& sources, const SessionInfo& session
         appendDisplay(part, d);
     }
     part += part.size() > 1 ? "\r\n  ]" : "]";
-    report.raw("displays", part).text("record_file", absolutePath(kRecordFileName));
+    report.raw("displays", part).text("record_file", found.recordFile);
     part.clear();
-    appendSaved(part);
+    appendSaved(part, found.saved);
     report.raw("saved", part);
 
     part = "[";
-    for (const ModeValues& mode : modes) {
+    for (const ModeReading& mode : modes) {
         part += part.size() > 1 ? ",\r\n    " : "\r\n    ";
         appendMode(part, mode);
     }
@@ -232,32 +275,35 @@ std::string buildReport(const ReportSources& sources, const SessionInfo& session
     part = "[";
     for (const std::string& caption : sources.testCaptions) {
         part += part.size() > 1 ? ",\r\n    " : "\r\n    ";
-        appendTest(part, caption, modes, current.dmBitsPerPel());
+        appendTest(part, caption, modes, found.current ? found.current->bits : 0);
     }
     part += sources.testCaptions.empty() ? "]" : "\r\n  ]";
     report.raw("tests", part).close("\r\n");
     return json + "\r\n";
 }
 
+std::string sessionReason(const SessionInfo& session) {
+    if (session.showsTheScreen()) return {};
+    if (!session.visible)
+        return "ce programme tourne dans une session sans écran (sa station de fenêtres « " + session.windowStation +
+               " » ne peut rien afficher) : un service, une tâche planifiée exécutée même quand personne n'est "
+               "connecté ou une session d'administration à distance (PowerShell)";
+    if (session.remote)
+        return "ce programme tourne dans une session Bureau à distance : l'écran qu'il voit est celui de la session "
+               "à distance, pas celui de la caisse, et Windows ne peut pas changer la résolution de la caisse "
+               "depuis cette session";
+    return "ce programme tourne dans la session Windows " + std::to_string(session.id) +
+           (session.consoleId ? ", alors que l'écran de la caisse est relié à la session " +
+                                    std::to_string(*session.consoleId)
+                              : ", alors qu'aucune session n'est reliée à l'écran de la caisse");
+}
+
 std::string sessionWarning(const SessionInfo& session) {
     if (session.showsTheScreen()) return {};
-    std::string why;
-    if (!session.visible)
-        why = "ce programme tourne dans une session sans écran (sa station de fenêtres « " + session.windowStation +
-              " » ne peut rien afficher) : un service, une tâche planifiée exécutée même quand personne n'est "
-              "connecté ou une session d'administration à distance (PowerShell)";
-    else if (session.remote)
-        why = "ce programme tourne dans une session Bureau à distance : l'écran qu'il voit est celui de la session "
-              "à distance, pas celui de la caisse, et Windows ne peut pas changer la résolution de la caisse "
-              "depuis cette session";
-    else
-        why = "ce programme tourne dans la session Windows " + std::to_string(session.id) +
-              (session.consoleId ? ", alors que l'écran de la caisse est relié à la session " +
-                                       std::to_string(*session.consoleId)
-                                 : ", alors qu'aucune session n'est reliée à l'écran de la caisse");
-    return why + ".\r\nPour l'écran et la taille du texte de la caisse, lancez diagreso dans la session de "
-                 "l'utilisateur de la caisse : par exemple une tâche planifiée qui s'exécute sous son compte, "
-                 "seulement quand il est connecté, dans le dossier du logiciel de caisse.";
+    return sessionReason(session) +
+           ".\r\nPour l'écran et la taille du texte de la caisse, lancez diagreso dans la session de "
+           "l'utilisateur de la caisse : par exemple une tâche planifiée qui s'exécute sous son compte, "
+           "seulement quand il est connecté, dans le dossier du logiciel de caisse.";
 }
 
 } // namespace diag

@@ -6,6 +6,7 @@
 #include "display/font_api.h"
 #include "display/session_api.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,38 @@ struct ReportSources {
     std::vector<std::string> testCaptions; // the window's test buttons, in their order
 };
 
+// What the report and the verdict read, each once: the session; where it shows the till's
+// screen, the system text and the mode in force; and the record file, only read.
+struct SavedReading {
+    enum class State { Absent, NotInitialised, Texts, Unreadable } state = State::Absent;
+    std::string width, height, bits, since; // Texts: as the window shows them, trimmed
+    std::string error;  // Texts: why /retour would refuse them; Unreadable: why it could not be read
+    std::string reason; // Unreadable: the system's own words
+};
+
+struct TextReading {
+    std::optional<int32_t> heightPx; // none without a desktop window or context
+    int dpi = 0;                     // 0 when unknown
+    std::optional<uint32_t> scalePercent;
+    bool enlarged = false;           // what the window shows: "Grossie"
+};
+
+struct ModeReading {
+    int32_t width = 0, height = 0;
+    uint32_t bits = 0, frequency = 0;
+    bool operator==(const ModeReading&) const = default;
+};
+
+struct Findings {
+    SessionInfo session;
+    std::optional<TextReading> text;    // only where the session shows the till's screen
+    std::optional<ModeReading> current; // likewise; zeros when the system does not tell it
+    std::string recordFile;             // full path of W_ECRA_R.WDO in the current folder
+    SavedReading saved;
+};
+
+Findings gatherFindings(const ReportSources& sources, const SessionInfo& session);
+
 // One JSON object, UTF-8, CRLF line ends (its schema: docs/rapport.schema.json), of the
 // session described by `session`. A record file that cannot be read is told inside the
 // report; the file is never created or changed. Where the session does not show the
@@ -31,5 +64,7 @@ std::string buildReport(const ReportSources& sources, const SessionInfo& session
 // Why the session does not show the till's screen, and how to reach that screen, in
 // French; for a session that shows it, nothing.
 std::string sessionWarning(const SessionInfo& session);
+// The first part of it, why alone, without the final full stop.
+std::string sessionReason(const SessionInfo& session);
 
 } // namespace diag

@@ -1,6 +1,7 @@
 #include "store/whole_file.h"
 
 #include "store/record_file.h"
+#include "store/saved_resolution.h"
 
 namespace diag {
 
@@ -19,7 +20,31 @@ bool isAbsolute(std::string_view path) {
 #endif
     return !path.empty() && kSeparators.find(path[0]) != std::string_view::npos;
 }
+
+// A name as Windows opens it: without a stream (name:stream) and without the trailing
+// dots and spaces it drops; compared without regard to case.
+bool isRecordFileName(std::string_view name) {
+    name = name.substr(0, name.find(':'));
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.remove_suffix(1);
+    std::string_view record = kRecordFileName;
+    if (name.size() != record.size()) return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        char c = name[i];
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c != record[i]) return false;
+    }
+    return true;
+}
 } // namespace
+
+GuardedWrite writeWholeFileUnlessRecord(const std::string& path, std::string_view bytes) {
+    OpenedFile target = openedFile(path, kInitMarker.size());
+    if (isRecordFileName(leafOf(target.path)))
+        return target.existed ? GuardedWrite::RecordFile : GuardedWrite::RecordFileName;
+    if (target.existed && isInitialised(Record(target.head))) return GuardedWrite::RecordCopy;
+    replaceWhole(target.path, path, bytes);
+    return GuardedWrite::Written;
+}
 
 std::string_view folderOf(std::string_view path) {
     size_t at = lastSeparator(path);

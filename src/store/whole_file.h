@@ -18,10 +18,34 @@ std::string_view leafOf(std::string_view path);
 // ends in one (a drive's root, C:\).
 std::string joinPath(std::string_view folder, std::string_view name);
 
-// Whether two paths name the same file: the same full path whatever its case, its
-// separators or its . and .. parts; and, where both exist, the same file on the same
-// volume, which catches another name of it (a short 8.3 name, a link).
-bool sameFile(std::string_view a, std::string_view b);
+// How a write that must never replace a record file ended.
+enum class GuardedWrite {
+    Written,
+    RecordFile,     // refused: the file is named W_ECRA_R.WDO
+    RecordFileName, // refused: no such file yet, but W_ECRA_R.WDO is the name it would get
+    RecordCopy,     // refused: another name, but its first record begins with the marker
+};
+
+// writeWholeFile, except over a record file, in any folder. Decided on the file the
+// system opens for the path, whatever spelling reaches it (case, short names, links, the
+// trailing dots and spaces Windows drops, \\?\ and \??\): by the name that file has
+// and by its first bytes; the bytes then go to that very name. FileError (Write).
+GuardedWrite writeWholeFileUnlessRecord(const std::string& path, std::string_view bytes);
+
+// The file the system opens for a path: its full name as the system gives it (on Windows
+// with \\?\ before it) and its first headSize bytes. A file that does not exist is
+// created to learn its name, and removed again; the folders on the way are made.
+// FileError (Write) naming the path.
+struct OpenedFile {
+    std::string path;
+    bool existed = false;
+    std::string head;
+};
+OpenedFile openedFile(const std::string& path, size_t headSize);
+
+// The bytes written to a file beside `target`, which then replaces it; failures name
+// `shownAs`. FileError (Write).
+void replaceWhole(const std::string& target, std::string_view shownAs, std::string_view bytes);
 
 // The path as it is when absolute (on Windows also a drive-relative one), otherwise
 // inside the current directory, so that messages name the folder; on Windows with

@@ -1,4 +1,5 @@
-// Whole files on POSIX systems (native build): a file beside the target, then rename.
+// Whole files on POSIX systems (native build): a file beside the target, then rename; the
+// file a path reaches, told by its descriptor.
 #include "store/whole_file.h"
 
 #include "app/errors.h"
@@ -28,30 +29,41 @@ void makeFolders(const std::string& folder, std::string_view path) {
     if (mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) fail(path, errno);
 }
 
-std::string lowerAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 } // namespace
 
-bool sameFile(std::string_view a, std::string_view b) {
-    // Compared as Windows compares names, case aside, so the native tests hold the same rule.
-    auto full = [](std::string_view path) {
-        return lowerAscii(std::filesystem::path(absolutePath(path)).lexically_normal().string());
-    };
-    if (full(a) == full(b)) return true;
-    struct stat sa {}, sb {};
-    return stat(std::string(a).c_str(), &sa) == 0 && stat(std::string(b).c_str(), &sb) == 0 &&
-           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+OpenedFile openedFile(const std::string& path, size_t headSize) {
+    OpenedFile file;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    file.existed = fd >= 0;
+    if (!file.existed) {
+        if (errno != ENOENT) fail(path, errno);
+        makeFolders(std::string(folderOf(path)), path);
+        // Made only to learn the name the system gives it.
+        fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) fail(path, errno);
+    }
+    // The opened file's own name, after links and . and .., as the system keeps it.
+    std::error_code error;
+    std::string named = std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd), error).string();
+    struct stat st {};
+    int code = error ? error.value() : fstat(fd, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
+    if (file.existed && code == 0) {
+        file.head.resize(headSize);
+        ssize_t got = pread(fd, file.head.data(), headSize, 0);
+        if (got < 0) code = errno;
+        file.head.resize(got < 0 ? 0 : static_cast<size_t>(got));
+    }
+    ::close(fd);
+    if (!file.existed) ::unlink(path.c_str());
+    if (code != 0) fail(path, code);
+    file.path = named;
+    return file;
 }
 
-void writeWholeFile(const std::string& path, std::string_view bytes) {
-    makeFolders(std::string(folderOf(path)), path);
-    std::string beside = path + ".~" + std::to_string(getpid());
+void replaceWhole(const std::string& target, std::string_view shownAs, std::string_view bytes) {
+    std::string beside = target + ".~" + std::to_string(getpid());
     int fd = ::open(beside.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) fail(path, errno);
+    if (fd < 0) fail(shownAs, errno);
     int code = 0;
     for (size_t done = 0; done < bytes.size() && code == 0;) {
         ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -60,11 +72,16 @@ void writeWholeFile(const std::string& path, std::string_view bytes) {
         else done += static_cast<size_t>(n);
     }
     if (::close(fd) != 0 && code == 0) code = errno;
-    if (code == 0 && std::rename(beside.c_str(), path.c_str()) != 0) code = errno;
+    if (code == 0 && std::rename(beside.c_str(), target.c_str()) != 0) code = errno;
     if (code != 0) {
         ::unlink(beside.c_str());
-        fail(path, code);
+        fail(shownAs, code);
     }
+}
+
+void writeWholeFile(const std::string& path, std::string_view bytes) {
+    makeFolders(std::string(folderOf(path)), path);
+    replaceWhole(path, path, bytes);
 }
 
 } // namespace diag

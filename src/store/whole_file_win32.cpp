@@ -1,4 +1,5 @@
-// Whole files on Windows: CreateFileW beside the target, then MoveFileExW over it.
+// Whole files on Windows: CreateFileW beside the target, then MoveFileExW over it; the
+// file a path reaches, told by its handle.
 #include "store/whole_file.h"
 
 #include "app/errors.h"
@@ -25,47 +26,58 @@ void makeFolders(const std::wstring& folder, std::string_view path) {
         fail(path, GetLastError());
 }
 
-// The full path the system makes of a path: current folder, . and .., one separator.
-std::wstring fullPath(std::string_view path) {
-    std::wstring given = widen(path);
-    std::wstring full(MAX_PATH, L'\0');
-    DWORD n = GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    if (n > full.size()) {
-        full.resize(n);
-        n = GetFullPathNameW(given.c_str(), n, full.data(), nullptr);
-    }
-    if (n == 0) return given;
-    full.resize(n);
-    return full;
-}
-
-// The volume and the file index of an existing file or folder; opened for no access, so
-// it neither disturbs nor waits on another program's use of it.
-bool identify(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
-    HANDLE h = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    bool ok = GetFileInformationByHandle(h, &info) != FALSE;
-    CloseHandle(h);
-    return ok;
-}
-
 } // namespace
 
-bool sameFile(std::string_view a, std::string_view b) {
-    std::wstring fullA = fullPath(a), fullB = fullPath(b);
-    if (CompareStringOrdinal(fullA.c_str(), -1, fullB.c_str(), -1, TRUE) == CSTR_EQUAL) return true;
-    BY_HANDLE_FILE_INFORMATION ia{}, ib{};
-    return identify(fullA, ia) && identify(fullB, ib) && ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
-           ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
+OpenedFile openedFile(const std::string& path, size_t headSize) {
+    std::wstring given = widen(path);
+    // Shared with everyone, for reading only: the window may hold the record file open
+    // (reading and writing, shared) meanwhile, and must be able to open it again.
+    constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    OpenedFile file;
+    HANDLE h = CreateFileW(given.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    file.existed = h != INVALID_HANDLE_VALUE;
+    if (!file.existed) {
+        DWORD code = GetLastError();
+        if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND) fail(path, code);
+        makeFolders(widen(folderOf(path)), path);
+        // Made only to learn the name the system gives it.
+        h = CreateFileW(given.c_str(), GENERIC_READ | DELETE, kShareAll, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                        nullptr);
+        if (h == INVALID_HANDLE_VALUE) fail(path, GetLastError());
+    }
+    std::wstring named(MAX_PATH, L'\0');
+    DWORD n = GetFinalPathNameByHandleW(h, named.data(), static_cast<DWORD>(named.size()), FILE_NAME_NORMALIZED);
+    if (n >= named.size()) {
+        named.resize(n);
+        n = GetFinalPathNameByHandleW(h, named.data(), n, FILE_NAME_NORMALIZED);
+    }
+    DWORD code = ERROR_SUCCESS;
+    if (n == 0 || n >= named.size()) code = n ? ERROR_BUFFER_OVERFLOW : GetLastError();
+    named.resize(code == ERROR_SUCCESS ? n : 0);
+    if (file.existed && code == ERROR_SUCCESS) {
+        file.head.resize(headSize);
+        DWORD got = 0;
+        if (!ReadFile(h, file.head.data(), static_cast<DWORD>(headSize), &got, nullptr)) code = GetLastError();
+        file.head.resize(got);
+    }
+    bool gone = file.existed;
+    if (!file.existed) {
+        FILE_DISPOSITION_INFO remove{TRUE};
+        gone = SetFileInformationByHandle(h, FileDispositionInfo, &remove, sizeof remove) != FALSE;
+    }
+    CloseHandle(h);
+    if (!gone) DeleteFileW(given.c_str());
+    if (code != ERROR_SUCCESS) fail(path, code);
+    file.path = narrow(named);
+    return file;
 }
 
-void writeWholeFile(const std::string& path, std::string_view bytes) {
-    makeFolders(widen(folderOf(path)), path);
-    std::wstring target = widen(path);
+void replaceWhole(const std::string& targetPath, std::string_view shownAs, std::string_view bytes) {
+    std::wstring target = widen(targetPath);
     std::wstring beside = target + L".~" + std::to_wstring(GetCurrentProcessId());
     HANDLE h = CreateFileW(beside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) fail(path, GetLastError());
+    if (h == INVALID_HANDLE_VALUE) fail(shownAs, GetLastError());
     DWORD written = 0;
     BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     DWORD code = ok ? (written == bytes.size() ? ERROR_SUCCESS : ERROR_DISK_FULL) : GetLastError();
@@ -75,8 +87,13 @@ void writeWholeFile(const std::string& path, std::string_view bytes) {
         code = GetLastError();
     if (code != ERROR_SUCCESS) {
         DeleteFileW(beside.c_str());
-        fail(path, code);
+        fail(shownAs, code);
     }
+}
+
+void writeWholeFile(const std::string& path, std::string_view bytes) {
+    makeFolders(widen(folderOf(path)), path);
+    replaceWhole(path, path, bytes);
 }
 
 } // namespace diag

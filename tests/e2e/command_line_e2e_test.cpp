@@ -264,6 +264,21 @@ TEST_F(CommandLine, ReportSaysWhatTheWindowShowsAndLeavesTheFileAlone) {
     std::regex time("\"time\": \"[^\"]*\"");
     EXPECT_EQ(std::regex_replace(file, time, "TIME"), std::regex_replace(r, time, "TIME"));
 
+    // Neither the verdict nor a refused report waits on the file the window holds open.
+    ExeRun verdict = runExe(folder, L"/verifier");
+    EXPECT_EQ(verdict.exitCode, 0u) << verdict.err;
+    EXPECT_NE(verdict.out.find(" Résolution actuelle : " + shown[3] + " x " + shown[4] + " ; "), std::string::npos)
+        << verdict.out;
+    EXPECT_NE(verdict.out.find(" Résolution d'origine : " + shown[1] + " x " + shown[2] + " en 32 bits, "),
+              std::string::npos)
+        << verdict.out;
+    EXPECT_EQ(member(r, "verdict"), "{\"ok\": true, \"reasons\": [], \"classic_window_fits\": true, "
+                                    "\"wide_window_fits\": false}");
+    ExeRun over = runExe(folder, L"/rapport:W_ECRA_R.WDO");
+    EXPECT_EQ(over.exitCode, 1u);
+    EXPECT_NE(over.err.find("c'est le fichier où diagreso garde la résolution d'origine"), std::string::npos)
+        << over.err;
+
     EXPECT_EQ(readFile(recordPath), record) << "byte-identical";
     EXPECT_FALSE(window.ended(0)) << "the window carries on";
     PostMessageW(form, WM_CLOSE, 0, 0);
@@ -324,12 +339,9 @@ TEST_F(CommandLine, RestoreBringsBackTheSavedModeAfterTheDisplayWasMoved) {
     EXPECT_EQ(readFile(folder + L"\\W_ECRA_R.WDO"), record);
 }
 
-// A saved depth that no display has is refused as a bad size is; and no report replaces
-// the record file, whatever name it is given: the next start would take the mode in
-// force for the origin.
-TEST_F(CommandLine, UnusableDepthIsRefusedAndNoReportReplacesTheRecordFile) {
-    std::wstring folder = freshFolder() + L"\\Logiciel de caisse"; // a long name, which has a short one
-    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+// A saved depth that no display has is refused as a bad size is.
+TEST_F(CommandLine, UnusableDepthIsRefused) {
+    std::wstring folder = freshFolder();
     std::wstring recordPath = folder + L"\\W_ECRA_R.WDO";
     std::string record = rec("#INIT#03-14-202409:2") + rec("1024") + rec("768") + rec("abc");
     ASSERT_TRUE(writeBytes(recordPath, record));
@@ -347,21 +359,144 @@ TEST_F(CommandLine, UnusableDepthIsRefusedAndNoReportReplacesTheRecordFile) {
               std::string::npos)
         << member(printed.out, "saved");
     keepArtefact("rapport-bad-depth.json", printed.out);
+    EXPECT_EQ(readFile(recordPath), record);
+}
 
+// No report replaces a record file, nor takes its name, whatever path reaches it and from
+// whatever folder: the next start would take the mode in force for the origin. A report
+// beside it under a name of its own is written as always.
+TEST_F(CommandLine, NoPathLetsAReportReplaceARecordFile) {
+    std::wstring root = freshFolder();
+    std::wstring till = root + L"\\Logiciel de caisse"; // a long name, which has a short one
+    std::wstring fresh = root + L"\\Nouvelle caisse";    // no record yet
+    std::wstring elsewhere = root + L"\\Ailleurs";       // where an agent runs from
+    for (const std::wstring& folder : {till, fresh, elsewhere}) ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    std::string record = rec("#INIT#03-14-202409:2") + rec("1024") + rec("768") + rec("32");
+    ASSERT_TRUE(writeBytes(till + L"\\W_ECRA_R.WDO", record));
     wchar_t shortName[MAX_PATH] = {};
-    ASSERT_GT(GetShortPathNameW(folder.c_str(), shortName, MAX_PATH), 0u);
-    std::wstring shortFolder = shortName;
-    ASSERT_NE(shortFolder, folder);
-    for (const std::wstring& target :
-         {std::wstring(L"W_ECRA_R.WDO"), std::wstring(L"w_ecra_r.wdo"), std::wstring(L".\\W_ECRA_R.WDO"),
-          shortFolder + L"\\W_ECRA_R.WDO"}) {
-        SCOPED_TRACE(narrow(target));
-        ExeRun run = runExe(folder, L"/rapport:\"" + target + L"\"");
-        EXPECT_EQ(run.exitCode, 1u);
-        EXPECT_EQ(run.out, "");
-        EXPECT_NE(run.err.find("c'est le fichier où diagreso garde la résolution d'origine"), std::string::npos)
-            << run.err;
-        EXPECT_EQ(readFile(recordPath), record) << "not touched";
+    ASSERT_GT(GetShortPathNameW(till.c_str(), shortName, MAX_PATH), 0u);
+    std::wstring shortTill = shortName;
+    ASSERT_NE(shortTill, till);
+
+    const char* isIt = "c'est le fichier où diagreso garde la résolution d'origine, il n'a pas été modifié.";
+    const char* itsName = "c'est le nom du fichier où diagreso garde la résolution d'origine, aucun fichier n'a été créé.";
+    const char* holdsOne = "ce fichier contient une résolution d'origine enregistrée par diagreso";
+    struct Case {
+        std::wstring runIn, target;
+        DWORD exit;
+        const char* says; // on standard error; none: written
+    } cases[] = {
+        {till, L"W_ECRA_R.WDO", 1, isIt},
+        {till, L"w_ecra_r.wdo", 1, isIt},
+        {till, L".\\W_ECRA_R.WDO", 1, isIt},
+        {till, shortTill + L"\\W_ECRA_R.WDO", 1, isIt},
+        {till, L"W_ECRA_R.WDO. .", 1, isIt},
+        {till, L"\\??\\" + till + L"\\W_ECRA_R.WDO", 1, isIt},
+        {till, L"\\\\?\\" + till + L"\\W_ECRA_R.WDO", 1, isIt},
+        {elsewhere, till + L"\\W_ECRA_R.WDO", 1, isIt},
+        {elsewhere, till + L"\\sauvegarde.wdo", 1, holdsOne},
+        {elsewhere, fresh + L"\\W_ECRA_R.WDO", 1, itsName},
+        {elsewhere, L"\\\\?\\" + fresh + L"\\W_ECRA_R.WDO", 1, itsName},
+        {elsewhere, L"\\??\\" + fresh + L"\\W_ECRA_R.WDO", 1, itsName},
+        {fresh, L"w_ecra_r.wdo. ", 1, itsName},
+        {till, L"W_ECRA_R.WDO.json", 0, nullptr},
+        {elsewhere, L"\\??\\" + till + L"\\rapport.json", 0, nullptr},
+    };
+    // What each row finds: only the names the folder gives; none in the new till's folder.
+    auto names = [](const std::wstring& folder) {
+        std::vector<std::wstring> found;
+        WIN32_FIND_DATAW entry{};
+        HANDLE any = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+        if (any == INVALID_HANDLE_VALUE) return found;
+        do
+            if (entry.cFileName[0] != L'.') found.push_back(entry.cFileName);
+        while (FindNextFileW(any, &entry));
+        FindClose(any);
+        return found;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(narrow(c.target) + " from " + narrow(c.runIn.substr(root.size())));
+        for (const std::wstring& name : names(fresh)) DeleteFileW((fresh + L"\\" + name).c_str());
+        ASSERT_TRUE(writeBytes(till + L"\\W_ECRA_R.WDO", record));
+        ASSERT_TRUE(writeBytes(till + L"\\sauvegarde.wdo", record)); // a copy under another name
+        ExeRun run = runExe(c.runIn, L"/rapport:\"" + c.target + L"\"");
+        EXPECT_EQ(run.exitCode, c.exit) << run.err;
+        if (c.says) {
+            EXPECT_EQ(run.out, "");
+            EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+        } else {
+            EXPECT_EQ(run.out.rfind("Rapport écrit dans « ", 0), 0u) << run.out;
+            EXPECT_EQ(run.err, "");
+        }
+        EXPECT_EQ(readFile(till + L"\\W_ECRA_R.WDO"), record) << "not touched";
+        EXPECT_EQ(readFile(till + L"\\sauvegarde.wdo"), record) << "not touched";
+        EXPECT_EQ(names(fresh), std::vector<std::wstring>{}) << "nothing made under the record's name";
+    }
+    EXPECT_EQ(readFile(till + L"\\rapport.json").rfind("{\r\n  \"program\": \"diagreso\"", 0), 0u);
+}
+
+// /verifier as a remote-management tool runs it: one line on standard output, its exit
+// code the verdict, the record file only read; where nothing can be seen, 5.
+TEST_F(CommandLine, VerifierAnswersInOneLineWithItsExitCode) {
+    OwnWindowStation station;
+    ASSERT_TRUE(station.made());
+    std::string record = rec("#INIT#03-14-202409:2") + rec("1280") + rec("1024") + rec("32");
+    std::string savedLine = " Résolution d'origine : 1280 x 1024 en 32 bits, enregistrée le 14/03/2024.";
+    struct Case {
+        std::pair<int, int> mode;
+        bool withRecord;
+        const wchar_t* arguments;
+        const wchar_t* desktop;
+        DWORD exit;
+        std::string outStarts, outEnds; // empty: nothing on standard output
+    } cases[] = {
+        {{1280, 1024}, true, L"/verifier", nullptr, 0,
+         computer() + " : affichage correct. Caractères : Normale (96 ppp, soit 100 %). Résolution actuelle : 1280 x "
+                      "1024 ; la fenêtre classique (1024 x 738) y tient, la fenêtre élargie (1368 x 738) n'y tient pas.",
+         savedLine},
+        {{1024, 768}, false, L"-VERIFIER", nullptr, 0, computer() + " : affichage correct.",
+         " Aucune résolution d'origine : pas de fichier W_ECRA_R.WDO dans « "},
+        {{800, 600}, true, L"/verifier", nullptr, 6,
+         computer() + " : affichage incorrect : écran de 800 x 600, plus petit que la fenêtre classique du logiciel "
+                      "de caisse (1024 x 738).",
+         savedLine},
+        {{1280, 1024}, true, L"/verifier", station.desktop(), 5,
+         computer() + " : affichage non vérifié : ce programme tourne dans une session sans écran", savedLine},
+        {{1280, 1024}, true, L"/verifier:oui", nullptr, 2, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.mode.first) + " x " + std::to_string(c.mode.second) + " " + narrow(c.arguments) +
+                     (c.desktop ? " without a screen" : ""));
+        DEVMODEW mode{};
+        mode.dmSize = sizeof mode;
+        mode.dmPelsWidth = static_cast<DWORD>(c.mode.first);
+        mode.dmPelsHeight = static_cast<DWORD>(c.mode.second);
+        mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+        ASSERT_EQ(ChangeDisplaySettingsW(&mode, 0), DISP_CHANGE_SUCCESSFUL);
+        std::wstring folder = freshFolder();
+        if (c.withRecord) {
+            ASSERT_TRUE(writeBytes(folder + L"\\W_ECRA_R.WDO", record));
+        }
+
+        ExeRun run = runExe(folder, c.arguments, c.desktop);
+        EXPECT_EQ(run.exitCode, c.exit) << run.err;
+        EXPECT_EQ(run.windows, std::vector<std::string>{});
+        if (c.outStarts.empty()) {
+            EXPECT_EQ(run.out, "");
+            EXPECT_NE(run.err.find("Argument inconnu"), std::string::npos) << run.err;
+        } else {
+            EXPECT_EQ(run.out.rfind(c.outStarts, 0), 0u) << run.out;
+            EXPECT_TRUE(run.out.ends_with(c.outEnds + (c.withRecord ? "" : narrow(folder) + " ».") + "\r\n")) << run.out;
+            EXPECT_EQ(run.out.find('\n'), run.out.size() - 1) << "one line";
+            EXPECT_LE(run.out.size(), 2048u + 2);
+            EXPECT_EQ(run.err, "");
+        }
+        if (c.withRecord) {
+            EXPECT_EQ(readFile(folder + L"\\W_ECRA_R.WDO"), record) << "only read";
+        } else {
+            EXPECT_FALSE(exists(folder + L"\\W_ECRA_R.WDO")) << "never created";
+        }
+        EXPECT_EQ(screenMode(), c.mode) << "nothing changed";
     }
 }
 
@@ -464,10 +599,19 @@ TEST(CommandLineHigherDensity, ReportSaysTheTextIsEnlarged) {
     DWORD scale = 125;
     RegSetValueExW(key, L"TextScaleFactor", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&scale), sizeof scale);
     ExeRun run = runExe(freshFolder(), L"/rapport");
+    ExeRun verdict = runExe(freshFolder(), L"/verifier");
     RegDeleteValueW(key, L"TextScaleFactor");
     RegCloseKey(key);
     EXPECT_EQ(run.exitCode, 0u) << run.err;
     EXPECT_EQ(member(run.out, "text"), "{\"state\": \"Grossie\", \"height_px\": 20, \"dpi\": 120, \"scale_percent\": 125}");
     EXPECT_NE(run.out.find("\"dpi\": 120}\r\n  ]"), std::string::npos) << "the display's own density";
     keepArtefact("rapport-120dpi.json", run.out);
+    EXPECT_EQ(verdict.exitCode, 6u) << verdict.err;
+    EXPECT_NE(verdict.out.find(" : affichage incorrect : caractères Grossie : la taille des caractères de Windows doit "
+                               "être de 96 ppp ou 100 %. Caractères : Grossie (120 ppp, soit 125 %, « Agrandir le "
+                               "texte » à 125 %)."),
+              std::string::npos)
+        << verdict.out;
+    EXPECT_NE(member(run.out, "verdict").find("{\"ok\": false, \"reasons\": [\"caractères Grossie"), std::string::npos)
+        << member(run.out, "verdict");
 }

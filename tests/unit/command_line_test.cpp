@@ -4,11 +4,14 @@
 #include "display/simulated_font.h"
 #include "display/simulated_session.h"
 #include "main_window/form1_design.h"
+#include "app/system_reason.h"
 #include "report/command_line.h"
+#include "report/verdict.h"
 #include "store/saved_resolution.h"
 #include "temp_dir.h"
 
 #include <cstdlib>
+#include <functional>
 #include <map>
 
 using namespace diag;
@@ -49,8 +52,8 @@ class CommandLineTest : public InTempDir {
                          {display, font, session, clock, "1.1.0", computer, testButtonCaptions()}, out, err);
     }
     // The report /rapport prints, kept for the schema check when the harness asks.
-    std::string report() {
-        EXPECT_EQ(run({"/rapport"}), kExitDone) << err.text;
+    std::string report(int exit = kExitDone) {
+        EXPECT_EQ(run({"/rapport"}), exit) << err.text;
         if (const char* dir = std::getenv("DIAGRESO_REPORT_DIR")) {
             static int n = 0;
             writeAll(std::string(dir) + "/unit-" + std::to_string(++n) + ".json", out.text);
@@ -89,6 +92,8 @@ TEST_F(CommandLineTest, SwitchesAndTheirExitCodes) {
         {{"-Aide"}, kExitDone, "diagreso : diagnostic", ""},
         {{"/rapport"}, kExitDone, "{\r\n  \"program\": \"diagreso\"", ""},
         {{"-RAPPORT"}, kExitDone, "{\r\n  \"program\": \"diagreso\"", ""},
+        {{"/VERIFIER"}, kExitDone, "CAISSE-01 : affichage correct.", ""},
+        {{"/verifier:x"}, kExitBadArguments, "", "Argument inconnu : « /verifier:x »."},
         {{"/Retour"}, kExitNoSavedMode, "", "Il n'y a pas de fichier « W_ECRA_R.WDO »"},
         {{"/inconnu"}, kExitBadArguments, "", "Argument inconnu : « /inconnu »."},
         {{"rapport"}, kExitBadArguments, "", "Argument inconnu : « rapport »."},
@@ -121,10 +126,10 @@ TEST_F(CommandLineTest, UsageShowsWhatTheProgramTakes) {
         EXPECT_NE(parseArguments({word}).what, Invocation::Switch::Bad) << word;
         ++shown;
     }
-    EXPECT_EQ(shown, 4u);
+    EXPECT_EQ(shown, 5u);
     EXPECT_TRUE(contains(usage, "/? ou /aide"));
     for (const char* code : {"0 réussite", "1 rapport non écrit", "2 argument inconnu", "3 W_ECRA_R.WDO absent",
-                             "4 mode refusé", "5 cette session ne montre pas l'écran"})
+                             "4 mode refusé", "5 cette session ne montre pas l'écran", "6 affichage incorrect"})
         EXPECT_TRUE(contains(usage, code)) << code;
 }
 
@@ -147,12 +152,15 @@ TEST_F(CommandLineTest, ReportSaysWhatTheWindowWouldAndWhatTheDisplayOffers) {
     std::string expected = "{\r\n"
                            "  \"program\": \"diagreso\",\r\n"
                            "  \"version\": \"1.1.0\",\r\n"
-                           "  \"schema\": 2,\r\n"
+                           "  \"schema\": 3,\r\n"
                            "  \"computer\": \"CAISSE \\\"7\\\" \\\\ é\\u0001\",\r\n"
                            "  \"time\": \"2026-12-08T19:40:12\",\r\n"
                            "  \"os\": {\"version\": \"10.0.19045\"},\r\n"
                            "  \"session\": {\"id\": 1, \"console_id\": 1, \"window_station\": \"WinSta0\", \"visible\": "
                            "true, \"remote\": false, \"user\": \"CAISSE-01\\\\caisse\", \"shows_the_screen\": true},\r\n"
+                           "  \"verdict\": {\"ok\": false, \"reasons\": [\"caractères Grossie : la taille des caractères de "
+                           "Windows doit être de 96 ppp ou 100 %\"], \"classic_window_fits\": true, \"wide_window_fits\": "
+                           "false},\r\n"
                            "  \"text\": {\"state\": \"Grossie\", \"height_px\": 20, \"dpi\": 120, \"scale_percent\": 125},\r\n"
                            "  \"current\": {\"width\": 1280, \"height\": 1024, \"bits\": 32, \"frequency\": 60},\r\n"
                            "  \"displays\": [\r\n"
@@ -255,6 +263,133 @@ TEST_F(CommandLineTest, ReportAndRestoreTellASessionThatDoesNotShowTheScreen) {
     }
 }
 
+// /verifier's verdict, its exit code and its line, and the same verdict in the report,
+// from the text, the screen, the record file and the session; the file is only read.
+TEST_F(CommandLineTest, VerifierTellsTheVerdictInOneLineAsTheReportDoes) {
+    std::string dir = dir_.string();
+    std::string saved = savedFile("1024", "768", "16");
+    std::string normal = " Caractères : Normale (96 ppp, soit 100 %).";
+    auto screen = [](const char* size, bool classic, bool wide) {
+        return std::string(" Résolution actuelle : ") + size + " ; la fenêtre classique (1024 x 738) " +
+               (classic ? "y tient" : "n'y tient pas") + ", la fenêtre élargie (1368 x 738) " +
+               (wide ? "y tient" : "n'y tient pas") + ".";
+    };
+    auto verdict = [](const char* ok, const std::string& reasons, const char* classic, const char* wide) {
+        return std::string("{\"ok\": ") + ok + ", \"reasons\": [" + reasons + "], \"classic_window_fits\": " +
+               classic + ", \"wide_window_fits\": " + wide + "}";
+    };
+    std::string savedLine = " Résolution d'origine : 1024 x 768 en 16 bits, enregistrée le 08/12/2026.";
+    std::string enlarged = "caractères Grossie : la taille des caractères de Windows doit être de 96 ppp ou 100 %";
+    auto smaller = [](const char* size) {
+        return std::string("écran de ") + size + ", plus petit que la fenêtre classique du logiciel de caisse (1024 x 738)";
+    };
+    auto quoted = [](const std::string& text) { return "\"" + text + "\""; };
+    SessionInfo console = session.info, service{0, 1, "Service-0x0-3e7$", false, false, "AUTORITE NT\\Système"};
+    std::string noScreen = "ce programme tourne dans une session sans écran (sa station de fenêtres « Service-0x0-3e7$ » "
+                           "ne peut rien afficher) : un service, une tâche planifiée exécutée même quand personne n'est "
+                           "connecté ou une session d'administration à distance (PowerShell)";
+    struct Case {
+        const char* name;
+        int32_t fontHeight;
+        int dpi;
+        std::optional<uint32_t> scale;
+        Mode mode;
+        std::optional<std::string> record; // none: absent; "/": a folder of that name
+        SessionInfo where;
+        int exit;
+        std::string line; // after "CAISSE-01 : "
+        std::string verdict;
+    } cases[] = {
+        {"above both windows", 16, 96, {}, {1920, 1080, 32}, saved, console, kExitDone,
+         "affichage correct." + normal + screen("1920 x 1080", true, true) + savedLine,
+         verdict("true", "", "true", "true")},
+        {"at the classic window", 16, 96, {}, {1024, 738, 32}, saved, console, kExitDone,
+         "affichage correct." + normal + screen("1024 x 738", true, false) + savedLine,
+         verdict("true", "", "true", "false")},
+        {"a pixel narrower", 16, 96, {}, {1023, 768, 32}, saved, console, kExitDisplayNotSuitable,
+         "affichage incorrect : " + smaller("1023 x 768") + "." + normal + screen("1023 x 768", false, false) +
+             savedLine,
+         verdict("false", quoted(smaller("1023 x 768")), "false", "false")},
+        {"a pixel lower", 16, 96, {}, {1440, 737, 32}, saved, console, kExitDisplayNotSuitable,
+         "affichage incorrect : " + smaller("1440 x 737") + "." + normal + screen("1440 x 737", false, false) +
+             savedLine,
+         verdict("false", quoted(smaller("1440 x 737")), "false", "false")},
+        {"a pixel narrower than the wide window", 16, 96, {}, {1367, 738, 32}, saved, console, kExitDone,
+         "affichage correct." + normal + screen("1367 x 738", true, false) + savedLine,
+         verdict("true", "", "true", "false")},
+        {"at the wide window", 16, 96, {}, {1368, 738, 32}, saved, console, kExitDone,
+         "affichage correct." + normal + screen("1368 x 738", true, true) + savedLine,
+         verdict("true", "", "true", "true")},
+        {"enlarged text", 20, 120, 125, {1280, 1024, 32}, saved, console, kExitDisplayNotSuitable,
+         "affichage incorrect : " + enlarged +
+             ". Caractères : Grossie (120 ppp, soit 125 %, « Agrandir le texte » à 125 %)." +
+             screen("1280 x 1024", true, false) + savedLine,
+         verdict("false", quoted(enlarged), "true", "false")},
+        {"smaller text and screen", 13, 96, {}, {800, 600, 16}, saved, console, kExitDisplayNotSuitable,
+         "affichage incorrect : " + enlarged + " ; " + smaller("800 x 600") +
+             ". Caractères : Grossie (96 ppp, soit 100 %)." + screen("800 x 600", false, false) + savedLine,
+         verdict("false", quoted(enlarged) + ", " + quoted(smaller("800 x 600")), "false", "false")},
+        {"no record", 16, 96, {}, {1280, 1024, 32}, std::nullopt, console, kExitDone,
+         "affichage correct." + normal + screen("1280 x 1024", true, false) +
+             " Aucune résolution d'origine : pas de fichier W_ECRA_R.WDO dans « " + dir + " ».",
+         verdict("true", "", "true", "false")},
+        {"record not initialised", 16, 96, {}, {1280, 1024, 32}, "#init#" + saved.substr(6), console, kExitDone,
+         "affichage correct." + normal + screen("1280 x 1024", true, false) +
+             " Aucune résolution d'origine : le fichier W_ECRA_R.WDO de « " + dir + " » n'en contient pas.",
+         verdict("true", "", "true", "false")},
+        {"bad record", 16, 96, {}, {1280, 1024, 32}, rec("#INIT#3/4/2024") + rec("1024\a") + rec("") + rec("abc"),
+         console, kExitDone,
+         "affichage correct." + normal + screen("1280 x 1024", true, false) +
+             " Résolution d'origine : 1024  x  en abc bits, date d'enregistrement « 3/4/2024 », inutilisable par "
+             "/retour.",
+         verdict("true", "", "true", "false")},
+        {"record unreadable", 16, 96, {}, {1280, 1024, 32}, "/", console, kExitDone,
+         "affichage correct." + normal + screen("1280 x 1024", true, false) +
+             " Résolution d'origine illisible : le fichier W_ECRA_R.WDO de « " + dir + " » n'a pas pu être lu (" +
+             systemReason(EISDIR) + ").",
+         verdict("true", "", "true", "false")},
+        {"no screen", 20, 120, {}, {800, 600, 32}, saved, service, kExitNotTheScreen,
+         "affichage non vérifié : " + noScreen + "." + savedLine, verdict("null", quoted(noScreen), "null", "null")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(kRecordFileName);
+        if (c.record == "/") std::filesystem::create_directory(kRecordFileName);
+        else if (c.record) writeAll(kRecordFileName, *c.record);
+        font.height = c.fontHeight;
+        font.dpi = c.dpi;
+        session.textScale = c.scale;
+        session.info = c.where;
+        display.setCurrent(c.mode);
+        EXPECT_EQ(run({"/verifier"}), c.exit);
+        EXPECT_EQ(out.text, "CAISSE-01 : " + c.line + "\r\n");
+        EXPECT_EQ(err.text, "");
+        EXPECT_EQ(member(report(c.exit == kExitNotTheScreen ? kExitNotTheScreen : kExitDone), "verdict", "text"),
+                  c.verdict);
+        if (c.record == "/") {
+            EXPECT_TRUE(std::filesystem::is_directory(kRecordFileName));
+        } else if (c.record) {
+            EXPECT_EQ(readAll(kRecordFileName), *c.record) << "only read";
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(kRecordFileName)) << "never created";
+        }
+    }
+
+    // A folder whose name alone is longer than a console keeps: the line is cut, still one line.
+    std::filesystem::remove_all(kRecordFileName);
+    session.info = console;
+    display.setCurrent({1280, 1024, 32});
+    font.height = 16;
+    std::filesystem::path deep = dir_;
+    for (int i = 0; i < 10; ++i) deep /= std::string(200, static_cast<char>('a' + i)) + "é";
+    std::filesystem::create_directories(deep);
+    std::filesystem::current_path(deep);
+    EXPECT_EQ(run({"/verifier"}), kExitDone);
+    EXPECT_EQ(out.text.size(), kMostVerdictLineBytes + 2);
+    EXPECT_TRUE(out.text.ends_with("…\r\n")) << out.text.substr(out.text.size() - 20);
+    EXPECT_EQ(out.text.find('\n'), out.text.size() - 1);
+}
+
 // The saved resolution for every state of the record file, which stays as it was.
 TEST_F(CommandLineTest, ReportReadsTheRecordFileWithoutChangingIt) {
     struct Case {
@@ -327,35 +462,57 @@ TEST_F(CommandLineTest, ReportToAFileIsWrittenWholeOrTheFailureIsTold) {
     EXPECT_EQ(err.text, "Le rapport n'a pas pu être écrit sur la sortie standard : le canal est fermé.\r\n");
 }
 
-// However the record file is named, a report never replaces it.
-TEST_F(CommandLineTest, ReportIsNeverWrittenOverTheRecordFile) {
+// However the path reaches a record file, a report never replaces it nor takes its name,
+// and nothing is left behind; a report beside it under a name of its own is written.
+TEST_F(CommandLineTest, ReportIsNeverWrittenOverARecordFile) {
     std::string saved = savedFile("1024", "768", "16");
-    std::filesystem::create_directory("sous");
+    const char* isIt = "c'est le fichier où diagreso garde la résolution d'origine, il n'a pas été modifié.";
+    const char* itsName = "c'est le nom du fichier où diagreso garde la résolution d'origine, aucun fichier n'a été créé.";
+    const char* holdsOne = "ce fichier contient une résolution d'origine enregistrée par diagreso (il commence par #INIT#)";
+    auto record = [&] { writeAll(kRecordFileName, saved); };
     struct Case {
-        const char* target;
-        bool recordExists;
+        std::string target;
+        std::function<void()> setUp;
+        const char* says;
     } cases[] = {
-        {"W_ECRA_R.WDO", true},         {"w_ecra_r.wdo", true}, {"./W_ECRA_R.WDO", true},
-        {"sous/../W_Ecra_R.wdo", true}, {"", true} /* its full path */,
-        {"W_ECRA~1.WDO", true} /* another name of the same file */, {"w_ecra_r.wdo", false},
+        {"W_ECRA_R.WDO", record, isIt},
+        {"./W_ECRA_R.WDO", record, isIt},
+        {(dir_ / kRecordFileName).string(), record, isIt},
+        {"sous/../W_ECRA_R.WDO", record, isIt},
+        // Linux tells case apart: this is a file the record's name would be given on Windows.
+        {"w_ecra_r.wdo", record, itsName},
+        {"W_ECRA_R.WDO. .", {}, itsName},
+        {"sous/W_ECRA_R.WDO", [&] { writeAll("sous/W_ECRA_R.WDO", saved); }, isIt},
+        {"sous/w_Ecra_R.wdo", {}, itsName},
+        // Another name of the record file, or a copy of it.
+        {"W_ECRA~1.WDO", [&] { record(), std::filesystem::create_hard_link(kRecordFileName, "W_ECRA~1.WDO"); },
+         holdsOne},
+        {"sauvegarde.wdo", [&] { writeAll("sauvegarde.wdo", saved); }, holdsOne},
+        // Its name is the one the file has, not the one it is reached by; empty, it is still the record file.
+        {"lien.json", [] { writeAll(kRecordFileName, ""), std::filesystem::create_symlink(kRecordFileName, "lien.json"); },
+         isIt},
+    };
+    // Every file below the folder and what it holds.
+    auto tree = [&] {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_))
+            files[entry.path().string()] = entry.is_directory() ? "<folder>" : readAll(entry.path().string());
+        return files;
     };
     for (const Case& c : cases) {
-        std::string target = *c.target ? c.target : (dir_ / kRecordFileName).string();
-        SCOPED_TRACE(target);
-        std::filesystem::remove(kRecordFileName);
-        std::filesystem::remove("W_ECRA~1.WDO");
-        if (c.recordExists) writeAll(kRecordFileName, saved);
-        if (target == "W_ECRA~1.WDO") std::filesystem::create_hard_link(kRecordFileName, target);
-        EXPECT_EQ(run({"/rapport:" + target}), kExitReportNotWritten);
+        SCOPED_TRACE(c.target);
+        for (const auto& entry : std::filesystem::directory_iterator(dir_)) std::filesystem::remove_all(entry);
+        std::filesystem::create_directory("sous");
+        if (c.setUp) c.setUp();
+        std::map<std::string, std::string> before = tree();
+        EXPECT_EQ(run({"/rapport:" + c.target}), kExitReportNotWritten);
         EXPECT_EQ(out.text, "");
-        EXPECT_TRUE(contains(err.text, "c'est le fichier où diagreso garde la résolution d'origine")) << err.text;
-        if (c.recordExists) {
-            EXPECT_EQ(readAll(kRecordFileName), saved);
-        } else {
-            EXPECT_FALSE(std::filesystem::exists(kRecordFileName)) << "not made either";
-        }
+        EXPECT_TRUE(contains(err.text, c.says)) << err.text;
+        EXPECT_EQ(tree(), before) << "nothing changed, nothing made";
     }
+    record();
     EXPECT_EQ(run({"/rapport:W_ECRA_R.WDO.json"}), kExitDone) << "a name beside it is another file";
+    EXPECT_EQ(readAll(kRecordFileName), saved);
 }
 
 // /retour: the revert's checks and change, from a file only read.
