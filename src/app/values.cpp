@@ -130,6 +130,19 @@ std::string wholeNumber(double value) {
     return buf;
 }
 
+std::string lowerAscii(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
+CaptionParts splitCaption(std::string_view caption) {
+    size_t x = caption.find_first_of("xX");
+    if (x == std::string_view::npos) return {0, {}, caption};
+    return {x + 1, caption.substr(0, x), caption.substr(x + 1)};
+}
+
 std::string_view trimSpaces(std::string_view text) {
     size_t first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) return {};

@@ -30,4 +30,17 @@ std::string wholeNumber(double value);
 // Leading and trailing spaces (only 0x20) removed.
 std::string_view trimSpaces(std::string_view text);
 
+// A-Z turned to a-z, every other byte as it is: names compared as Windows compares them,
+// case aside, whatever the locale.
+std::string lowerAscii(std::string_view text);
+
+// A test button's caption as the window reads it: a width, an x (in either case), a
+// height. separatorPos counts the x from 1 (0: none); without an x the width is read
+// from nothing and the height from the whole caption.
+struct CaptionParts {
+    size_t separatorPos = 0;
+    std::string_view width, height;
+};
+CaptionParts splitCaption(std::string_view caption);
+
 } // namespace diag

@@ -99,15 +99,10 @@ namespace diag {
 
 void Form1::Command6_Click(int16_t index) {
     std::string caption = control("Command6", index).caption();
-    std::string lower = caption;
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    size_t x = lower.find('x');
-    m_.SeparatorPos = narrowToInt16(x == std::string::npos ? 0 : static_cast<int32_t>(x + 1));
-    // Without an x, the width reads from nothing (0) and the height from the whole caption.
-    size_t pos = static_cast<size_t>(m_.SeparatorPos);
-    m_.ModeWidth = toSingle(readNumber(std::string_view(caption).substr(0, pos > 0 ? pos - 1 : 0)));
-    m_.ModeHeight = toSingle(readNumber(std::string_view(caption).substr(pos)));
+    CaptionParts parts = splitCaption(caption);
+    m_.SeparatorPos = narrowToInt16(static_cast<int32_t>(parts.separatorPos));
+    m_.ModeWidth = toSingle(readNumber(parts.width));
+    m_.ModeHeight = toSingle(readNumber(parts.height));
 
     if (confirmed("Confirmez le test de la résolution en mode \r\n" + wholeNumber(m_.ModeWidth) + " x " +
                   wholeNumber(m_.ModeHeight) + " ?"))

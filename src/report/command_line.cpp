@@ -1,6 +1,7 @@
 #include "report/command_line.h"
 
 #include "app/error_report.h"
+#include "app/values.h"
 #include "report/restore.h"
 #include "report/verdict.h"
 #include "store/saved_resolution.h"
@@ -9,13 +10,6 @@
 namespace diag {
 
 namespace {
-
-std::string lowerAscii(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
 
 Invocation bad(std::string problem) { return {Invocation::Switch::Bad, {}, std::move(problem)}; }
 

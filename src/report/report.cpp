@@ -77,10 +77,9 @@ std::vector<ModeReading> offeredModes(DisplayApi& display) {
 // Read as the window's test buttons read their captions: the width before the x, the
 // height after it.
 void appendTest(std::string& out, const std::string& caption, const std::vector<ModeReading>& modes, uint32_t bits) {
-    std::string_view text = caption;
-    size_t x = text.find_first_of("xX");
-    int32_t width = toInt32(readNumber(x == std::string_view::npos ? std::string_view{} : text.substr(0, x)));
-    int32_t height = toInt32(readNumber(x == std::string_view::npos ? text : text.substr(x + 1)));
+    CaptionParts parts = splitCaption(caption);
+    int32_t width = toInt32(readNumber(parts.width));
+    int32_t height = toInt32(readNumber(parts.height));
     bool offered = std::any_of(modes.begin(), modes.end(), [&](const ModeReading& m) {
         return m.width == width && m.height == height && m.bits == bits;
     });
@@ -98,25 +97,24 @@ void appendTest(std::string& out, const std::string& caption, const std::vector<
 SavedReading readSaved() {
     using State = SavedReading::State;
     SavedReading saved;
-    RecordFile file;
     try {
-        if (!file.openToRead(kRecordFileName)) return saved;
-        Record first = file.read(1);
-        if (!isInitialised(first)) {
+        Module1 scratch;
+        SavedFile file = readSavedFile(scratch);
+        if (file.state == SavedFile::State::Absent) return saved;
+        if (file.state == SavedFile::State::NotInitialised) {
             saved.state = State::NotInitialised;
             return saved;
         }
         saved.state = State::Texts;
-        saved.width = storedText(file.read(2));
-        saved.height = storedText(file.read(3));
-        saved.bits = storedText(file.read(4));
-        saved.since = storedText(Record(first.view().substr(kInitMarker.size())));
-        try {
-            Module1 scratch;
-            readSavedMode(scratch, file);
-        } catch (const AppError& e) {
-            saved.error = describeError(e);
-        }
+        saved.width = file.width;
+        saved.height = file.height;
+        saved.bits = file.bits;
+        saved.since = file.since;
+        if (file.refused) try {
+                std::rethrow_exception(file.refused);
+            } catch (const AppError& e) {
+                saved.error = describeError(e);
+            }
     } catch (const FileError& e) {
         saved = {State::Unreadable, {}, {}, {}, {}, describeError(e), e.reason()};
     }
@@ -201,6 +199,17 @@ void appendDisplay(std::string& out, const DisplayDevice& d) {
         .close();
 }
 
+// A JSON array, one item a line, each written by `append`.
+template <class Items, class Append> std::string arrayOf(const Items& items, Append append) {
+    std::string out = "[";
+    for (const auto& item : items) {
+        out += out.size() > 1 ? ",\r\n    " : "\r\n    ";
+        append(out, item);
+    }
+    out += out.size() > 1 ? "\r\n  ]" : "]";
+    return out;
+}
+
 std::string timeText(const LocalTime& t) {
     char text[64];
     std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
@@ -254,31 +263,15 @@ std::string buildReport(const ReportSources& sources, const SessionInfo& session
     } else {
         report.raw("text", "null").raw("current", "null");
     }
-    part = "[";
-    for (const DisplayDevice& d : sources.session.displays()) {
-        part += part.size() > 1 ? ",\r\n    " : "\r\n    ";
-        appendDisplay(part, d);
-    }
-    part += part.size() > 1 ? "\r\n  ]" : "]";
-    report.raw("displays", part).text("record_file", found.recordFile);
+    report.raw("displays", arrayOf(sources.session.displays(), appendDisplay)).text("record_file", found.recordFile);
     part.clear();
     appendSaved(part, found.saved);
     report.raw("saved", part);
-
-    part = "[";
-    for (const ModeReading& mode : modes) {
-        part += part.size() > 1 ? ",\r\n    " : "\r\n    ";
-        appendMode(part, mode);
-    }
-    part += modes.empty() ? "]" : "\r\n  ]";
-    report.raw("modes", part);
-    part = "[";
-    for (const std::string& caption : sources.testCaptions) {
-        part += part.size() > 1 ? ",\r\n    " : "\r\n    ";
-        appendTest(part, caption, modes, found.current ? found.current->bits : 0);
-    }
-    part += sources.testCaptions.empty() ? "]" : "\r\n  ]";
-    report.raw("tests", part).close("\r\n");
+    report.raw("modes", arrayOf(modes, appendMode));
+    uint32_t bits = found.current ? found.current->bits : 0;
+    report.raw("tests", arrayOf(sources.testCaptions, [&](std::string& out, const std::string& caption) {
+                   appendTest(out, caption, modes, bits);
+               })).close("\r\n");
     return json + "\r\n";
 }
 

@@ -19,11 +19,10 @@ int restoreSavedMode(DisplayApi& display, const SessionInfo& session, TextOutput
     }
     Module1 m;
     try {
-        RecordFile file;
-        if (!file.openToRead(kRecordFileName)) throw NoSavedModeError(kRecordFileName, file.directory(), true);
-        m.RecordBuffer = file.read(1);
-        if (!isInitialised(m.RecordBuffer)) throw NoSavedModeError(kRecordFileName, file.directory(), false);
-        readSavedMode(m, file);
+        SavedFile saved = readSavedFile(m);
+        if (saved.state != SavedFile::State::Initialised)
+            throw NoSavedModeError(kRecordFileName, saved.directory, saved.state == SavedFile::State::Absent);
+        if (saved.refused) std::rethrow_exception(saved.refused);
     } catch (const std::exception& e) {
         err.write(describeError(e) + "\r\n");
         return kExitNoSavedMode;

@@ -39,6 +39,30 @@ void readSavedMode(Module1& m, RecordFile& file) {
     m.ModeBits = bits;
 }
 
+SavedFile readSavedFile(Module1& m) {
+    SavedFile saved;
+    RecordFile file;
+    bool present = file.openToRead(kRecordFileName);
+    saved.directory = file.directory();
+    if (!present) return saved;
+    m.RecordBuffer = file.read(1);
+    if (!isInitialised(m.RecordBuffer)) {
+        saved.state = SavedFile::State::NotInitialised;
+        return saved;
+    }
+    saved.state = SavedFile::State::Initialised;
+    saved.since = storedText(Record(m.RecordBuffer.view().substr(kInitMarker.size())));
+    saved.width = storedText(file.read(2));
+    saved.height = storedText(file.read(3));
+    saved.bits = storedText(file.read(4));
+    try {
+        readSavedMode(m, file);
+    } catch (...) {
+        saved.refused = std::current_exception();
+    }
+    return saved;
+}
+
 void captureSavedResolution(Module1& m, RecordFile& file, const Clock& clock, const ModeQueries& queries,
                             const SavedResolutionView& view) {
     file.close();

@@ -5,6 +5,7 @@
 #include "app/module1.h"
 #include "store/record_file.h"
 
+#include <exception>
 #include <functional>
 #include <string>
 
@@ -37,6 +38,20 @@ std::string storedText(const Record& record);
 // no screen size, or a depth outside 1 to 32, raises SavedModeError, a depth beyond 16
 // bits OverflowError; FileError.
 void readSavedMode(Module1& m, RecordFile& file);
+
+// W_ECRA_R.WDO of the current folder as the revert reads it, opened to read only (never
+// created, written or locked, so that it can be read while the window holds it).
+struct SavedFile {
+    enum class State { Absent, NotInitialised, Initialised } state = State::Absent;
+    std::string directory;           // the folder it was looked for in
+    std::string since;               // Initialised: record 1 after the marker, as stored
+    std::string width, height, bits; // Initialised: records 2 to 4 as the window shows them
+    std::exception_ptr refused;      // Initialised: why readSavedMode refused the saved mode
+};
+// Opens it, reads record 1 and checks the marker; where it is initialised, reads the
+// stored texts, then the saved mode into m as readSavedMode does, keeping its error in
+// `refused`. FileError when the file cannot be opened or read.
+SavedFile readSavedFile(Module1& m);
 
 // The start-up operation: (re)opens the file, writes the mode in force at the first
 // start (records 2, 3, 4, then the marker in record 1), shows the saved and the current

@@ -1,5 +1,6 @@
 #include "store/whole_file.h"
 
+#include "app/values.h"
 #include "store/record_file.h"
 #include "store/saved_resolution.h"
 
@@ -26,14 +27,7 @@ bool isAbsolute(std::string_view path) {
 bool isRecordFileName(std::string_view name) {
     name = name.substr(0, name.find(':'));
     while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.remove_suffix(1);
-    std::string_view record = kRecordFileName;
-    if (name.size() != record.size()) return false;
-    for (size_t i = 0; i < name.size(); ++i) {
-        char c = name[i];
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        if (c != record[i]) return false;
-    }
-    return true;
+    return lowerAscii(name) == lowerAscii(kRecordFileName);
 }
 } // namespace
 
