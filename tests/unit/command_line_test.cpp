@@ -8,6 +8,8 @@
 #include "report/command_line.h"
 #include "report/verdict.h"
 #include "store/saved_resolution.h"
+#include "support/fixed_clock.h"
+#include "support/records.h"
 #include "temp_dir.h"
 
 #include <cstdlib>
@@ -15,19 +17,14 @@
 #include <map>
 
 using namespace diag;
+using diag::test::rec;
 using Kind = SimulatedDisplay::Call::Kind;
 
 namespace {
 
-std::string rec(std::string_view text) { return Record(text).str(); }
 std::string savedFile(std::string_view w, std::string_view h, std::string_view bits) {
     return "#INIT#12-08-202619:4" + rec(w) + rec(h) + rec(bits);
 }
-
-class FixedClock final : public Clock {
-  public:
-    LocalTime now() const override { return {2026, 12, 8, 19, 40, 12}; }
-};
 
 class RecordingOutput final : public TextOutput {
   public:
@@ -71,7 +68,11 @@ class CommandLineTest : public InTempDir {
     SimulatedDisplay display{{1280, 1024, 32}};
     SimulatedFont font{16};
     SimulatedSession session;
-    FixedClock clock;
+    test::FixedClock clock = [] {
+        test::FixedClock c;
+        c.time = {2026, 12, 8, 19, 40, 12};
+        return c;
+    }();
     std::string computer = "CAISSE-01";
     RecordingOutput out, err;
 };
@@ -87,7 +88,6 @@ TEST_F(CommandLineTest, SwitchesAndTheirExitCodes) {
         const char* errSays;   // empty: nothing on standard error
     } cases[] = {
         {{"/?"}, kExitDone, "diagreso : diagnostic", ""},
-        {{"-?"}, kExitDone, "diagreso : diagnostic", ""},
         {{"/AIDE"}, kExitDone, "diagreso : diagnostic", ""},
         {{"-Aide"}, kExitDone, "diagreso : diagnostic", ""},
         {{"/rapport"}, kExitDone, "{\r\n  \"program\": \"diagreso\"", ""},

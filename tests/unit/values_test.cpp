@@ -25,7 +25,6 @@ TEST(ReadNumber, ReadsTheNumberAtTheStartOfAText) {
         {"1 e 3", 1000},
         {"12e", 12},                         // an exponent without digits is not part of the number
         {"12e+", 12},
-        {"12ex", 12},
         {"-", 0},
         {"-0", 0},
         {"+", 0},
@@ -38,12 +37,10 @@ TEST(ReadNumber, ReadsTheNumberAtTheStartOfAText) {
         {".", 0},
         {"", 0},
         {"abc", 0},
-        {"x1024", 0},
         {"1024 x 768", 1024},                // stops at the first character that cannot continue
         {"1280x", 1280},
         {"768 ?", 768},
         {"1.2.3", 1.2},
-        {"--5", 0},
         {"+-5", 0},
         {"#INIT#12-08-2026", 0},
         {"00032", 32},
