@@ -2,14 +2,14 @@
 // ends with its exit code, or starts the main window and runs the messages.
 #include "app/clock.h"
 #include "app/module1.h"
-#include "main_window/process_launcher.h"
+#include "app/win32_message_box_reporter.h"
 #include "display/win32_display_api.h"
 #include "display/win32_session_api.h"
 #include "forms/win32_backend.h"
-#include "forms/win32_message_box_reporter.h"
 #include "main_window/form1.h"
 #include "main_window/form1_design.h"
 #include "main_window/win32_help_files.h"
+#include "main_window/win32_process_launcher.h"
 #include "report/command_line.h"
 #include "report/win32_console.h"
 #include "store/record_file.h"
@@ -62,7 +62,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 
     diag::forms::Win32Backend backend(instance);
-    diag::forms::MessageBoxReporter reporter;
+    diag::MessageBoxReporter reporter;
     diag::Module1 module;
     diag::Win32DisplayApi display;
     diag::Win32FontApi font;

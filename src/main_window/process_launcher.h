@@ -16,11 +16,4 @@ class ProcessLauncher {
     virtual bool openWithDefaultBrowser(const std::string& address, int showState) = 0;
 };
 
-// The system's own (Windows builds only).
-class Win32ProcessLauncher final : public ProcessLauncher {
-  public:
-    bool start(const std::string& application, const std::string& commandLine, int showState) override;
-    bool openWithDefaultBrowser(const std::string& address, int showState) override;
-};
-
 } // namespace diag

@@ -1,4 +1,4 @@
-#include "main_window/process_launcher.h"
+#include "main_window/win32_process_launcher.h"
 
 #include "app/win32_handles.h"
 #include "app/win32_wide.h"

@@ -1,7 +1,7 @@
 // The help command against the real system: a recorder installed at the browser's path
 // logs how it was started.
 #include "app/errors.h"
-#include "main_window/process_launcher.h"
+#include "main_window/win32_process_launcher.h"
 #include "main_window/help.h"
 #include "support/browser_recorder.h"
 

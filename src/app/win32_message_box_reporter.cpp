@@ -1,10 +1,10 @@
-#include "forms/win32_message_box_reporter.h"
+#include "app/win32_message_box_reporter.h"
 
 #include "app/win32_wide.h"
 
 #include <windows.h>
 
-namespace diag::forms {
+namespace diag {
 
 void MessageBoxReporter::report(const std::exception& error) noexcept {
     try {
@@ -15,4 +15,4 @@ void MessageBoxReporter::report(const std::exception& error) noexcept {
     }
 }
 
-} // namespace diag::forms
+} // namespace diag
