@@ -36,6 +36,8 @@ template <class H, class Deleter> class UniqueHandle {
         if (h_ != H{}) Deleter{}(h_);
         h_ = h;
     }
+    // Gives up ownership: the caller frees it.
+    H release() { return std::exchange(h_, H{}); }
 
   private:
     H h_{};
@@ -58,6 +60,13 @@ struct ModuleDeleter {
 
 // A kernel object (a process, a thread, a token, a file): CloseHandle.
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleDeleter>;
+// Closes it at once, for a caller that must know whether closing failed (a write the
+// system finishes at the close): false with the system's error in GetLastError.
+inline bool closeNow(UniqueKernelHandle& handle) {
+    HANDLE h = handle.release();
+    return h == nullptr || h == INVALID_HANDLE_VALUE || CloseHandle(h) != FALSE;
+}
+
 // What the system allocated for us with LocalAlloc (FormatMessage, CommandLineToArgvW).
 template <class T> using UniqueLocal = UniqueHandle<T*, LocalMemoryDeleter>;
 // What a COM or shell function allocated with CoTaskMemAlloc (SHGetKnownFolderPath).

@@ -3,6 +3,7 @@
 #include "store/whole_file.h"
 
 #include "app/errors.h"
+#include "app/win32_handles.h"
 #include "app/win32_wide.h"
 #include "app/system_reason.h"
 
@@ -34,18 +35,19 @@ OpenedFile openedFile(const std::string& path, size_t headSize) {
     // (reading and writing, shared) meanwhile, and must be able to open it again.
     constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     OpenedFile file;
-    HANDLE h = CreateFileW(given.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
-    file.existed = h != INVALID_HANDLE_VALUE;
+    UniqueKernelHandle opened(
+        CreateFileW(given.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    file.existed = opened.get() != INVALID_HANDLE_VALUE;
     if (!file.existed) {
         DWORD code = GetLastError();
         if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND) fail(path, code);
         makeFolders(widen(folderOf(path)), path);
         // Made only to learn the name the system gives it.
-        h = CreateFileW(given.c_str(), GENERIC_READ | DELETE, kShareAll, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                        nullptr);
-        if (h == INVALID_HANDLE_VALUE) fail(path, GetLastError());
+        opened.reset(CreateFileW(given.c_str(), GENERIC_READ | DELETE, kShareAll, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (opened.get() == INVALID_HANDLE_VALUE) fail(path, GetLastError());
     }
+    HANDLE h = opened.get();
     std::wstring named(MAX_PATH, L'\0');
     DWORD n = GetFinalPathNameByHandleW(h, named.data(), static_cast<DWORD>(named.size()), FILE_NAME_NORMALIZED);
     if (n >= named.size()) {
@@ -66,7 +68,7 @@ OpenedFile openedFile(const std::string& path, size_t headSize) {
         FILE_DISPOSITION_INFO remove{TRUE};
         gone = SetFileInformationByHandle(h, FileDispositionInfo, &remove, sizeof remove) != FALSE;
     }
-    CloseHandle(h);
+    opened.reset(); // closed before a file made here can be deleted by its name
     if (!gone) DeleteFileW(given.c_str());
     if (code != ERROR_SUCCESS) fail(path, code);
     file.path = narrow(named);
@@ -76,12 +78,14 @@ OpenedFile openedFile(const std::string& path, size_t headSize) {
 void replaceWhole(const std::string& targetPath, std::string_view shownAs, std::string_view bytes) {
     std::wstring target = widen(targetPath);
     std::wstring beside = target + L".~" + std::to_wstring(GetCurrentProcessId());
-    HANDLE h = CreateFileW(beside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) fail(shownAs, GetLastError());
+    UniqueKernelHandle h(
+        CreateFileW(beside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (h.get() == INVALID_HANDLE_VALUE) fail(shownAs, GetLastError());
     DWORD written = 0;
-    BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    BOOL ok = WriteFile(h.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     DWORD code = ok ? (written == bytes.size() ? ERROR_SUCCESS : ERROR_DISK_FULL) : GetLastError();
-    if (!CloseHandle(h) && code == ERROR_SUCCESS) code = GetLastError();
+    // A write the system finishes only at the close can fail there.
+    if (!closeNow(h) && code == ERROR_SUCCESS) code = GetLastError();
     if (code == ERROR_SUCCESS &&
         !MoveFileExW(beside.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         code = GetLastError();

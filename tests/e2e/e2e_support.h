@@ -49,6 +49,11 @@ template <class F> inline bool waitFor(F condition, int ms) {
     return condition();
 }
 
+// After a change the window makes one pass over the messages already queued, in which a
+// click on a resolution asks nothing (it would be the tail of the confirming double-click);
+// a person's next click comes later than this.
+inline void afterAChange() { Sleep(300); }
+
 inline std::string windowText(HWND h) {
     wchar_t buf[512] = {};
     GetWindowTextW(h, buf, 512);

@@ -217,6 +217,7 @@ TEST(Commands, TestCancelRevertRestartAndExitAsAUserWould) {
     clickButton(dialog, "Valider");
     EXPECT_TRUE(waitFor([&] { return screenMode() == std::pair{1280, 1024}; }, 5000));
     EXPECT_TRUE(waitFor([&] { return displayTexts(form) == std::vector<std::string>{"Normale", "1280", "1024", "1280", "1024"}; }, 2000));
+    afterAChange();
 
     // A test again, then the exit: the tested resolution stays in force.
     clickAt(form, design("Command6", 0));

@@ -279,6 +279,7 @@ TEST_F(RealHands, KeyboardAloneTestsRevertsAndQuitsAndTheCurrentResolutionFollow
     test::pressKey(VK_SPACE);
     EXPECT_TRUE(waitFor([&] { return screenMode() == std::pair{1024, 768}; }, 5000)) << "Tab, Tab, Space: Valider";
     EXPECT_TRUE(shown({"Normale", "1280", "1024", "1024", "768"}));
+    afterAChange();
 
     ASSERT_TRUE(tabTo(design("Command5"), 9)) << "round to the revert";
     test::pressKey(VK_SPACE);
