@@ -446,7 +446,7 @@ TEST_F(BadInput, DialogPictureThatCannotServeLeavesTheBuiltInIllustrationAndTheQ
 
         clickAt(form, design("Command6", 0));
         HWND dialog = waitForDialog(form, 8000);
-        ASSERT_NE(dialog, nullptr) << "the dialog opens";
+        ASSERT_NE(dialog, nullptr) << "the dialog opens; " << program.state();
         EXPECT_EQ(waitForMessageBox(form, 0), nullptr) << "no message box interrupts the question";
         // The picture area, once two samples 100 ms apart agree and show what is expected.
         auto shown = [&](const std::vector<COLORREF>& sample) {

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -120,6 +121,13 @@ class Program {
     }
 
     DWORD threadId() const { return pi_.dwThreadId; }
+    // For a failure's message: whether the program still runs, and how it ended.
+    std::string state() const {
+        if (!ended(0)) return "the program still runs";
+        char text[64];
+        std::snprintf(text, sizeof text, "the program ended with 0x%08lX", static_cast<unsigned long>(exitCode()));
+        return text;
+    }
 
   private:
     static std::wstring environmentWith(const std::vector<std::wstring>& changes) {
@@ -248,7 +256,7 @@ inline HWND waitForDialog(HWND form, int ms = 10000, bool ready = true) {
 // The dialog answered with Annuler, and gone.
 inline bool cancelDialog(HWND dialog);
 
-// Clicks a picture button of the dialog by its accessible name.
+// A key of the dialog, found by its accessible name; clicked.
 struct NamedCtx {
     std::string name;
     HWND found;
@@ -261,11 +269,15 @@ inline BOOL CALLBACK findNamed(HWND h, LPARAM lp) {
     }
     return TRUE;
 }
-inline void clickButton(HWND dialog, const char* name) {
+inline HWND childNamed(HWND parent, const char* name) {
     NamedCtx ctx{name, nullptr};
-    EnumChildWindows(dialog, &findNamed, reinterpret_cast<LPARAM>(&ctx));
-    ASSERT_NE(ctx.found, nullptr) << name;
-    diag::test::clickWindow(ctx.found);
+    EnumChildWindows(parent, &findNamed, reinterpret_cast<LPARAM>(&ctx));
+    return ctx.found;
+}
+inline void clickButton(HWND dialog, const char* name) {
+    HWND key = childNamed(dialog, name);
+    ASSERT_NE(key, nullptr) << name;
+    diag::test::clickWindow(key);
 }
 
 inline bool cancelDialog(HWND dialog) {

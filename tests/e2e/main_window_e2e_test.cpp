@@ -186,7 +186,7 @@ TEST(Commands, TestCancelRevertRestartAndExitAsAUserWould) {
     // wherever it was moved meanwhile, is back at the top-left corner.
     clickAt(form, design("Command6", 0));
     HWND dialog = waitForDialog(form);
-    ASSERT_NE(dialog, nullptr);
+    ASSERT_NE(dialog, nullptr) << program->state();
     Sleep(300);
     if (std::string shot = diag::test::artefactPath("dialog-test-1024.bmp"); !shot.empty())
         diag::test::saveScreen(shot);
@@ -201,7 +201,7 @@ TEST(Commands, TestCancelRevertRestartAndExitAsAUserWould) {
     // "1152 x 864", cancelled: nothing changes and nothing moves the window.
     clickAt(form, design("Command6", 6));
     dialog = waitForDialog(form);
-    ASSERT_NE(dialog, nullptr);
+    ASSERT_NE(dialog, nullptr) << program->state();
     clickButton(dialog, "Annuler");
     ASSERT_TRUE(waitFor([&] { return !IsWindowVisible(dialog); }, 5000));
     SetWindowPos(form, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -213,7 +213,7 @@ TEST(Commands, TestCancelRevertRestartAndExitAsAUserWould) {
     // The revert, confirmed: back to the saved 1280 x 1024.
     clickAt(form, design("Command5"));
     dialog = waitForDialog(form);
-    ASSERT_NE(dialog, nullptr);
+    ASSERT_NE(dialog, nullptr) << program->state();
     clickButton(dialog, "Valider");
     EXPECT_TRUE(waitFor([&] { return screenMode() == std::pair{1280, 1024}; }, 5000));
     EXPECT_TRUE(waitFor([&] { return displayTexts(form) == std::vector<std::string>{"Normale", "1280", "1024", "1280", "1024"}; }, 2000));
@@ -222,7 +222,7 @@ TEST(Commands, TestCancelRevertRestartAndExitAsAUserWould) {
     // A test again, then the exit: the tested resolution stays in force.
     clickAt(form, design("Command6", 0));
     dialog = waitForDialog(form);
-    ASSERT_NE(dialog, nullptr);
+    ASSERT_NE(dialog, nullptr) << program->state();
     clickButton(dialog, "Valider");
     ASSERT_TRUE(waitFor([&] { return screenMode() == std::pair{1024, 768}; }, 5000));
     clickAt(form, design("Image6"));

@@ -131,15 +131,14 @@ TEST_F(RealHands, PressAgainAfterAnEarlyOneAnswers) {
     clickAt(form, design("Command6", 0));
     HWND dialog = waitForDialog(form, 5000, false);
     ASSERT_NE(dialog, nullptr);
-    NamedCtx valider{"Valider", nullptr};
-    EnumChildWindows(dialog, &findNamed, reinterpret_cast<LPARAM>(&valider));
-    ASSERT_NE(valider.found, nullptr);
+    HWND valider = childNamed(dialog, "Valider");
+    ASSERT_NE(valider, nullptr);
     ASSERT_EQ(GetDoubleClickTime(), 500u) << "the presses below are timed for it";
     Sleep(300);
-    test::clickWindow(valider.found); // too early: no answer
+    test::clickWindow(valider); // too early: no answer
     Sleep(350);
     EXPECT_TRUE(IsWindowVisible(dialog)) << "the early press was no answer";
-    test::clickWindow(valider.found); // 650 ms after the dialog appeared
+    test::clickWindow(valider); // 650 ms after the dialog appeared
     EXPECT_TRUE(waitFor([&] { return screenMode() == std::pair{1024, 768}; }, 5000)) << "the second press confirms";
     clickAt(form, design("Image6"));
     EXPECT_TRUE(program.ended(5000));
@@ -205,12 +204,11 @@ TEST_F(RealHands, WithoutAPictureDecoderTheKeysAndTheExitShowTheirNames) {
     HWND dialog = waitForDialog(form);
     ASSERT_NE(dialog, nullptr);
     for (const char* key : {"Valider", "Annuler"}) {
-        NamedCtx ctx{key, nullptr};
-        EnumChildWindows(dialog, &findNamed, reinterpret_cast<LPARAM>(&ctx));
-        ASSERT_NE(ctx.found, nullptr) << key;
+        HWND found = childNamed(dialog, key);
+        ASSERT_NE(found, nullptr) << key;
         RECT r;
-        GetWindowRect(ctx.found, &r);
-        EXPECT_TRUE(nameDrawn(ctx.found, r)) << key;
+        GetWindowRect(found, &r);
+        EXPECT_TRUE(nameDrawn(found, r)) << key;
     }
     screenshot("no-decoder-names.bmp");
     EXPECT_TRUE(cancelDialog(dialog)) << "still usable";
@@ -309,11 +307,10 @@ TEST_F(RealHands, DoubleClickOnValiderAsksNothingMore) {
     clickAt(form, design("Command6", 0));
     HWND dialog = waitForDialog(form);
     ASSERT_NE(dialog, nullptr);
-    NamedCtx valider{"Valider", nullptr};
-    EnumChildWindows(dialog, &findNamed, reinterpret_cast<LPARAM>(&valider));
-    ASSERT_NE(valider.found, nullptr);
+    HWND valider = childNamed(dialog, "Valider");
+    ASSERT_NE(valider, nullptr);
     RECT key, beneath = screenRectOf(form, design("Command6", 5)), both;
-    GetWindowRect(valider.found, &key);
+    GetWindowRect(valider, &key);
     ASSERT_TRUE(IntersectRect(&both, &key, &beneath)) << "Valider lies over 1280 x 768";
     POINT p{(both.left + both.right) / 2, (both.top + both.bottom) / 2};
     test::clickScreen(p);

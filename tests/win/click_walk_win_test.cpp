@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -44,6 +45,29 @@ void pumpFor(DWORD ms) {
     } while (GetTickCount() - start < ms);
 }
 
+// The backend's own pass over messages, with the dialog keys, for `ms`.
+void pumpBackend(Win32Backend& backend, DWORD ms) {
+    DWORD start = GetTickCount();
+    do {
+        backend.doEvents();
+        Sleep(5);
+    } while (GetTickCount() - start < ms);
+}
+
+// Makes the input, pumping with `pump`, and says what ran: each handler run, joined by
+// " + ", or "nothing".
+std::string whatRuns(std::vector<std::string>& log, const std::function<void(DWORD)>& pump,
+                     const std::function<void()>& input) {
+    log.clear();
+    input();
+    DWORD start = GetTickCount();
+    while (log.empty() && GetTickCount() - start < 2000) pump(10);
+    pump(50); // a second run of a handler would show here
+    std::string ran;
+    for (const std::string& entry : log) ran += (ran.empty() ? "" : " + ") + entry;
+    return ran.empty() ? "nothing" : ran;
+}
+
 struct Walk {
     std::vector<std::string> clicked, ran; // "name(index)" of each control clicked; what each click ran
     std::set<Kind> kinds;
@@ -59,15 +83,8 @@ Walk walk(Form& form, HWND window, std::vector<std::string>& log) {
         POINT centre{r.x + r.width / 2, r.y + r.height / 2};
         ClientToScreen(window, &centre);
         pumpFor(2 * wintest::kDoubleClickMs + 30); // no double-click with the click before
-        log.clear();
-        test::clickScreen(centre);
-        DWORD start = GetTickCount();
-        while (log.empty() && GetTickCount() - start < 2000) pumpFor(10);
-        pumpFor(50); // a second run of a handler would show here
-        std::string ran;
-        for (const std::string& entry : log) ran += (ran.empty() ? "" : " + ") + entry;
         w.clicked.push_back(nameOf(c->name(), c->index()));
-        w.ran.push_back(ran.empty() ? "nothing" : ran);
+        w.ran.push_back(whatRuns(log, pumpFor, [&] { test::clickScreen(centre); }));
         w.kinds.insert(c->kind());
     }
     return w;
@@ -106,32 +123,15 @@ TEST(ClickWalkWinTest, EveryControlWithAClickHandlerTakesItsOwnRealClicks) {
 
 namespace {
 
-// The backend's own pass over messages, with the dialog keys, for `ms`.
-void pumpBackend(Win32Backend& backend, DWORD ms) {
-    DWORD start = GetTickCount();
-    do {
-        backend.doEvents();
-        Sleep(5);
-    } while (GetTickCount() - start < ms);
-}
-
 // What has the focus, pressed with Space (or another key): "name(index)" of the focused
 // control and what ran.
 struct KeyPress {
     std::string focused, ran;
 };
 KeyPress pressFocused(Win32Backend& backend, std::vector<std::string>& log, WORD key = VK_SPACE) {
-    KeyPress k;
     Control* c = backend.focusedControl();
-    k.focused = c ? nameOf(c->name(), c->index()) : "nothing";
-    log.clear();
-    test::pressKey(key);
-    DWORD start = GetTickCount();
-    while (log.empty() && GetTickCount() - start < 1000) pumpBackend(backend, 10);
-    pumpBackend(backend, 50); // a second run of a handler would show here
-    for (const std::string& entry : log) k.ran += (k.ran.empty() ? "" : " + ") + entry;
-    if (k.ran.empty()) k.ran = "nothing";
-    return k;
+    return {c ? nameOf(c->name(), c->index()) : "nothing",
+            whatRuns(log, [&](DWORD ms) { pumpBackend(backend, ms); }, [key] { test::pressKey(key); })};
 }
 
 } // namespace
