@@ -159,11 +159,12 @@ class PictureWindow : public ControlWindow {
 };
 
 // A picture that acts on a click: a push button to the system (its role, default action,
-// focus and name for assistive technology), drawn as its picture. The button tells a
-// click at the release; the press delay is about when the press began, so the key keeps
-// the moment of the press that the release completes: a mouse press, a Space that is not
-// an auto-repeat, or now for a programmatic press (BM_CLICK, a screen reader's default
-// action). A release with no such press (a key held since before) answers nothing.
+// focus and name for assistive technology), drawn as its picture. A mouse press answers
+// at the press itself, as a picture always did: nothing that happens before the release
+// (the window's activation taking the focus, say) can cancel it. Space answers at its
+// release, as a button does, with the moment of the press that the release completes; a
+// programmatic press (BM_CLICK, a screen reader's default action) counts now. A release
+// with no such press (a key held since before, its auto-repeat) answers nothing.
 class PictureKeyWindow final : public PictureWindow {
   public:
     using PictureWindow::PictureWindow;
@@ -176,9 +177,7 @@ class PictureKeyWindow final : public PictureWindow {
             SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PictureKeyWindow::proc)));
     }
     LRESULT command(WORD code) override {
-        // An owner-drawn button tells a second press within the double-click time at the
-        // press itself: a press all the same (the first may have come too early to count).
-        if (code == BN_CLICKED || code == BN_DOUBLECLICKED) press();
+        if (code == BN_CLICKED) press(); // Space, at its release
         return 0;
     }
     void drawItem(const DRAWITEMSTRUCT& item) override {
@@ -199,15 +198,15 @@ class PictureKeyWindow final : public PictureWindow {
         switch (msg) {
         case BM_CLICK:
             self->pressed(GetTickCount(), false);
-            self->programmatic_ = true;
-            break;
+            self->press();
+            return 0;
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
-            if (self->programmatic_)
-                self->programmatic_ = false;
-            else
-                self->pressed(static_cast<uint32_t>(GetMessageTime()), true);
-            break;
+            // A second press within the double-click time is a press all the same (the first
+            // may have come too early to count).
+            self->pressed(static_cast<uint32_t>(GetMessageTime()), true);
+            self->press();
+            return 0;
         case WM_KEYDOWN:
             if (wParam == VK_SPACE && !(lParam & kRepeat)) self->pressed(static_cast<uint32_t>(GetMessageTime()), false);
             // Enter presses the focused key at once, as Space does at its release.
@@ -256,7 +255,7 @@ class PictureKeyWindow final : public PictureWindow {
 
     WNDPROC buttonProc_ = nullptr;
     std::optional<uint32_t> pressedAt_;
-    bool pressedByMouse_ = false, programmatic_ = false;
+    bool pressedByMouse_ = false;
     DWORD pressedWhere_ = 0;
 };
 
