@@ -1,7 +1,7 @@
 # 32-bit Linux build of the logic and its unit tests: x87 arithmetic, as in the 32-bit
 # exe (i686 compilers default to -mfpmath=387; do not add -msse2 or -mfpmath=sse here).
 # ctest and test discovery run the programs through scripts/run-i386.sh: natively where
-# the kernel runs i386 programs, through qemu-i386 elsewhere.
+# the kernel runs i386 programs, through qemu-i386 elsewhere, as DIAGRESO_I386 asks.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-linux-gnu-gcc)

@@ -3,13 +3,17 @@
 # private Xvfb, driven from outside by diag_e2e_tests.exe in the same desktop. Also keeps
 # a screenshot of the main window as a test artefact, and validates the reports the
 # command-line tests kept against the report's schema. The 32-bit exe (build/win32) runs
-# under 32-bit Wine in 32-bit prefixes, driven by the 32-bit test program.
+# under 32-bit Wine in 32-bit prefixes, driven by the 32-bit test program: natively, or
+# under qemu-i386 (scripts/i386-mode.sh), where only what tests/qemu-i386.txt lets run
+# there is run, those left out are named, and no window is screenshot.
 # Exits 0 when all passed, 1 on a failure, 2 when the harness could not start, 3 when
-# 32-bit Wine cannot run on this machine (it says why): nothing was run.
+# 32-bit Wine cannot run on this machine (it says why), 4 when no test runs under
+# emulation (it says why): nothing was run.
 #
 # usage: scripts/run-e2e.sh [BUILD_DIR]   (default: build/win64)
 # DIAGRESO_TEST_REPORTS=DIR: each run writes its GoogleTest XML report there, as
-# e2e-dpi96.xml and e2e-dpi120.xml (e2e32-… for the 32-bit exe).
+# e2e-dpi96.xml and e2e-dpi120.xml (e2e32-… for the 32-bit exe), and for the 32-bit exe
+# how it ran in e2e32.how.
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -25,7 +29,9 @@ arch=$(wine_pe_arch "$exe") || exit 2
 [ "$(wine_pe_arch "$tests")" = "$arch" ] || { echo "$tests is not built for $arch as $exe is" >&2; exit 2; }
 tier=e2e
 [ "$arch" = win32 ] && tier=e2e32
+[ "$arch" = win32 ] && { wine_emulated_tier e2e32 || exit $?; }
 wine_session "$build" "$arch" || exit $?
+WINE_ENV_LEFT_OUT=0
 wine_prefix_fresh e2e || exit 2
 mkdir -p "$artefacts"
 # The command-line tests keep every report they get here; each run checks its own.
@@ -65,24 +71,50 @@ report() {
 }
 export DIAGRESO_ARTEFACTS
 DIAGRESO_ARTEFACTS=$(winepath -w "$artefacts" 2>/dev/null)
-echo "=== diag_e2e_tests ($arch) at 96 dpi ==="
-DIAGRESO_TEST_DPI=96 DIAGRESO_EXE="$winexe" timeout -k 10 400 wine "$tests" --gtest_color=no $(report dpi96) \
-    --gtest_filter='-*HigherDensity*' || status=1
+# Under emulation every Wine process starts several times slower.
+slower=1
+[ "${WINE_ENV_I386:-}" = qemu ] && slower=3
+# e2e_run NAME DPI FILTER SECONDS: the tests FILTER selects (under emulation, those of them
+# that run there), in the current prefix.
+e2e_run() {
+    echo "=== diag_e2e_tests ($arch) at $2 dpi ==="
+    wine_test_filter "$tier" "$tests" "$3" || { status=1; return; }
+    if [ -z "$WINE_ENV_FILTER" ]; then
+        echo "  none of them runs under emulation"
+        [ -n "${DIAGRESO_TEST_REPORTS:-}" ] && echo '<testsuites tests="0" failures="0" name="AllTests"/>' >"$DIAGRESO_TEST_REPORTS/$tier-$1.xml"
+        return
+    fi
+    DIAGRESO_TEST_DPI=$2 DIAGRESO_EXE="$winexe" timeout -k 10 $(($4 * slower)) wine "$tests" --gtest_color=no $(report "$1") \
+        "--gtest_filter=$WINE_ENV_FILTER" || status=1
+}
+e2e_run dpi96 96 '-*HigherDensity*' 400
 wine_stop
 unfreeze
 unset DIAGRESO_READONLY_DIR
 
-echo "=== diag_e2e_tests ($arch) at 120 dpi ==="
 wine_prefix_fresh e2e120 && wine_set_dpi 120 || exit 2
-DIAGRESO_TEST_DPI=120 DIAGRESO_EXE="$winexe" timeout -k 10 300 wine "$tests" --gtest_color=no $(report dpi120) \
-    --gtest_filter='*HigherDensity*' || status=1
+e2e_run dpi120 120 '*HigherDensity*' 300
 wine_stop
 
 echo "=== reports against docs/rapport.schema.json ==="
 shopt -s nullglob
 reports=("$artefacts"/rapport-*.json)
 shopt -u nullglob
-"$root/scripts/validate-reports.sh" "${reports[@]}" || status=1
+# Under emulation a run may have had no command-line test to keep a report.
+if ((${#reports[@]})) || [ "${WINE_ENV_I386:-}" != qemu ]; then
+    "$root/scripts/validate-reports.sh" "${reports[@]}" || status=1
+else
+    echo "  no report kept: no command-line test ran under emulation"
+fi
+
+case ${WINE_ENV_I386:-} in
+native) wine_tier_how e2e32 "natively" ;;
+qemu) wine_tier_how e2e32 "emulated (qemu-i386), $WINE_ENV_LEFT_OUT tests left out" ;;
+esac
+if [ "${WINE_ENV_I386:-}" = qemu ]; then
+    echo "no screenshot of the main window: windows do not work under emulation (tests/qemu-i386.txt)"
+    exit "$status"
+fi
 
 # The main window as a person sees it, in a fresh folder, after the start-up tick.
 wine_prefix_fresh screenshot || exit 2

@@ -5,13 +5,17 @@
 # Each run gets its own copy of the Wine prefix and a wineserver session of its own, on
 # a private Xvfb. The program's width chooses the Wine: a 32-bit build runs under 32-bit
 # Wine in 32-bit prefixes (scripts/wine-env.sh).
+# 32-bit Wine runs natively or under qemu-i386 (scripts/i386-mode.sh); under emulation
+# only the tests tests/qemu-i386.txt lets run there are run, and those left out are named.
 # Exits 0 when every run passed, 1 when one failed, 2 when the harness could not start,
-# 3 when 32-bit Wine cannot run on this machine (it says why): nothing was run.
+# 3 when 32-bit Wine cannot run on this machine (it says why), 4 when no test runs under
+# emulation (it says why): nothing was run.
 #
 # usage: scripts/run-win-tests.sh [BUILD_DIR]   (default: build/win64; build/win32 for 32-bit)
 # DIAGRESO_KEEP_PREFIXES=1 keeps every run's prefix (a failed run's is always kept).
 # DIAGRESO_TEST_REPORTS=DIR: each run writes its GoogleTest XML report there, as
-# win64-dpi96.xml, win64-dpi120.xml (win32-… for a 32-bit build).
+# win64-dpi96.xml, win64-dpi120.xml (win32-… for a 32-bit build), and for a 32-bit build
+# how it ran in win32.how.
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -32,16 +36,16 @@ command -v Xvfb >/dev/null || { echo "Xvfb is not installed" >&2; exit 2; }
 source "$root/scripts/wine-env.sh"
 started=$SECONDS
 arch=$(wine_pe_arch "$exe") || exit 2
+[ "$arch" = win32 ] && { wine_emulated_tier win32 || exit $?; }
 wine_session "$build" "$arch" || exit $?
+WINE_ENV_LEFT_OUT=0
 
 summary=()
 failed=0
 
-# run_tests NAME DPI [gtest arguments...]
+# run_tests NAME DPI FILTER
 run_tests() {
-    local name=$1 dpi=$2
-    shift 2
-    local t0=$SECONDS rc
+    local name=$1 dpi=$2 t0=$SECONDS rc
     echo
     echo "=== diag_win_tests ($arch) at $dpi dpi ($name) ==="
     if ! wine_prefix_fresh "$name" || ! wine_set_dpi "$dpi"; then
@@ -49,30 +53,46 @@ run_tests() {
         failed=1
         return
     fi
+    mkdir -p "$build/artefacts"
+    local report=() xml=
+    if [ -n "${DIAGRESO_TEST_REPORTS:-}" ]; then
+        xml=$DIAGRESO_TEST_REPORTS/$arch-$name.xml
+        mkdir -p "$DIAGRESO_TEST_REPORTS" && rm -f "$xml"
+        report=("--gtest_output=xml:$(winepath -w "$xml" 2>/dev/null)")
+    fi
+    if ! wine_test_filter "$arch" "$exe" "$3"; then
+        summary+=("$name ($dpi dpi): FAILED: its tests could not be listed")
+        failed=1
+        return
+    fi
+    if [ -z "$WINE_ENV_FILTER" ]; then
+        # Nothing of this run goes under emulation: a report of no test, not a missing one.
+        [ -n "$xml" ] && echo '<testsuites tests="0" failures="0" name="AllTests"/>' >"$xml"
+        summary+=("$name ($dpi dpi): left out under emulation")
+        wine_stop
+        return
+    fi
     # Wine hands a console program's stdout and stderr straight to ours. A hung test is
     # cut off rather than left to block the caller.
-    mkdir -p "$build/artefacts"
-    local report=()
-    if [ -n "${DIAGRESO_TEST_REPORTS:-}" ]; then
-        mkdir -p "$DIAGRESO_TEST_REPORTS" && rm -f "$DIAGRESO_TEST_REPORTS/$arch-$name.xml"
-        report=("--gtest_output=xml:$(winepath -w "$DIAGRESO_TEST_REPORTS/$arch-$name.xml" 2>/dev/null)")
-    fi
     (cd "$build" && DIAGRESO_TEST_DPI=$dpi DIAGRESO_ARTEFACTS="$(winepath -w "$build/artefacts" 2>/dev/null)" \
-        timeout -k 10 120 wine "$exe" --gtest_color=no "${report[@]}" "$@")
+        timeout -k 10 "$limit" wine "$exe" --gtest_color=no "${report[@]}" "--gtest_filter=$WINE_ENV_FILTER")
     rc=$?
     wine_stop
     if [ "$rc" -eq 0 ]; then
         summary+=("$name ($dpi dpi): passed in $((SECONDS - t0)) s")
         [ "${DIAGRESO_KEEP_PREFIXES:-0}" = 1 ] || rm -rf "$WINEPREFIX"
     else
-        [ "$rc" -eq 124 ] && echo "diag_win_tests did not finish within 120 s" >&2
+        [ "$rc" -eq 124 ] && echo "diag_win_tests did not finish within $limit s" >&2
         summary+=("$name ($dpi dpi): FAILED (exit code $rc) in $((SECONDS - t0)) s; prefix kept in $WINEPREFIX")
         failed=1
     fi
 }
 
-run_tests dpi96 96
-run_tests dpi120 120 --gtest_filter='FontProbeWinTest.*'
+# Under emulation every Wine process starts several times slower.
+limit=120
+[ "${WINE_ENV_I386:-}" = qemu ] && limit=600
+run_tests dpi96 96 '*'
+run_tests dpi120 120 'FontProbeWinTest.*'
 
 # Screenshots the tests saved, as PNG artefacts.
 for bmp in "$build"/artefacts/*.bmp; do
@@ -80,7 +100,11 @@ for bmp in "$build"/artefacts/*.bmp; do
     convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp" && echo "screenshot: ${bmp%.bmp}.png"
 done
 
+case ${WINE_ENV_I386:-} in
+native) wine_tier_how win32 "natively" ;;
+qemu) wine_tier_how win32 "emulated (qemu-i386), $WINE_ENV_LEFT_OUT tests left out" ;;
+esac
 echo
-echo "=== Windows tests under Wine ($arch): $((SECONDS - started)) s ==="
+echo "=== Windows tests under Wine ($arch${WINE_ENV_I386:+, $WINE_ENV_I386}): $((SECONDS - started)) s ==="
 printf '  %s\n' "${summary[@]}"
 exit "$failed"

@@ -2,9 +2,11 @@
 # Installs what building and testing need on Debian 12 (run as root); one command, and
 # a second run installs nothing.
 #
-# Wine: the system's 64-bit Wine from Debian; 32-bit Wine, where the kernel runs i386
-# programs, as Debian's own packages unpacked into /var/cache/diagreso/wine32
-# (scripts/wine32-root.sh says why not multiarch), so the system's wine stays 64-bit.
+# Wine: the system's 64-bit Wine from Debian; 32-bit Wine as Debian's own packages
+# unpacked into /var/cache/diagreso/wine32 (scripts/wine32-root.sh says why not
+# multiarch), so the system's wine stays 64-bit. It runs natively where the kernel runs
+# i386 programs and through qemu-i386 where it does not (scripts/i386-mode.sh), and is
+# checked once by making a prefix the way it will run.
 # Never the system's wine32: it takes over the wine launcher, and on a machine that
 # cannot run 32-bit Linux programs that breaks 64-bit Wine.
 set -euo pipefail
@@ -22,8 +24,8 @@ packages=(
   # the test runners' XML reports, counted by scripts/count-results.py.
   python3 python3-jsonschema
   # native32: the unit tests built for 32-bit Linux (x87, as the 32-bit exe), run natively
-  # where the kernel runs i386 programs and through qemu-i386 elsewhere. The cross C
-  # library is named because the compiler only recommends it.
+  # where the kernel runs i386 programs and through qemu-i386 elsewhere (32-bit Wine too).
+  # The cross C library is named because the compiler only recommends it.
   g++-i686-linux-gnu libc6-dev-i386-cross qemu-user
   # The host's i386 loader and C library, under which 32-bit Wine runs.
   libc6-i386
@@ -44,13 +46,18 @@ if dpkg-query -W -f='${Status}' wine32 2>/dev/null | grep -q "install ok install
   exit 1
 fi
 
-# 32-bit Wine only where it can run: the tiers that need it say so where it cannot.
-if why=$(scripts/i386-check.sh); then
-  # Its failure (a mirror out of reach) leaves the 32-bit tiers to say they were not run.
-  scripts/wine32-root.sh >/dev/null || echo "setup: 32-bit Wine could not be installed; the 32-bit tiers will not run" >&2
-elif [ "${DIAGRESO_WINE32:-}" = install ]; then
-  echo "setup: installing 32-bit Wine although it cannot run here ($why)"
-  scripts/wine32-root.sh >/dev/null
+# 32-bit Wine wherever 32-bit programs can run, natively or emulated. A mirror out of
+# reach (3) leaves the 32-bit tiers to say they were not run; a root that cannot make a
+# prefix is a fault of this setup, and says so here.
+if why=$(scripts/i386-mode.sh); then
+  rc=0
+  scripts/wine32-root.sh >/dev/null || rc=$?
+  if [ "$rc" -eq 3 ]; then
+    echo "setup: 32-bit Wine could not be downloaded; the 32-bit tiers will not run" >&2
+  elif [ "$rc" -ne 0 ]; then
+    echo "setup: 32-bit Wine is broken (scripts/wine32-root.sh)" >&2
+    exit 1
+  fi
 else
   echo "setup: 32-bit Wine not installed: $why"
 fi

@@ -19,11 +19,21 @@
 #   wine_cleanup                 wine_stop, then Xvfb
 #   wine_wait_for_file FILE BYTES [SECONDS]
 #                                polls until FILE holds BYTES bytes (a program got that far)
+#   wine_emulated_tier TIER      under qemu-i386, whether any test of TIER runs there
+#                                (tests/qemu-i386.txt); returns 4, saying why, when none does
+#   wine_test_filter TIER EXE FILTER
+#                                the tests of one run, as a GoogleTest filter, in
+#                                WINE_ENV_FILTER: FILTER natively; under qemu-i386 those of
+#                                them tests/qemu-i386.txt lets run (empty: none), by name,
+#                                printing those left out and why
+#   wine_tier_how TIER TEXT      how a 32-bit tier ran, for scripts/test.sh (a line in
+#                                DIAGRESO_TEST_REPORTS/TIER.how)
 #
 # Each architecture has its own Wine and its own prefixes: win64 runs the system's 64-bit
 # loader (/usr/lib/wine/wine64) in WINEARCH=win64 prefixes; win32 runs Debian's 32-bit
 # Wine from the private root that scripts/wine32-root.sh unpacks, in WINEARCH=win32
-# prefixes, as a 32-bit Windows has them. `wine`, `wineserver`, `winepath` and `wineboot`
+# prefixes, as a 32-bit Windows has them: natively where the kernel runs i386 programs,
+# under qemu-i386 where it does not (or DIAGRESO_I386=qemu; WINE_ENV_I386 says which). `wine`, `wineserver`, `winepath` and `wineboot`
 # are launchers for the chosen one, put first on PATH, so the system's `wine` launcher
 # (which would pick a 32-bit loader were wine32 ever installed) is never what runs.
 #
@@ -61,7 +71,8 @@ wine_env_init() {
 
 # Writes the launchers of ARCH into WINE_ENV_ROOT/bin-ARCH and puts them first on PATH.
 wine_env_launchers() {
-    local arch=$1 bin="$WINE_ENV_ROOT/bin-$1" loader env
+    local arch=$1 bin="$WINE_ENV_ROOT/bin-$1" loader env run=
+    WINE_ENV_I386=
     case $arch in
     win64)
         loader=/usr/lib/wine/wine64
@@ -69,16 +80,23 @@ wine_env_launchers() {
         env="export WINELOADER=$loader"
         ;;
     win32)
-        local why root=${DIAGRESO_WINE32_DIR:-/var/cache/diagreso/wine32}/root
-        if ! why=$("$(dirname "${BASH_SOURCE[0]}")/i386-check.sh"); then
-            wine_env_log "32-bit Wine cannot run here: $why"
+        # Natively where the kernel runs i386 programs, else through qemu-i386, as
+        # DIAGRESO_I386 asks (scripts/i386-mode.sh); under emulation from the root's copy
+        # whose preloader starts every Wine process under qemu-i386 (scripts/wine32-root.sh).
+        local how root dir=${DIAGRESO_WINE32_DIR:-/var/cache/diagreso/wine32}
+        if ! how=$("$(dirname "${BASH_SOURCE[0]}")/i386-mode.sh"); then
+            wine_env_log "32-bit Wine cannot run here: $how"
             return 3
         fi
+        WINE_ENV_I386=${how%% *}
+        root=$dir/root
+        [ "$WINE_ENV_I386" = qemu ] && root=$dir/root-qemu
         loader=$root/usr/lib/wine/wine
-        if [ ! -x "$loader" ]; then
-            wine_env_log "32-bit Wine cannot run here: it is not installed ($loader; scripts/setup.sh installs it)"
+        if [ ! -x "$loader" ] || [ ! -f "$root/.diagreso-whole" ]; then
+            wine_env_log "32-bit Wine cannot run here: it is not installed ($root; scripts/setup.sh installs it)"
             return 3
         fi
+        [ "$WINE_ENV_I386" = qemu ] && run="qemu-i386 -L / $loader"
         # The root's libraries first; the host's loader (/lib/ld-linux.so.2) and libc6-i386
         # under them. One wineserver serves both widths, as on a multiarch Debian.
         env="export LD_LIBRARY_PATH=$root/usr/lib/i386-linux-gnu:$root/lib/i386-linux-gnu\${LD_LIBRARY_PATH:+:\$LD_LIBRARY_PATH}"
@@ -93,9 +111,9 @@ wine_env_launchers() {
             echo "# $arch Wine for the test scripts (scripts/wine-env.sh)."
             echo "$env"
             case $tool in
-            wine) echo "exec $loader \"\$@\"" ;;
+            wine) echo "exec ${run:-$loader} \"\$@\"" ;;
             wineserver) echo 'exec /usr/lib/wine/wineserver "$@"' ;;
-            *) echo "exec $loader $tool.exe \"\$@\"" ;;
+            *) echo "exec ${run:-$loader} $tool.exe \"\$@\"" ;;
             esac
         } >"$bin/$tool.new" && chmod +x "$bin/$tool.new" && mv -f "$bin/$tool.new" "$bin/$tool" || return 1
     done
@@ -155,7 +173,8 @@ wine_prefix_template() {
     local template="$WINE_ENV_ROOT/template"
     local stamp="$template/.diagreso-template"
     local want
-    want="v$WINE_ENV_TEMPLATE_VERSION $WINEARCH $(wine --version 2>/dev/null) $WINE_ENV_DESKTOP_SIZE"
+    # A 32-bit prefix made under qemu-i386 is never taken for one made natively.
+    want="v$WINE_ENV_TEMPLATE_VERSION $WINEARCH${WINE_ENV_I386:+ $WINE_ENV_I386} $(wine --version 2>/dev/null) $WINE_ENV_DESKTOP_SIZE"
     # One maker at a time when several runs share a build folder.
     exec {lock_fd}>"$WINE_ENV_ROOT/template.lock" || return 1
     flock "$lock_fd" || return 1
@@ -257,4 +276,62 @@ wine_wait_for_file() {
         sleep 0.1
         waited=$((waited + 1))
     done
+}
+
+# Under qemu-i386 some tests cannot pass for reasons of the emulator (tests/qemu-i386.txt;
+# DIAGRESO_QEMU_TESTS names another such file, to measure another choice); they are left
+# out by name there, never natively.
+wine_env_rules() { echo "${DIAGRESO_QEMU_TESTS:-$(dirname "${BASH_SOURCE[0]}")/../tests/qemu-i386.txt}"; }
+
+wine_emulated_tier() {
+    local tier=${1:?tier} how first reason
+    how=$("$(dirname "${BASH_SOURCE[0]}")/i386-mode.sh") || return 0 # told by wine_env_init
+    [ "${how%% *}" = qemu ] || return 0
+    {
+        read -r first
+        [ "$first" != none ] && return 0
+        reason=$(cut -f2 | awk '!seen[$0]++' | paste -sd ';' | sed 's/;/; /g')
+    } < <(python3 "$(dirname "${BASH_SOURCE[0]}")/emulated-tests.py" "$(wine_env_rules)" "$tier" '*' --no-list)
+    wine_env_log "$tier: not run (emulation: $reason)"
+    wine_tier_how "$tier" "not run (emulation: $reason)"
+    return 4
+}
+
+wine_test_filter() {
+    local tier=${1:?tier} exe=${2:?exe} filter=${3:?filter} list="$WINE_ENV_ROOT/tests-$1.list" first line
+    WINE_ENV_FILTER=$filter
+    [ "${WINE_ENV_I386:-}" = qemu ] || return 0
+    # The program's own list of its tests, once per runner (a start of Wine under qemu-i386
+    # takes seconds, and may end badly after printing the list: the list is what counts).
+    if [ "${wine_env_listed:-}" != "$exe" ]; then
+        for _ in 1 2; do
+            wine "$exe" --gtest_list_tests >"$list" 2>/dev/null
+            grep -q '^  ' "$list" && break
+        done
+        grep -q '^  ' "$list" || { wine_env_log "could not list the tests of $exe"; return 1; }
+        wine_env_listed=$exe
+    fi
+    local left=() reasons=() r
+    {
+        read -r first
+        while IFS=$'\t' read -r line r; do
+            left+=("${line#left-out }")
+            reasons+=("$r")
+        done
+    } < <(python3 "$(dirname "${BASH_SOURCE[0]}")/emulated-tests.py" "$(wine_env_rules)" "$tier" "$filter" <"$list")
+    WINE_ENV_FILTER=
+    [ "$first" != none ] && WINE_ENV_FILTER=${first#run }
+    ((${#left[@]})) || return 0
+    # Grouped by reason, as tests/qemu-i386.txt gives them.
+    local i reason
+    while read -r reason; do
+        echo "left out under emulation (qemu-i386): $reason:"
+        for i in "${!left[@]}"; do [ "${reasons[$i]}" = "$reason" ] && echo "    ${left[$i]}"; done
+    done < <(printf '%s\n' "${reasons[@]}" | awk '!seen[$0]++')
+    WINE_ENV_LEFT_OUT=$((${WINE_ENV_LEFT_OUT:-0} + ${#left[@]}))
+}
+
+wine_tier_how() {
+    [ -n "${DIAGRESO_TEST_REPORTS:-}" ] || return 0
+    mkdir -p "$DIAGRESO_TEST_REPORTS" && echo "$2" >"$DIAGRESO_TEST_REPORTS/$1.how"
 }
