@@ -71,6 +71,10 @@ void drain(HANDLE pipe, std::string& into) {
 // `desktop`: where it starts (STARTUPINFO.lpDesktop); none, this program's own.
 ExeRun runExe(const std::wstring& folder, const std::wstring& arguments, const wchar_t* desktop = nullptr) {
     ExeRun run;
+    // Under Wine the first program that needs the desktop starts its process (explorer.exe).
+    // Started by the exe, it would inherit the pipes' write ends and hold them open for
+    // good, and the reads below would never end: it is started from here, before them.
+    GetDesktopWindow();
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE outRead, outWrite, errRead, errWrite;
     if (!CreatePipe(&outRead, &outWrite, &inherit, 0) || !CreatePipe(&errRead, &errWrite, &inherit, 0)) {
