@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Whether this machine's kernel runs 32-bit x86 Linux programs itself, which 32-bit Wine
-# needs (qemu-i386 cannot run Wine). A tiny static i386 program is built once and run.
+# Whether this machine's kernel runs 32-bit x86 Linux programs itself, natively; where it
+# does not, scripts/i386-mode.sh runs them through qemu-i386. A tiny static i386 program
+# is built once and run.
 # Exits 0 and prints nothing when it runs; otherwise prints why, on one line, and exits 1
 # (2 when the probe cannot even be built).
 #
@@ -27,7 +28,7 @@ fi
 # Where binfmt_misc hands i386 programs to qemu, the probe would run, but only emulated.
 for entry in /proc/sys/fs/binfmt_misc/qemu-i386 /proc/sys/fs/binfmt_misc/qemu-i686; do
     if [ -r "$entry" ] && head -1 "$entry" | grep -qx enabled; then
-        echo "i386 programs run here only through qemu-i386 (binfmt_misc $(basename "$entry")), which cannot run Wine"
+        echo "i386 programs run here only through qemu-i386 (binfmt_misc $(basename "$entry")), not natively"
         exit 1
     fi
 done

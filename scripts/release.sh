@@ -41,7 +41,7 @@ if how=$(scripts/i386-mode.sh); then
     case $rc in
     0) archs+=(win32); tested32="the 32-bit exe's end-to-end tests ran ${told:-natively} and passed" ;;
     3) untested="the 32-bit exe could not be tested here (32-bit Wine could not start), so it is not released" ;;
-    4) untested="the 32-bit exe could not be tested here ($told), so it is not released" ;;
+    4) untested="the 32-bit exe's end-to-end tests were ${told:-not run under emulation}, so it is not released" ;;
     *) echo "release: the 32-bit exe's end-to-end tests failed" >&2; exit 1 ;;
     esac
 else
