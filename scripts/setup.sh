@@ -38,7 +38,13 @@ done
 if ((${#missing[@]})); then
   echo "setup: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
+  # A mirror in the middle of a sync can serve one index of the wrong size: try again after
+  # a pause, then go on with the lists that came; the install says which packages it lacks.
+  for try in 1 2 3 4; do
+    apt-get update -qq && break
+    echo "setup: apt-get update failed (try $try of 4)" >&2
+    if [ "$try" -lt 4 ]; then sleep 20; fi
+  done
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 if dpkg-query -W -f='${Status}' wine32 2>/dev/null | grep -q "install ok installed"; then

@@ -112,8 +112,15 @@ if [ ! -f "$root/.diagreso-root" ] || [ "$(cat "$root/.diagreso-root")" != "$wan
     # or too old for the versions wanted.
     if ! download; then
         log "32-bit Wine: fetching the i386 package lists"
-        apt-get "${apt_opts[@]}" update >"$dir/apt-update.log" 2>&1 || { log "apt-get update failed: see $dir/apt-update.log"; exit 3; }
-        download || { log "could not download the 32-bit Wine packages: see $dir/apt.log"; exit 3; }
+        # A mirror in the middle of a sync serves an index of the wrong size for a minute or
+        # so: the update is tried again after a pause, and then the lists that did come are
+        # used. Only packages that cannot be had fail the download.
+        for try in 1 2 3 4; do
+            apt-get "${apt_opts[@]}" update >"$dir/apt-update.log" 2>&1 && break
+            log "apt-get update failed (try $try of 4): see $dir/apt-update.log"
+            if [ "$try" -lt 4 ]; then sleep 20; fi
+        done
+        download || { log "could not download the 32-bit Wine packages: $(grep -m3 '^E:' "$dir/apt.log" | tr '\n' ' ')(see $dir/apt.log)"; exit 3; }
     fi
 
     # The .debs this set needs, as apt resolves it (the cache may hold other versions too):
