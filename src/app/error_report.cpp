@@ -63,9 +63,10 @@ std::string describeError(const std::exception& error) {
     if (auto* e = dynamic_cast<const DisplayChangeError*>(&error)) {
         std::string mode = std::to_string(e->width()) + " x " + std::to_string(e->height()) + " en " +
                            std::to_string(e->bits()) + " bits";
-        if (e->code() == -3)
+        if (e->inForce())
             return "La résolution " + mode + " est appliquée, mais Windows n'a pas pu l'enregistrer dans vos "
-                   "paramètres.\r\nElle ne sera pas conservée au prochain démarrage de l'ordinateur.";
+                   "paramètres" + (e->code() == -3 ? "" : " (code " + std::to_string(e->code()) + ")") +
+                   ".\r\nElle ne sera pas conservée au prochain démarrage de l'ordinateur.";
         return "La résolution " + mode + " n'a pas été appliquée : " + displayReason(e->code()) + " (code " +
                std::to_string(e->code()) + ").\r\nVotre écran garde sa résolution actuelle.";
     }

@@ -27,6 +27,7 @@ constexpr std::array kControls = {
                   .height = 1095, .tabIndex = 3, .picture = "IMG_OK", .accessibleName = "Valider"},
     frameTile(0), frameTile(1), frameTile(2), frameTile(3),
     frameTile(4), frameTile(5), frameTile(6), frameTile(7),
+    ControlDesign{.name = "Timer1", .kind = Kind::Timer}, // the countdown's seconds
 };
 
 } // namespace
@@ -44,9 +45,34 @@ Mini97::Mini97(Backend& backend, ErrorReporter& reporter, Module1& module, TileH
     : form_(kMini97Design, backend, reporter), m_(module), holder_(holder) {
     form_.onLoad = [this] { Form_Load(); };
     form_.setClickHandler("btc", [this](int16_t index) { btc_Click(index); });
+    form_.setTickHandler("Timer1", [this] { Timer1_Timer(); });
 }
 
-void Mini97::show() { form_.showModal(); }
+void Mini97::show() {
+    countdown_.reset();
+    form_.showModal();
+}
+
+void Mini97::show(Countdown countdown) {
+    countdown_ = std::move(countdown);
+    struct Reset {
+        std::optional<Countdown>& c;
+        ~Reset() { c.reset(); }
+    } reset{countdown_};
+    form_.showModal();
+}
+
+void Mini97::showPrompt() {
+    form_.control("Label1").setCaption(countdown_ ? m_.DialogText + "\r\n" + countdown_->line(secondsLeft_)
+                                                  : m_.DialogText);
+}
+
+void Mini97::Timer1_Timer() {
+    if (!countdown_) return;
+    if (--secondsLeft_ > 0) return showPrompt();
+    form_.control("Timer1").setInterval(0);
+    form_.unload(); // no answer: DialogCode keeps the request
+}
 
 void Mini97::Form_Load() {
     // The second press of a double-click that opened the dialog is no answer.
@@ -56,7 +82,11 @@ void Mini97::Form_Load() {
     // The picture beside the program is an optional decoration: when it cannot serve,
     // the built-in illustration stays and the question is still put.
     form_.control("Image1", 2).setPicture({PictureSource::Kind::File, kDialogPictureFile});
-    form_.control("Label1").setCaption(m_.DialogText);
+    if (countdown_) {
+        secondsLeft_ = countdown_->seconds;
+        form_.control("Timer1").setInterval(kCountdownStepMs);
+    }
+    showPrompt();
     if (m_.DialogCode > kTextBoxFlag) {
         m_.DialogCode = static_cast<int16_t>(m_.DialogCode - kTextBoxFlag);
         form_.control("Text1").setVisible(true);

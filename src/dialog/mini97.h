@@ -5,6 +5,10 @@
 #include "dialog/skin.h"
 #include "forms/form.h"
 
+#include <functional>
+#include <optional>
+#include <string>
+
 namespace diag {
 
 inline constexpr int16_t kRequestChoice = 4;   // as MB_YESNO
@@ -22,15 +26,30 @@ class Mini97 {
     // Loads the dialog afresh and shows it modally with no owner; returns once it has
     // been unloaded. Errors of the load pass to the caller.
     void show();
+
+    // A question that answers itself: a second line below the prompt counts the seconds
+    // down, once a second, and at 0 the dialog closes with no answer, as Esc does.
+    struct Countdown {
+        int seconds;
+        std::function<std::string(int secondsLeft)> line;
+    };
+    void show(Countdown countdown);
+
     forms::Form& form() { return form_; }
 
   private:
     void Form_Load();
     void btc_Click(int16_t index);
+    void Timer1_Timer();
+    void showPrompt();
 
     forms::Form form_;
     Module1& m_;
     TileHolder& holder_;
+    std::optional<Countdown> countdown_; // for the show under way
+    int secondsLeft_ = 0;
 };
+
+inline constexpr uint32_t kCountdownStepMs = 1000;
 
 } // namespace diag

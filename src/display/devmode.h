@@ -9,6 +9,7 @@
 namespace diag {
 
 constexpr int32_t ENUM_CURRENT_SETTINGS_ = -1;
+constexpr int32_t ENUM_REGISTRY_SETTINGS_ = -2; // the mode stored as the user's setting
 constexpr uint32_t DM_BITSPERPEL_ = 0x40000;
 constexpr uint32_t DM_PELSWIDTH_ = 0x80000;
 constexpr uint32_t DM_PELSHEIGHT_ = 0x100000;

@@ -41,8 +41,9 @@ bool SimulatedDisplay::enumCurrentSettings(DevModeRecord& record) {
 
 bool SimulatedDisplay::enumSettings(uint32_t modeNumber, DevModeRecord& record) {
     log_.push_back({Call::Kind::EnumerateMode, {}, 0, 0, 0, 0, {}});
-    if (failEnumerations_ || modeNumber >= modes_.size()) return false;
-    const Mode& mode = modes_[modeNumber];
+    bool storedOne = modeNumber == static_cast<uint32_t>(ENUM_REGISTRY_SETTINGS_);
+    if (failEnumerations_ || (!storedOne && modeNumber >= modes_.size())) return false;
+    const Mode& mode = storedOne ? stored_ : modes_[modeNumber];
     record = DevModeRecord();
     record.setDmSize(DevModeRecord::kSize);
     describe(record, mode);
@@ -55,7 +56,8 @@ int32_t SimulatedDisplay::changeSettings(const DevModeRecord& record, uint32_t f
     if (record.dmFields() & DM_PELSWIDTH_) wanted.width = record.dmPelsWidth();
     if (record.dmFields() & DM_PELSHEIGHT_) wanted.height = record.dmPelsHeight();
     if (record.dmFields() & DM_BITSPERPEL_) wanted.bits = record.dmBitsPerPel();
-    if (forced_ && *forced_ != DISP_CHANGE_NOTUPDATED_ && *forced_ != DISP_CHANGE_SUCCESSFUL_) return *forced_;
+    std::optional<int32_t> forced = forcedStoring_ && !(flags & CDS_UPDATEREGISTRY_) ? std::nullopt : forced_;
+    if (forced && *forced != DISP_CHANGE_NOTUPDATED_ && *forced != DISP_CHANGE_SUCCESSFUL_) return *forced;
     // The request names no frequency: the first listed one of that size and depth is taken.
     auto offered = std::find_if(modes_.begin(), modes_.end(), [&](const Mode& m) {
         return m.width == wanted.width && m.height == wanted.height && m.bits == wanted.bits;
@@ -63,8 +65,14 @@ int32_t SimulatedDisplay::changeSettings(const DevModeRecord& record, uint32_t f
     if (offered == modes_.end()) return DISP_CHANGE_BADMODE_;
     wanted = *offered;
     current_ = wanted;
-    if (forced_ == DISP_CHANGE_NOTUPDATED_) return DISP_CHANGE_NOTUPDATED_;
+    if (forced == DISP_CHANGE_NOTUPDATED_) return DISP_CHANGE_NOTUPDATED_;
     if (flags & CDS_UPDATEREGISTRY_) stored_ = wanted;
+    return DISP_CHANGE_SUCCESSFUL_;
+}
+
+int32_t SimulatedDisplay::changeToStoredSettings() {
+    log_.push_back({Call::Kind::ChangeToStored, {}, 0, 0, 0, 0, {}});
+    current_ = stored_;
     return DISP_CHANGE_SUCCESSFUL_;
 }
 

@@ -43,6 +43,8 @@ int32_t Win32DisplayApi::changeSettings(const DevModeRecord& record, uint32_t fl
     return ChangeDisplaySettingsA(&full, flags);
 }
 
+int32_t Win32DisplayApi::changeToStoredSettings() { return ChangeDisplaySettingsA(nullptr, 0); }
+
 void Win32DisplayApi::broadcast(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     DWORD_PTR ignored = 0;
     SendMessageTimeoutA(HWND_BROADCAST, message, wParam, lParam, SMTO_BLOCK | SMTO_ABORTIFHUNG, timeoutMs_,

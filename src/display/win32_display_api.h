@@ -12,6 +12,7 @@ class Win32DisplayApi final : public DisplayApi {
     bool enumCurrentSettings(DevModeRecord& record) override;
     bool enumSettings(uint32_t modeNumber, DevModeRecord& record) override;
     int32_t changeSettings(const DevModeRecord& record, uint32_t flags) override;
+    int32_t changeToStoredSettings() override;
     void broadcast(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
 
   private:

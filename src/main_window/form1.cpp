@@ -123,7 +123,24 @@ bool Form1::confirmed(std::string prompt) {
 }
 
 void Form1::changeResolutionAndRepin() {
-    DisplayModes::Outcome outcome = display_.ChangeResolution(m_.ModeWidth, m_.ModeHeight, m_.ModeBits);
+    std::optional<DisplayModes::Trial> trial = display_.TryResolution(m_.ModeWidth, m_.ModeHeight, m_.ModeBits);
+    afterChange();
+    if (!trial) return; // the mode was already in force: nothing to keep
+    if (keptByUser(*trial)) return display_.KeepResolution(*trial);
+    display_.GiveBack(*trial);
+    afterChange();
+}
+
+bool Form1::keptByUser(const DisplayModes::Trial& trial) {
+    auto size = [](ModeSize s) { return std::to_string(s.width) + " x " + std::to_string(s.height); };
+    std::string back = trial.back ? size(*trial.back) : "la résolution précédente";
+    m_.DialogCode = kRequestChoice;
+    m_.DialogText = "Conserver la résolution " + size(trial.mode) + " ?";
+    dialog_.show({kKeepSeconds, [back](int left) { return "Retour à " + back + " dans " + std::to_string(left) + " s"; }});
+    return m_.DialogCode == kAnswerConfirm;
+}
+
+void Form1::afterChange() {
     {
         struct Changing {
             bool& flag;
@@ -133,9 +150,6 @@ void Form1::changeResolutionAndRepin() {
     }
     control("Timer2").setInterval(5000);
     showCurrentResolution();
-    // In force but not stored: the change is finished like any other, then told.
-    if (outcome == DisplayModes::Outcome::AppliedNotStored)
-        throw DisplayChangeError(toInt32(m_.ModeWidth), toInt32(m_.ModeHeight), m_.ModeBits, DISP_CHANGE_NOTUPDATED_);
 }
 
 void Form1::showCurrentResolution() {

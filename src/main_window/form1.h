@@ -58,9 +58,14 @@ class Form1 {
 
     // Puts the question to the user in the confirmation dialog: true when confirmed.
     bool confirmed(std::string prompt);
-    // ChangeResolution, one pass over pending messages, Timer2 at 5000 ms, the current
-    // resolution shown.
+    // The mode tried for the session, then kept only when the person at the screen says
+    // so in the keep question; otherwise, after the countdown too, the earlier mode back.
     void changeResolutionAndRepin();
+    // After a change: one pass over pending messages, Timer2 at 5000 ms, the current
+    // resolution shown.
+    void afterChange();
+    // The keep question, with its countdown: true when kept.
+    bool keptByUser(const DisplayModes::Trial& trial);
     // The current-resolution labels: the mode in force. The saved labels, the record and
     // the font state (fixed until the next sign-in) stay as they are.
     void showCurrentResolution();
@@ -76,6 +81,8 @@ class Form1 {
     bool startupFinished_ = false;
     bool changing_ = false; // in the pass over pending messages after a change
 };
+
+inline constexpr int kKeepSeconds = 15; // a tried mode nobody keeps goes back after this
 
 inline constexpr forms::Color kLargeFontColor = 0xC0C0FF; // light red
 inline constexpr forms::Color kNormalFontColor = 0xC0FFC0; // light green

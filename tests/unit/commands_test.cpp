@@ -5,6 +5,7 @@
 #include "store/saved_resolution.h"
 #include "support/records.h"
 
+#include <algorithm>
 #include <optional>
 
 using namespace diag::testing_support;
@@ -22,16 +23,25 @@ class CommandsTest : public Form1Test {
         backend.advance(500);
         return f;
     }
-    // Answers every dialog with `confirm`, remembering the prompts.
-    void answer(bool confirm) {
-        backend.modalAnswerer = [this, confirm](Form& dialog) {
-            prompts.push_back(dialog.control("Label1").caption());
+    enum class Keep { Valider, Annuler, Close, NoAnswer, EndProgram };
+    // Answers every question with `confirm` and every keep question with `keep`,
+    // remembering the prompts of the first and the stored mode while the second is up.
+    void answer(bool confirm, Keep keep = Keep::Valider) {
+        backend.modalAnswerer = [this, confirm, keep](Form& dialog) {
+            std::string prompt = dialog.control("Label1").caption();
+            bool keepQuestion = prompt.starts_with("Conserver");
+            if (!keepQuestion) prompts.push_back(prompt);
+            else keepPrompts.push_back(prompt), storedWhileAsked = display.stored();
+            if (keepQuestion && keep == Keep::Close) return; // Esc, Alt+F4
+            if (keepQuestion && keep == Keep::NoAnswer) return backend.advance(kKeepSeconds * 1000);
+            if (keepQuestion && keep == Keep::EndProgram) backend.endProgram(0);
             backend.advance(backend.doubleClick); // a person reads the question first
-            backend.click(dialog.control("btc", confirm ? 2 : 3));
+            backend.click(dialog.control("btc", (keepQuestion ? keep == Keep::Valider : confirm) ? 2 : 3));
         };
     }
     bool timer2Running() { return backend.timerRunning(form1->control("Timer2")); }
-    std::vector<std::string> prompts;
+    std::vector<std::string> prompts, keepPrompts;
+    std::optional<Mode> storedWhileAsked;
 };
 
 const std::string kTestPrompt = "Confirmez le test de la résolution en mode \r\n";
@@ -67,8 +77,9 @@ TEST_F(CommandsTest, EachTestButtonConfirmedSwitchesToItsModeAndRepinsFiveSecond
         EXPECT_EQ(module.ModeBits, 32) << "a test keeps the depth found at start-up";
         EXPECT_EQ(timerDuringThePass, std::optional<bool>(false)) << "pending messages handled after the change";
         EXPECT_TRUE(timer2Running());
+        EXPECT_EQ(display.stored(), c.mode) << "kept";
         f.form().setLeft(3000); // moved meanwhile, by the system or the user
-        backend.advance(4999);
+        backend.advance(4999 - backend.doubleClick); // the five seconds began before the keep question
         EXPECT_EQ(f.form().left(), 3000.0f);
         backend.advance(1);
         EXPECT_EQ(f.form().left(), 0.0f);
@@ -134,7 +145,7 @@ TEST_F(CommandsTest, ASecondChangeRestartsTheFiveSeconds) {
     backend.advance(3000);
     backend.click(f.control("Command6", 6));
     f.form().setLeft(3000);
-    backend.advance(4999);
+    backend.advance(4999 - backend.doubleClick); // counted from the change, before the keep question
     EXPECT_EQ(f.form().left(), 3000.0f);
     backend.advance(1);
     EXPECT_EQ(f.form().left(), 0.0f);
@@ -165,32 +176,102 @@ TEST_F(CommandsTest, RevertGoesBackToTheSavedModeFromEitherControl) {
     EXPECT_EQ(display.current(), (Mode{1440, 900, 32})) << "a cancelled revert changes nothing";
 }
 
-TEST_F(CommandsTest, ModeInForceButNotStoredIsFinishedLikeAnyChangeThenTold) {
-    Form1& f = started(); // saves 1280 x 1024
-    answer(true);
-    display.forceResult(DISP_CHANGE_NOTUPDATED_);
+// A tried mode is stored only when the person at the screen keeps it; every other end of
+// the keep question gives the earlier mode back, and the stored one never changes.
+TEST_F(CommandsTest, ATriedModeIsStoredOnlyWhenKept) {
+    const Mode saved{1280, 1024, 32}, tried{1024, 768, 32}, elsewhere{1440, 900, 32};
     struct Case {
-        const char* control;
-        int16_t index;
-        Mode after;
-    } cases[] = {{"Command6", 0, {1024, 768, 32}}, {"Command5", -1, {1280, 1024, 32}}};
+        const char* name;
+        Keep keep;
+        Mode before; // in force at the click; the stored mode is `saved`
+        Mode after, storedAfter;
+        size_t backToStored, backForTheSession; // how the earlier mode came back
+    } cases[] = {
+        {"Valider", Keep::Valider, saved, tried, tried, 0, 0},
+        {"Annuler", Keep::Annuler, saved, saved, saved, 1, 0},
+        {"Esc or Alt+F4", Keep::Close, saved, saved, saved, 1, 0},
+        {"nobody answers", Keep::NoAnswer, saved, saved, saved, 1, 0},
+        {"a mode another program set for the session", Keep::Annuler, elsewhere, elsewhere, saved, 0, 1},
+    };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.control);
-        reporter.messages.clear();
-        bool handled = false;
-        backend.pending.push_back([&] { handled = true; });
-        f.form().setLeft(3000);
-        backend.click(f.control(c.control, c.index));
+        SCOPED_TRACE(c.name);
+        display = SimulatedDisplay(saved);
+        display.setCurrent(c.before);
+        Form1& f = started();
+        answer(true, c.keep);
+        keepPrompts.clear();
+        display.clearLog();
+        backend.click(f.control("Command6", 0));
+        std::string back = std::to_string(c.before.width) + " x " + std::to_string(c.before.height);
+        EXPECT_EQ(keepPrompts, (std::vector<std::string>{"Conserver la résolution 1024 x 768 ?\r\nRetour à " + back +
+                                                         " dans 15 s"}));
+        EXPECT_EQ(storedWhileAsked, std::optional<Mode>(saved)) << "tried for the session only";
         EXPECT_EQ(display.current(), c.after);
-        EXPECT_TRUE(handled) << "pending messages handled after the change";
+        EXPECT_EQ(display.stored(), c.storedAfter);
+        EXPECT_EQ(caption("Label16") + " x " + caption("Label15"),
+                  std::to_string(c.after.width) + " x " + std::to_string(c.after.height));
+        EXPECT_EQ(display.count(CallKind::ChangeToStored), c.backToStored);
+        EXPECT_EQ(display.count(CallKind::Change), 1 + (c.keep == Keep::Valider) + c.backForTheSession);
+        // The way back is announced as the change was.
+        auto last = *std::find_if(display.log().rbegin(), display.log().rend(),
+                                  [](const auto& call) { return call.kind == CallKind::Broadcast; });
+        EXPECT_EQ(last.message, WM_DISPLAYCHANGE_);
+        EXPECT_EQ(last.lParam, c.keep == Keep::Valider ? 1024 + 768 * 65536 : c.after.width + c.after.height * 65536);
+        EXPECT_TRUE(reporter.messages.empty());
         EXPECT_TRUE(timer2Running());
-        ASSERT_EQ(reporter.messages.size(), 1u);
-        std::string mode = std::to_string(c.after.width) + " x " + std::to_string(c.after.height);
-        EXPECT_NE(reporter.messages[0].find("La résolution " + mode + " en 32 bits est appliquée"), std::string::npos)
-            << reporter.messages[0];
-        EXPECT_NE(reporter.messages[0].find("ne sera pas conservée"), std::string::npos);
-        backend.advance(5000);
-        EXPECT_EQ(f.form().left(), 0.0f);
+        form1.reset();
+    }
+}
+
+// No question where there is nothing to keep; a mode that cannot be stored is told when
+// kept; a program that ends while asking has stored nothing.
+TEST_F(CommandsTest, KeepQuestionOnlyForAModeTriedAndItsFailuresTold) {
+    SimulatedDisplay small({1280, 1024, 32}, {{1280, 1024, 32}, {1024, 768, 32}});
+    struct Case {
+        const char* name;
+        int16_t index; // Command6's; -1: Command5, the revert
+        Mode before;
+        bool storingFails;
+        Keep keep;
+        size_t keepQuestions;
+        Mode after, storedAfter;
+        const char* message; // reported, if any
+    } cases[] = {
+        {"the mode in force", 3, {1280, 1024, 32}, false, Keep::Valider, 0, {1280, 1024, 32}, {1280, 1024, 32}, ""},
+        {"a mode refused", 2, {1280, 1024, 32}, false, Keep::Valider, 0, {1280, 1024, 32}, {1280, 1024, 32},
+         "1440 x 900 en 32 bits n'a pas été appliquée"},
+        {"a test not storable", 0, {1280, 1024, 32}, true, Keep::Valider, 1, {1024, 768, 32}, {1280, 1024, 32},
+         "La résolution 1024 x 768 en 32 bits est appliquée, mais Windows n'a pas pu l'enregistrer"},
+        {"a revert not storable", -1, {1024, 768, 32}, true, Keep::Valider, 1, {1280, 1024, 32}, {1024, 768, 32},
+         "La résolution 1280 x 1024 en 32 bits est appliquée, mais Windows n'a pas pu l'enregistrer"},
+        {"the program ends while asking", 0, {1280, 1024, 32}, false, Keep::EndProgram, 1, {1024, 768, 32},
+         {1280, 1024, 32}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        display = small;
+        Form1& f = started(); // saves 1280 x 1024
+        display.setCurrent(c.before);
+        display.setStored(c.before);
+        if (c.storingFails) display.forceResult(DISP_CHANGE_NOTUPDATED_, /*storing=*/true);
+        answer(true, c.keep);
+        keepPrompts.clear();
+        reporter.messages.clear();
+        Control& clicked = c.index < 0 ? f.control("Command5") : f.control("Command6", c.index);
+        if (c.keep == Keep::EndProgram) {
+            EXPECT_THROW(backend.click(clicked), ProgramEnded);
+        } else {
+            backend.click(clicked);
+        }
+        EXPECT_EQ(keepPrompts.size(), c.keepQuestions);
+        EXPECT_EQ(display.current(), c.after);
+        EXPECT_EQ(display.stored(), c.storedAfter);
+        ASSERT_EQ(reporter.messages.size(), *c.message ? 1u : 0u);
+        if (*c.message) {
+            EXPECT_NE(reporter.messages[0].find(c.message), std::string::npos) << reporter.messages[0];
+        }
+        form1.reset();
+        backend.ended = false;
     }
 }
 
@@ -287,7 +368,7 @@ TEST_F(CommandsTest, TickDuringTheDialogRepinsAndTheNextChangeStartsAgain) {
     Form1& f = started();
     answer(true);
     backend.click(f.control("Command6", 0));
-    backend.advance(4800);
+    backend.advance(4800 - backend.doubleClick); // the keep question took its reading time
     f.form().setLeft(3000);
     std::optional<float> leftWhileAsked;
     backend.modalAnswerer = [&](Form& dialog) {
@@ -299,7 +380,7 @@ TEST_F(CommandsTest, TickDuringTheDialogRepinsAndTheNextChangeStartsAgain) {
     EXPECT_EQ(leftWhileAsked, std::optional<float>(0.0f)) << "the tick ran inside the dialog";
     EXPECT_EQ(display.current(), (Mode{1152, 864, 32}));
     f.form().setLeft(3000);
-    backend.advance(4999);
+    backend.advance(4999 - backend.doubleClick);
     EXPECT_EQ(f.form().left(), 3000.0f) << "five seconds from the second change";
     backend.advance(1);
     EXPECT_EQ(f.form().left(), 0.0f);

@@ -98,6 +98,32 @@ TEST_F(DialogTest, PressesSoonerThanTheDoubleClickTimeAfterItAppearsAreNoAnswer)
     EXPECT_EQ(m.DialogCode, 6);
 }
 
+// The countdown's line follows the dialog's own timer; at 0 the dialog closes as Esc does,
+// and the next plain show counts nothing.
+TEST_F(DialogTest, CountdownTellsTheSecondsLeftAndEndsWithNoAnswer) {
+    m.DialogCode = 4;
+    m.DialogText = "Conserver ?";
+    std::vector<std::string> lines;
+    bool openAtTheLastMoment = false;
+    backend.modalAnswerer = [&](Form& f) {
+        for (uint32_t step : {0u, 1000u, 12999u, 1u, 999u}) {
+            backend.advance(step);
+            lines.push_back(f.control("Label1").caption());
+        }
+        openAtTheLastMoment = f.loaded();
+        backend.advance(1);
+    };
+    dialog.show({3 + 12, [](int left) { return "dans " + std::to_string(left) + " s"; }});
+    EXPECT_EQ(lines, (std::vector<std::string>{"Conserver ?\r\ndans 15 s", "Conserver ?\r\ndans 14 s",
+                                               "Conserver ?\r\ndans 2 s", "Conserver ?\r\ndans 1 s",
+                                               "Conserver ?\r\ndans 1 s"}));
+    EXPECT_TRUE(openAtTheLastMoment);
+    EXPECT_FALSE(dialog.form().loaded());
+    EXPECT_EQ(m.DialogCode, 4) << "no answer";
+    EXPECT_EQ(ask(4, "Confirmez ?", Answer::Close).prompt, "Confirmez ?") << "a plain show has no second line";
+    EXPECT_FALSE(backend.timerRunning(dialog.form().control("Timer1")));
+}
+
 TEST_F(DialogTest, EveryShowStartsFromTheDesign) {
     ask(132, "première", Answer::Confirm, "tapé");
     Seen second;
