@@ -56,8 +56,9 @@ int32_t SimulatedDisplay::changeSettings(const DevModeRecord& record, uint32_t f
     if (record.dmFields() & DM_PELSWIDTH_) wanted.width = record.dmPelsWidth();
     if (record.dmFields() & DM_PELSHEIGHT_) wanted.height = record.dmPelsHeight();
     if (record.dmFields() & DM_BITSPERPEL_) wanted.bits = record.dmBitsPerPel();
-    std::optional<int32_t> forced = forcedStoring_ && !(flags & CDS_UPDATEREGISTRY_) ? std::nullopt : forced_;
-    if (forced && *forced != DISP_CHANGE_NOTUPDATED_ && *forced != DISP_CHANGE_SUCCESSFUL_) return *forced;
+    bool spared = forcedStoring_ && !(flags & CDS_UPDATEREGISTRY_);
+    int32_t forced = forced_ && !spared ? *forced_ : DISP_CHANGE_SUCCESSFUL_;
+    if (forced != DISP_CHANGE_NOTUPDATED_ && forced != DISP_CHANGE_SUCCESSFUL_) return forced;
     // The request names no frequency: the first listed one of that size and depth is taken.
     auto offered = std::find_if(modes_.begin(), modes_.end(), [&](const Mode& m) {
         return m.width == wanted.width && m.height == wanted.height && m.bits == wanted.bits;

@@ -302,6 +302,8 @@ TEST_P(RecordFileRows, ShownRevertedReportedAndNeverAltered) {
         EXPECT_TRUE(waitFor([&] { return screenMode() == revert.mode; }, 5000))
             << "mode after the revert: " << screenMode().first << " x " << screenMode().second;
         EXPECT_EQ(waitForMessageBox(form, 0), nullptr) << boxText(waitForMessageBox(form, 0));
+        EXPECT_TRUE(keepChange(form));
+        EXPECT_TRUE(waitFor([&] { return storedMode() == revert.mode; }, 2000)) << "kept";
         break;
     case Revert::Refused:
         box = waitForMessageBox(form, 5000);
@@ -527,10 +529,13 @@ TEST_F(BadInput, SecondChangeWhileTheTimerRunsRepinsFiveSecondsAfterIt) {
     ASSERT_TRUE(answerDialog(form, design("Command6", 0), "Valider"));
     ASSERT_TRUE(waitFor([&] { return screenMode() == std::pair{1024, 768}; }, 5000));
     Clock::time_point first = Clock::now();
-    Sleep(2000);
+    ASSERT_TRUE(keepChange(form));
+    Sleep(300);
     ASSERT_TRUE(answerDialog(form, design("Command6", 6), "Valider"));
     ASSERT_TRUE(waitFor([&] { return screenMode() == std::pair{1152, 864}; }, 5000));
     Clock::time_point second = Clock::now();
+    ASSERT_TRUE(keepChange(form));
+    ASSERT_LT(Clock::now() - first, std::chrono::milliseconds(5000)) << "both kept within the first five seconds";
     SetWindowPos(form, nullptr, 120, 90, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     // Past the first change's five seconds, the window is still where it was put.

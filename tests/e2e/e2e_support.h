@@ -285,6 +285,36 @@ inline bool cancelDialog(HWND dialog) {
     return waitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 5000);
 }
 
+// Every text of a window's children, one a line.
+inline std::string childTexts(HWND window) {
+    std::string texts;
+    EnumChildWindows(window, &appendText, reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+// The question that follows a change, "Conserver la résolution … ?", once it is on screen
+// (and, with `ready`, past the double-click time).
+inline HWND waitForKeepQuestion(HWND form, int ms = 10000, bool ready = true) {
+    HWND question = nullptr;
+    waitFor(
+        [&] {
+            HWND dialog = waitForWindowOfClass(form, L"diagreso.mini_97", 0);
+            question = dialog && childTexts(dialog).find("Conserver la r") != std::string::npos ? dialog : nullptr;
+            return question != nullptr;
+        },
+        ms);
+    if (question && ready) Sleep(GetDoubleClickTime() + 100);
+    return question;
+}
+
+// The change just made, kept with Valider in the question that follows it.
+inline bool keepChange(HWND form) {
+    HWND question = waitForKeepQuestion(form);
+    if (!question || !childNamed(question, "Valider")) return false;
+    diag::test::clickWindow(childNamed(question, "Valider"));
+    return waitFor([&] { return !IsWindow(question) || !IsWindowVisible(question); }, 5000);
+}
+
 inline bool writeBytes(const std::wstring& path, const std::string& bytes) {
     HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE) return false;
@@ -300,6 +330,14 @@ inline std::pair<int, int> screenMode() {
     DEVMODEW dm{};
     dm.dmSize = sizeof dm;
     EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &dm);
+    return {static_cast<int>(dm.dmPelsWidth), static_cast<int>(dm.dmPelsHeight)};
+}
+
+// The mode stored as the user's setting, which a restart comes back to.
+inline std::pair<int, int> storedMode() {
+    DEVMODEW dm{};
+    dm.dmSize = sizeof dm;
+    EnumDisplaySettingsW(nullptr, ENUM_REGISTRY_SETTINGS, &dm);
     return {static_cast<int>(dm.dmPelsWidth), static_cast<int>(dm.dmPelsHeight)};
 }
 

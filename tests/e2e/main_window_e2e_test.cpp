@@ -182,8 +182,9 @@ TEST(Commands, TestCancelRevertRestartAndExitAsAUserWould) {
     ASSERT_NE(form, nullptr);
     ASSERT_TRUE(waitFor([&] { return !displayTexts(form).back().empty(); }, 10000));
 
-    // "1024 x 768", confirmed: the desktop changes, and five seconds later the window,
-    // wherever it was moved meanwhile, is back at the top-left corner.
+    // "1024 x 768", confirmed: the desktop changes for the session, and is stored only once
+    // kept; five seconds after the change the window, wherever it was moved meanwhile, is
+    // back at the top-left corner.
     clickAt(form, design("Command6", 0));
     HWND dialog = waitForDialog(form);
     ASSERT_NE(dialog, nullptr) << program->state();
@@ -192,6 +193,18 @@ TEST(Commands, TestCancelRevertRestartAndExitAsAUserWould) {
         diag::test::saveScreen(shot);
     clickButton(dialog, "Valider");
     ASSERT_TRUE(waitFor([&] { return screenMode() == std::pair{1024, 768}; }, 5000));
+    HWND question = waitForKeepQuestion(form);
+    ASSERT_NE(question, nullptr) << program->state();
+    EXPECT_NE(childTexts(question).find("Conserver la résolution 1024 x 768 ?\r\nRetour à 1280 x 1024 dans 1"),
+              std::string::npos)
+        << childTexts(question);
+    EXPECT_EQ(storedMode(), (std::pair{1280, 1024})) << "tried, not stored";
+    if (std::string shot = diag::test::artefactPath("dialog-keep-1024.bmp"); !shot.empty())
+        diag::test::saveScreen(shot);
+    clickButton(question, "Valider");
+    ASSERT_TRUE(waitFor([&] { return !IsWindowVisible(question); }, 5000));
+    EXPECT_TRUE(waitFor([&] { return storedMode() == std::pair{1024, 768}; }, 2000)) << "stored once kept";
+    EXPECT_EQ(screenMode(), (std::pair{1024, 768}));
     SetWindowPos(form, nullptr, 120, 90, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_TRUE(at(form, 120, 90));
     EXPECT_TRUE(waitFor([&] { return at(form, 0, 0); }, 7000)) << "re-pinned by the timer";
@@ -217,6 +230,8 @@ TEST(Commands, TestCancelRevertRestartAndExitAsAUserWould) {
     clickButton(dialog, "Valider");
     EXPECT_TRUE(waitFor([&] { return screenMode() == std::pair{1280, 1024}; }, 5000));
     EXPECT_TRUE(waitFor([&] { return displayTexts(form) == std::vector<std::string>{"Normale", "1280", "1024", "1280", "1024"}; }, 2000));
+    ASSERT_TRUE(keepChange(form));
+    EXPECT_TRUE(waitFor([&] { return storedMode() == std::pair{1280, 1024}; }, 2000));
     afterAChange();
 
     // A test again, then the exit: the tested resolution stays in force.
@@ -225,6 +240,7 @@ TEST(Commands, TestCancelRevertRestartAndExitAsAUserWould) {
     ASSERT_NE(dialog, nullptr) << program->state();
     clickButton(dialog, "Valider");
     ASSERT_TRUE(waitFor([&] { return screenMode() == std::pair{1024, 768}; }, 5000));
+    ASSERT_TRUE(keepChange(form));
     clickAt(form, design("Image6"));
     EXPECT_TRUE(program->ended(5000));
     EXPECT_EQ(screenMode(), (std::pair{1024, 768}));

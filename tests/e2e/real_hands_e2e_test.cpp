@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -116,6 +117,7 @@ TEST_F(RealHands, DoubleClickOnATestButtonIsNoConfirmation) {
         if (!c.slowDialog && c.gapMs == 200) screenshot("double-click-dialog-waiting.bmp");
         clickButton(dialog, "Valider");
         EXPECT_TRUE(waitFor([&] { return screenMode() == std::pair{1280, 800}; }, 5000)) << "a later click confirms";
+        EXPECT_TRUE(keepChange(form));
         clickAt(form, design("Image6"));
         EXPECT_TRUE(program.ended(5000));
         ASSERT_TRUE(setMode(1152, 864));
@@ -140,6 +142,7 @@ TEST_F(RealHands, PressAgainAfterAnEarlyOneAnswers) {
     EXPECT_TRUE(IsWindowVisible(dialog)) << "the early press was no answer";
     test::clickWindow(valider); // 650 ms after the dialog appeared
     EXPECT_TRUE(waitFor([&] { return screenMode() == std::pair{1024, 768}; }, 5000)) << "the second press confirms";
+    EXPECT_TRUE(keepChange(form));
     clickAt(form, design("Image6"));
     EXPECT_TRUE(program.ended(5000));
 }
@@ -277,17 +280,53 @@ TEST_F(RealHands, KeyboardAloneTestsRevertsAndQuitsAndTheCurrentResolutionFollow
     test::pressKey(VK_SPACE);
     EXPECT_TRUE(waitFor([&] { return screenMode() == std::pair{1024, 768}; }, 5000)) << "Tab, Tab, Space: Valider";
     EXPECT_TRUE(shown({"Normale", "1280", "1024", "1024", "768"}));
+    // The keep question: Enter alone keeps nothing; Tab, Tab, Space keeps.
+    HWND question = waitForKeepQuestion(form);
+    ASSERT_NE(question, nullptr);
+    test::pressKey(VK_RETURN);
+    Sleep(700);
+    EXPECT_TRUE(IsWindowVisible(question)) << "Enter with no key focused keeps nothing";
+    EXPECT_EQ(storedMode(), (std::pair{1280, 1024}));
+    test::pressKey(VK_TAB);
+    test::pressKey(VK_TAB);
+    test::pressKey(VK_SPACE);
+    EXPECT_TRUE(waitFor([&] { return !IsWindow(question) || !IsWindowVisible(question); }, 3000));
+    EXPECT_TRUE(waitFor([&] { return storedMode() == std::pair{1024, 768}; }, 3000)) << "kept";
     afterAChange();
 
+    // The revert: Esc in its keep question gives the tried mode back at once, and a second
+    // revert is kept with Tab, Tab, Enter.
     ASSERT_TRUE(tabTo(design("Command5"), 9)) << "round to the revert";
-    test::pressKey(VK_SPACE);
-    dialog = waitForDialog(form);
-    ASSERT_NE(dialog, nullptr);
-    test::pressKey(VK_TAB);
-    test::pressKey(VK_TAB);
-    test::pressKey(VK_RETURN);
-    EXPECT_TRUE(waitFor([&] { return screenMode() == std::pair{1280, 1024}; }, 5000)) << "Tab, Tab, Enter: Valider";
-    EXPECT_TRUE(shown({"Normale", "1280", "1024", "1280", "1024"}));
+    for (bool keep : {false, true}) {
+        SCOPED_TRACE(keep ? "kept" : "Esc");
+        test::pressKey(VK_SPACE);
+        dialog = waitForDialog(form);
+        ASSERT_NE(dialog, nullptr);
+        test::pressKey(VK_TAB);
+        test::pressKey(VK_TAB);
+        test::pressKey(VK_RETURN);
+        EXPECT_TRUE(waitFor([&] { return screenMode() == std::pair{1280, 1024}; }, 5000)) << "Tab, Tab, Enter: Valider";
+        EXPECT_TRUE(shown({"Normale", "1280", "1024", "1280", "1024"}));
+        question = waitForKeepQuestion(form);
+        ASSERT_NE(question, nullptr);
+        EXPECT_NE(childTexts(question).find("Conserver la résolution 1280 x 1024 ?\r\nRetour à 1024 x 768 dans"),
+                  std::string::npos)
+            << childTexts(question);
+        if (keep) {
+            test::pressKey(VK_TAB);
+            test::pressKey(VK_TAB);
+            test::pressKey(VK_RETURN);
+        } else {
+            test::pressKey(VK_ESCAPE);
+            EXPECT_TRUE(waitFor([&] { return screenMode() == std::pair{1024, 768}; }, 1500)) << "back at once";
+            EXPECT_TRUE(shown({"Normale", "1280", "1024", "1024", "768"}));
+        }
+        EXPECT_TRUE(waitFor([&] { return !IsWindow(question) || !IsWindowVisible(question); }, 3000));
+        EXPECT_TRUE(waitFor([&] { return storedMode() == (keep ? std::pair{1280, 1024} : std::pair{1024, 768}); }, 3000));
+        EXPECT_TRUE(waitFor([&] { return focusOf(program) == childAt(form, design("Command5")); }, 2000))
+            << "the focus is back on the revert";
+        afterAChange();
+    }
 
     ASSERT_TRUE(setMode(1152, 864)); // another program, as the system's display settings
     EXPECT_TRUE(shown({"Normale", "1280", "1024", "1152", "864"})) << "a change made elsewhere";
@@ -323,6 +362,42 @@ TEST_F(RealHands, DoubleClickOnValiderAsksNothingMore) {
     EXPECT_TRUE(program.ended(5000));
 }
 
+// A test nobody keeps (a screen gone black, a person away) comes back by itself after
+// the countdown of its keep question; the stored mode never changes meanwhile.
+TEST_F(RealHands, TestNobodyKeepsComesBackByItself) {
+    using Clock = std::chrono::steady_clock;
+    Program program(freshFolder());
+    HWND form = start(program);
+    ASSERT_NE(form, nullptr);
+    clickAt(form, design("Command6", 0));
+    HWND dialog = waitForDialog(form);
+    ASSERT_NE(dialog, nullptr);
+    clickButton(dialog, "Valider");
+    HWND question = waitForKeepQuestion(form, 10000, false);
+    ASSERT_NE(question, nullptr);
+    Clock::time_point asked = Clock::now();
+    EXPECT_EQ(screenMode(), (std::pair{1024, 768}));
+    EXPECT_TRUE(waitFor([&] { return childTexts(question).find("Retour à 1280 x 1024 dans 14 s") != std::string::npos; },
+                        3000))
+        << "the countdown moves: " << childTexts(question);
+    bool storedChanged = false;
+    waitFor(
+        [&] {
+            storedChanged |= storedMode() != std::pair{1280, 1024};
+            return !IsWindow(question) || !IsWindowVisible(question);
+        },
+        30000);
+    auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - asked).count();
+    EXPECT_FALSE(IsWindow(question) && IsWindowVisible(question)) << "the question closes by itself";
+    EXPECT_GE(waited, 14000) << "not before its countdown";
+    EXPECT_FALSE(storedChanged) << "the stored mode never changed";
+    EXPECT_TRUE(waitFor([&] { return screenMode() == std::pair{1280, 1024}; }, 3000)) << "back by itself";
+    EXPECT_TRUE(waitFor([&] { return displayTexts(form) == std::vector<std::string>{"Normale", "1280", "1024", "1280", "1024"}; }, 3000));
+    EXPECT_EQ(waitForMessageBox(form, 0), nullptr);
+    clickAt(form, design("Image6"));
+    EXPECT_TRUE(program.ended(5000));
+}
+
 TEST_F(RealHands, WindowMinimisedDuringTheWaitIsRestoredInTheCorner) {
     Program program(freshFolder());
     HWND form = start(program);
@@ -332,6 +407,7 @@ TEST_F(RealHands, WindowMinimisedDuringTheWaitIsRestoredInTheCorner) {
     ASSERT_NE(dialog, nullptr);
     clickButton(dialog, "Valider");
     ASSERT_TRUE(waitFor([&] { return screenMode() == std::pair{1024, 768}; }, 5000));
+    ASSERT_TRUE(keepChange(form));
     SetWindowPos(form, nullptr, 120, 90, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     PostMessageW(form, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     ASSERT_TRUE(waitFor([&] { return IsIconic(form) != FALSE; }, 3000));

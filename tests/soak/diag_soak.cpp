@@ -151,6 +151,7 @@ Form1* g_form1 = nullptr;
 forms::Win32Backend* g_backend = nullptr;
 int16_t g_button = 2;
 int g_answered = 0;
+int g_toAnswer = 0; // dialogs still to answer before the timer stops
 void CALLBACK answer(HWND, UINT, UINT_PTR id, DWORD) {
     forms::Form& dialog = g_form1->dialog().form();
     if (!dialog.loaded()) return; // not shown yet: the timer stays armed
@@ -159,11 +160,13 @@ void CALLBACK answer(HWND, UINT, UINT_PTR id, DWORD) {
     SendMessageW(button, BM_CLICK, 0, 0);
     // Pressed too soon after the dialog appeared, the key does not answer: pressed again.
     if (dialog.loaded()) return;
-    KillTimer(nullptr, id);
     ++g_answered;
+    if (--g_toAnswer == 0) KillTimer(nullptr, id);
 }
-void answerNextDialogWith(int16_t button) {
+// A change is a question and then its keep question: `dialogs` 2 answers both.
+void answerNextDialogWith(int16_t button, int dialogs = 1) {
     g_button = button;
+    g_toAnswer = dialogs;
     SetTimer(nullptr, 0, kAnswerDelayMs, &answer);
 }
 
@@ -258,18 +261,18 @@ int main() {
     t0 = GetTickCount();
     for (int i = 0; i < kCycles; ++i) {
         try {
-            answerNextDialogWith(2);
+            answerNextDialogWith(2, 2);
             form1.form().click(form1.control("Command6", 0));
             if (module.DialogCode != kAnswerConfirm) failure("test dialog not confirmed", i);
             ScreenSize s = screen();
             if (s.width != 1024 || s.height != 768) failure("the test did not change the mode to 1024 x 768", i);
-            answerNextDialogWith(2);
+            answerNextDialogWith(2, 2);
             form1.form().click(form1.control("Command5"));
             if (module.DialogCode != kAnswerConfirm) failure("revert dialog not confirmed", i);
             s = screen();
             if (s.width != original.width || s.height != original.height)
                 failure("the revert did not come back to the saved mode", i);
-            shows += 2;
+            shows += 4;
         } catch (const std::exception& e) {
             std::printf("error: %s\n", describeError(e).c_str());
             failure("a test-and-revert cycle raised", i);
