@@ -63,8 +63,9 @@ void Mini97::show(Countdown countdown) {
 }
 
 void Mini97::showPrompt() {
-    form_.control("Label1").setCaption(countdown_ ? m_.DialogText + "\r\n" + countdown_->line(secondsLeft_)
-                                                  : m_.DialogText);
+    form_.control("Label1").setCaption(
+        countdown_ ? m_.DialogText + "\r\n" + countdown_->before + std::to_string(secondsLeft_) + countdown_->after
+                   : m_.DialogText);
 }
 
 void Mini97::Timer1_Timer() {

@@ -5,7 +5,6 @@
 #include "dialog/skin.h"
 #include "forms/form.h"
 
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -31,7 +30,7 @@ class Mini97 {
     // down, once a second, and at 0 the dialog closes with no answer, as Esc does.
     struct Countdown {
         int seconds;
-        std::function<std::string(int secondsLeft)> line;
+        std::string before, after; // the second line: before, the seconds left, after
     };
     void show(Countdown countdown);
 

@@ -7,6 +7,13 @@
 
 namespace diag {
 
+namespace {
+// One place builds the error, whatever step the system refused.
+[[noreturn]] void refused(int32_t width, int32_t height, int16_t bits, int32_t code, bool inForce = false) {
+    throw DisplayChangeError(width, height, bits, code, inForce);
+}
+} // namespace
+
 DevModeRecord DisplayModes::current() {
     DevModeRecord record; // zero-filled, dmSize 0; a failed enumeration leaves it so
     if (!api_.enumCurrentSettings(record)) ++failedQueries_;
@@ -54,7 +61,7 @@ DisplayModes::Outcome DisplayModes::ChangeResolution(float width, float height, 
     int32_t result = api_.changeSettings(request, CDS_UPDATEREGISTRY_);
     // Only a mode that is really in force is announced to the other windows.
     if (result != DISP_CHANGE_SUCCESSFUL_ && result != DISP_CHANGE_NOTUPDATED_)
-        throw DisplayChangeError(request.dmPelsWidth(), request.dmPelsHeight(), bits, result);
+        refused(request.dmPelsWidth(), request.dmPelsHeight(), bits, result);
     announce(width, height, bits);
     return result == DISP_CHANGE_NOTUPDATED_ ? Outcome::AppliedNotStored : Outcome::Applied;
 }
@@ -80,7 +87,7 @@ std::optional<DisplayModes::Trial> DisplayModes::TryResolution(float width, floa
     }
 
     int32_t result = api_.changeSettings(trial.request, 0);
-    if (result != DISP_CHANGE_SUCCESSFUL_ && result != DISP_CHANGE_NOTUPDATED_) throw DisplayChangeError(trial.mode.width, trial.mode.height, bits, result);
+    if (result != DISP_CHANGE_SUCCESSFUL_ && result != DISP_CHANGE_NOTUPDATED_) refused(trial.mode.width, trial.mode.height, bits, result);
     announce(width, height, bits);
     return trial;
 }
@@ -88,7 +95,7 @@ std::optional<DisplayModes::Trial> DisplayModes::TryResolution(float width, floa
 void DisplayModes::KeepResolution(const Trial& trial) {
     int32_t result = api_.changeSettings(trial.request, CDS_UPDATEREGISTRY_);
     if (result != DISP_CHANGE_SUCCESSFUL_)
-        throw DisplayChangeError(trial.mode.width, trial.mode.height, trial.bits, result, /*inForce=*/true);
+        refused(trial.mode.width, trial.mode.height, trial.bits, result, /*inForce=*/true);
 }
 
 void DisplayModes::GiveBack(const Trial& trial) {
@@ -96,7 +103,7 @@ void DisplayModes::GiveBack(const Trial& trial) {
     // Back to the stored mode, whose size could not be read: the one in force tells it.
     ModeSize back = trial.back.value_or(ModeSize{GetCurrentWidth(), GetCurrentHeight()});
     int16_t backBits = trial.back ? trial.backBits : GetCurrentBitsPerPixel();
-    if (result != DISP_CHANGE_SUCCESSFUL_) throw DisplayChangeError(back.width, back.height, backBits, result);
+    if (result != DISP_CHANGE_SUCCESSFUL_) refused(back.width, back.height, backBits, result);
     announce(back.width, back.height, backBits);
 }
 

@@ -136,7 +136,7 @@ bool Form1::keptByUser(const DisplayModes::Trial& trial) {
     std::string back = trial.back ? size(*trial.back) : "la résolution précédente";
     m_.DialogCode = kRequestChoice;
     m_.DialogText = "Conserver la résolution " + size(trial.mode) + " ?";
-    dialog_.show({kKeepSeconds, [back](int left) { return "Retour à " + back + " dans " + std::to_string(left) + " s"; }});
+    dialog_.show({kKeepSeconds, "Retour à " + back + " dans ", " s"});
     return m_.DialogCode == kAnswerConfirm;
 }
 

@@ -113,7 +113,7 @@ TEST_F(DialogTest, CountdownTellsTheSecondsLeftAndEndsWithNoAnswer) {
         openAtTheLastMoment = f.loaded();
         backend.advance(1);
     };
-    dialog.show({3 + 12, [](int left) { return "dans " + std::to_string(left) + " s"; }});
+    dialog.show({3 + 12, "dans ", " s"});
     EXPECT_EQ(lines, (std::vector<std::string>{"Conserver ?\r\ndans 15 s", "Conserver ?\r\ndans 14 s",
                                                "Conserver ?\r\ndans 2 s", "Conserver ?\r\ndans 1 s",
                                                "Conserver ?\r\ndans 1 s"}));
