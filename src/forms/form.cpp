@@ -127,8 +127,15 @@ void Form::load() {
     createControls();
     loaded_ = true;
     backend_.realize(*this);
-    // Errors of the load handler pass to whoever caused the load (see deliver).
-    if (onLoad) onLoad();
+    // A load that fails is undone, so that the next show runs the handler again and no
+    // form is shown half set up (a dialog with its design-time question). Its errors pass
+    // to whoever caused the load (see deliver).
+    try {
+        if (onLoad) onLoad();
+    } catch (...) {
+        unload();
+        throw;
+    }
 }
 
 void Form::show() {
