@@ -218,9 +218,9 @@ bool Form::deliver(const std::function<void()>& handler) {
     } catch (const ProgramEnded&) {
         throw;
     } catch (const std::exception& e) {
-        reporter_.report(e);
+        reporter_.reportFrom(e, backend_.messageOwner(*this));
     } catch (...) {
-        reporter_.report(std::runtime_error("erreur inconnue"));
+        reporter_.reportFrom(std::runtime_error("erreur inconnue"), backend_.messageOwner(*this));
     }
     return false;
 }

@@ -233,6 +233,11 @@ void Win32Backend::setFocus(Control& control) {
 
 uint32_t Win32Backend::doubleClickTime() { return GetDoubleClickTime(); }
 
+uintptr_t Win32Backend::messageOwner(const Form& form) {
+    FormWindow* modal = modalForm();
+    return reinterpret_cast<uintptr_t>(modal ? modal->hwnd() : windowOf(form));
+}
+
 void Win32Backend::endProgram(int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }
 
 } // namespace diag::forms
