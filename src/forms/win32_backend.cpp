@@ -82,7 +82,9 @@ void Win32Backend::showModal(Form& form) {
     fw.disableOthers();
     modal_.push_back(&fw);
     fw.present();
-    pump(true, [&form] { return !form.loaded(); });
+    // A WM_QUIT ends the show as a close would: nothing is left turned off by a form that
+    // nobody can answer any more (the quit is posted again for the outer loop).
+    if (!pump(true, [&form] { return !form.loaded(); }) && form.loaded()) form.unload();
 }
 
 void Win32Backend::unload(Form& form) {
