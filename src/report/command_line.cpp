@@ -138,7 +138,10 @@ std::string usageText() {
 int runSwitch(const Invocation& call, const ReportSources& sources, TextOutput& out, TextOutput& err) {
     switch (call.what) {
     case Invocation::Switch::Window: return kExitDone; // the window is not a switch
-    case Invocation::Switch::Usage: out.write(usageText()); return kExitDone;
+    case Invocation::Switch::Usage:
+        if (out.write(usageText())) return kExitDone;
+        err.write("Le mode d'emploi n'a pas pu être écrit sur la sortie standard : " + out.failure() + ".\r\n");
+        return kExitReportNotWritten;
     case Invocation::Switch::Bad: err.write(call.problem + "\r\n\r\n" + usageText()); return kExitBadArguments;
     case Invocation::Switch::Report: return writeReport(call.file, sources, out, err);
     case Invocation::Switch::Restore: return restoreSavedMode(sources.display, sources.session.session(), out, err);

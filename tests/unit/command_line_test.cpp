@@ -469,9 +469,17 @@ TEST_F(CommandLineTest, ReportToAFileIsWrittenWholeOrTheFailureIsTold) {
                                        (dir_ / "rapports").string() + " » : "))
         << err.text;
 
+    // A name the system cannot take, below folders not there yet: refused, and the folders
+    // made on the way to it go too.
+    EXPECT_EQ(run({"/rapport:neuf/a/b/" + std::string(300, 'n') + ".json"}), kExitReportNotWritten);
+    EXPECT_TRUE(contains(err.text, "Impossible d'écrire le fichier")) << err.text;
+    EXPECT_FALSE(std::filesystem::exists("neuf")) << "nothing it made is left";
+
     out.broken = true;
     EXPECT_EQ(run({"/rapport"}), kExitReportNotWritten);
     EXPECT_EQ(err.text, "Le rapport n'a pas pu être écrit sur la sortie standard : le canal est fermé.\r\n");
+    EXPECT_EQ(run({"/?"}), kExitReportNotWritten);
+    EXPECT_EQ(err.text, "Le mode d'emploi n'a pas pu être écrit sur la sortie standard : le canal est fermé.\r\n");
 }
 
 // However the path reaches a record file, a report never replaces it nor takes its name,
