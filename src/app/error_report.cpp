@@ -43,8 +43,26 @@ std::string savedPart(SavedModeError::Part part, const std::string& text) {
 
 std::string describeError(const std::exception& error) {
     if (auto* e = dynamic_cast<const FileError*>(&error)) {
+        using Cause = FileError::Cause;
         std::string text = "Impossible " + fileAction(e->op()) + " le fichier « " + e->fileName() +
-                           " » dans le dossier « " + e->directory() + " » : " + e->reason() + ".\r\n";
+                           " » dans le dossier « " + e->directory() + " » : ";
+        // The window opens the record file once, at start-up: only a new start can try again.
+        constexpr const char* kStartAgain = "Rien n'a été changé. diagreso n'ouvre ce fichier qu'à son démarrage : "
+                                            "quittez-le et relancez-le ";
+        if (e->cause() == Cause::InUseAtStart)
+            return text + "au démarrage de diagreso, il était utilisé par un autre programme, qui l'empêchait de "
+                          "l'ouvrir.\r\n" + kStartAgain + "quand cet autre programme l'aura libéré.";
+        if (e->cause() == Cause::NotOpenedAtStart)
+            return text + "il n'a pas pu être ouvert au démarrage de diagreso (" + e->reason() + ").\r\n" +
+                   kStartAgain + "une fois la cause corrigée.";
+        text += e->reason() + ".\r\n";
+        if (e->cause() == Cause::InUse)
+            return text + (e->op() == FileError::Op::OpenToRead
+                               ? "Réessayez quand cet autre programme (une sauvegarde, un antivirus, le logiciel de "
+                                 "caisse) l'aura libéré."
+                               : "Quittez diagreso et relancez-le quand cet autre programme (une sauvegarde, un "
+                                 "antivirus, le logiciel de caisse) l'aura libéré : il n'ouvre ce fichier qu'à son "
+                                 "démarrage.");
         // A file only read asks nothing of the folder but to let it be read.
         if (e->op() == FileError::Op::OpenToRead)
             return text + "Vérifiez que vous pouvez lire ce fichier et qu'aucun autre programme ne le bloque.";

@@ -36,16 +36,22 @@ class FloatingPointError : public AppError {
 class FileError : public AppError {
   public:
     enum class Op { Open, OpenToRead, Read, Write, Close };
-    FileError(Op op, std::string fileName, std::string directory, std::string reason)
-        : AppError("file error: " + fileName + ": " + reason), op_(op), fileName_(std::move(fileName)),
-          directory_(std::move(directory)), reason_(std::move(reason)) {}
+    // Beyond the system's words: another program holds the file (a sharing violation), or
+    // the file is used in a run whose opening of it at start-up failed, for any reason or
+    // because another program held it then; reason() is then that opening's.
+    enum class Cause { System, InUse, NotOpenedAtStart, InUseAtStart };
+    FileError(Op op, std::string fileName, std::string directory, std::string reason, Cause cause = Cause::System)
+        : AppError("file error: " + fileName + ": " + reason), op_(op), cause_(cause),
+          fileName_(std::move(fileName)), directory_(std::move(directory)), reason_(std::move(reason)) {}
     Op op() const { return op_; }
+    Cause cause() const { return cause_; }
     const std::string& fileName() const { return fileName_; }
     const std::string& directory() const { return directory_; }
     const std::string& reason() const { return reason_; } // the operating system's words, UTF-8
 
   private:
     Op op_;
+    Cause cause_;
     std::string fileName_, directory_, reason_;
 };
 

@@ -6,12 +6,13 @@
 
 namespace diag {
 
-void MessageBoxReporter::report(const std::exception& error) noexcept {
+void MessageBoxReporter::reportFrom(const std::exception& error, uintptr_t owner) noexcept {
+    HWND window = reinterpret_cast<HWND>(owner);
     try {
         std::wstring text = widen(describeError(error));
-        MessageBoxW(GetActiveWindow(), text.c_str(), L"Diagnostic de la résolution", MB_OK | MB_ICONERROR);
+        MessageBoxW(window, text.c_str(), L"Diagnostic de la résolution", MB_OK | MB_ICONERROR);
     } catch (...) {
-        MessageBoxW(nullptr, L"Une erreur s'est produite.", L"Diagnostic de la résolution", MB_OK | MB_ICONERROR);
+        MessageBoxW(window, L"Une erreur s'est produite.", L"Diagnostic de la résolution", MB_OK | MB_ICONERROR);
     }
 }
 

@@ -42,6 +42,9 @@ class Backend {
     // The control that has the keyboard focus, if it is one of ours; moving it there.
     virtual Control* focusedControl() = 0;
     virtual void setFocus(Control& control) = 0;
+    // The window a message about an event of this form belongs to: the modal form on top
+    // while one is up, else the form's own; 0 when there is none (an HWND on Windows).
+    virtual uintptr_t messageOwner(const Form& form) = 0;
     // Longest time between the two clicks of a double-click, in milliseconds.
     virtual uint32_t doubleClickTime() = 0;
     // Ends the process at once with that exit code, running nothing more of the program.

@@ -127,8 +127,15 @@ void Form::load() {
     createControls();
     loaded_ = true;
     backend_.realize(*this);
-    // Errors of the load handler pass to whoever caused the load (see deliver).
-    if (onLoad) onLoad();
+    // A load that fails is undone, so that the next show runs the handler again and no
+    // form is shown half set up (a dialog with its design-time question). Its errors pass
+    // to whoever caused the load (see deliver).
+    try {
+        if (onLoad) onLoad();
+    } catch (...) {
+        unload();
+        throw;
+    }
 }
 
 void Form::show() {
@@ -211,9 +218,9 @@ bool Form::deliver(const std::function<void()>& handler) {
     } catch (const ProgramEnded&) {
         throw;
     } catch (const std::exception& e) {
-        reporter_.report(e);
+        reporter_.reportFrom(e, backend_.messageOwner(*this));
     } catch (...) {
-        reporter_.report(std::runtime_error("erreur inconnue"));
+        reporter_.reportFrom(std::runtime_error("erreur inconnue"), backend_.messageOwner(*this));
     }
     return false;
 }

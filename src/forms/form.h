@@ -108,6 +108,7 @@ class Form {
 
     bool loaded() const { return loaded_; }
     // Loads the form (controls from their design, the load handler) if it is not loaded.
+    // A load handler that throws leaves the form unloaded; the error passes to the caller.
     void load();
     // A show that fails (a window the system could not make) unloads the form again, so
     // the next show starts afresh; the error passes to the caller.

@@ -30,6 +30,7 @@ class HeadlessBackend final : public Backend {
     Control* focusedControl() override { return focused_; }
     void setFocus(Control& control) override { focused_ = &control; }
     uint32_t doubleClickTime() override { return doubleClick; }
+    uintptr_t messageOwner(const Form&) override { return 0; }
     [[noreturn]] void endProgram(int exitCode) override;
 
     // The user minimises a form and later restores it: where does it come back?

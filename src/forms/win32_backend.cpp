@@ -82,7 +82,9 @@ void Win32Backend::showModal(Form& form) {
     fw.disableOthers();
     modal_.push_back(&fw);
     fw.present();
-    pump(true, [&form] { return !form.loaded(); });
+    // A WM_QUIT ends the show as a close would: nothing is left turned off by a form that
+    // nobody can answer any more (the quit is posted again for the outer loop).
+    if (!pump(true, [&form] { return !form.loaded(); }) && form.loaded()) form.unload();
 }
 
 void Win32Backend::unload(Form& form) {
@@ -232,6 +234,11 @@ void Win32Backend::setFocus(Control& control) {
 }
 
 uint32_t Win32Backend::doubleClickTime() { return GetDoubleClickTime(); }
+
+uintptr_t Win32Backend::messageOwner(const Form& form) {
+    FormWindow* modal = modalForm();
+    return reinterpret_cast<uintptr_t>(modal ? modal->hwnd() : windowOf(form));
+}
 
 void Win32Backend::endProgram(int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }
 

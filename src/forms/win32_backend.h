@@ -41,6 +41,7 @@ class Win32Backend final : public Backend {
     Control* focusedControl() override;
     void setFocus(Control& control) override;
     uint32_t doubleClickTime() override;
+    uintptr_t messageOwner(const Form& form) override;
     [[noreturn]] void endProgram(int exitCode) override;
 
     // The message loop of the program, until a WM_QUIT (which nothing of ours posts: the

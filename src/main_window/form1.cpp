@@ -41,7 +41,8 @@ Form1::Form1(forms::Backend& backend, ErrorReporter& reporter, Module1& module, 
 }
 
 bool Form1::start() {
-    form_.deliver([this] { form_.load(); });
+    // A load that failed is told once and leaves no window without its start-up tick.
+    if (!form_.deliver([this] { form_.load(); })) return false;
     // A window the system could not make is told like any failure of an event.
     return form_.deliver([this] { form_.show(); });
 }

@@ -15,15 +15,19 @@ Invocation bad(std::string problem) { return {Invocation::Switch::Bad, {}, std::
 
 int writeReport(const std::string& file, const ReportSources& sources, TextOutput& out, TextOutput& err) {
     SessionInfo session = sources.session.session();
+    Findings found;
     // Written all the same: the saved resolution and the session's own displays are news.
     auto written = [&] {
-        if (session.showsTheScreen()) return kExitDone;
-        err.write("Le rapport ne décrit pas l'écran de la caisse : " + sessionWarning(session) + "\r\n");
+        if (found.current) return kExitDone;
+        err.write("Le rapport ne décrit pas l'écran de la caisse : " +
+                  (session.showsTheScreen() ? std::string(kModeUnknownReason) + "." : sessionWarning(session)) +
+                  "\r\n");
         return kExitNotTheScreen;
     };
     std::string path;
     try {
-        std::string json = buildReport(sources, session);
+        found = gatherFindings(sources, session);
+        std::string json = buildReport(sources, found);
         if (file.empty()) {
             if (out.write(json)) return written();
             err.write("Le rapport n'a pas pu être écrit sur la sortie standard : " + out.failure() + ".\r\n");
@@ -124,8 +128,9 @@ std::string usageText() {
            "  3 W_ECRA_R.WDO absent, non initialisé ou inutilisable\r\n"
            "  4 mode refusé par le système\r\n"
            "  5 cette session ne montre pas l'écran de la caisse (service, tâche sans\r\n"
-           "    utilisateur connecté, Bureau à distance) : rapport écrit sans l'écran,\r\n"
-           "    /retour ne change rien, /verifier ne peut pas conclure\r\n"
+           "    utilisateur connecté, Bureau à distance) ou Windows n'a pas indiqué la\r\n"
+           "    résolution en vigueur : rapport écrit sans l'écran, /retour ne change\r\n"
+           "    rien, /verifier ne peut pas conclure\r\n"
            "  6 affichage incorrect (/verifier) : caractères grossis ou écran plus petit\r\n"
            "    que 1024 x 738\r\n";
 }
@@ -133,7 +138,10 @@ std::string usageText() {
 int runSwitch(const Invocation& call, const ReportSources& sources, TextOutput& out, TextOutput& err) {
     switch (call.what) {
     case Invocation::Switch::Window: return kExitDone; // the window is not a switch
-    case Invocation::Switch::Usage: out.write(usageText()); return kExitDone;
+    case Invocation::Switch::Usage:
+        if (out.write(usageText())) return kExitDone;
+        err.write("Le mode d'emploi n'a pas pu être écrit sur la sortie standard : " + out.failure() + ".\r\n");
+        return kExitReportNotWritten;
     case Invocation::Switch::Bad: err.write(call.problem + "\r\n\r\n" + usageText()); return kExitBadArguments;
     case Invocation::Switch::Report: return writeReport(call.file, sources, out, err);
     case Invocation::Switch::Restore: return restoreSavedMode(sources.display, sources.session.session(), out, err);

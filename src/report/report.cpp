@@ -223,16 +223,20 @@ Findings gatherFindings(const ReportSources& sources, const SessionInfo& session
     Findings found{session, {}, {}, absolutePath(kRecordFileName), {}};
     if (session.showsTheScreen()) {
         found.text = readText(sources);
-        DevModeRecord current; // zero-filled: a failed enumeration reads as 0, as in the window
-        sources.display.enumCurrentSettings(current);
-        found.current = valuesOf(current);
+        // A mode the system could not tell is no screen of 0 x 0: it stays unknown.
+        DevModeRecord current;
+        if (sources.display.enumCurrentSettings(current)) found.current = valuesOf(current);
     }
     found.saved = readSaved();
     return found;
 }
 
 std::string buildReport(const ReportSources& sources, const SessionInfo& session) {
-    Findings found = gatherFindings(sources, session);
+    return buildReport(sources, gatherFindings(sources, session));
+}
+
+std::string buildReport(const ReportSources& sources, const Findings& found) {
+    const SessionInfo& session = found.session;
     std::vector<ModeReading> modes;
     if (found.current) modes = offeredModes(sources.display);
 
@@ -257,12 +261,12 @@ std::string buildReport(const ReportSources& sources, const SessionInfo& session
     if (found.text) {
         appendText(part, *found.text);
         report.raw("text", part);
-        part.clear();
-        appendMode(part, *found.current);
-        report.raw("current", part);
     } else {
-        report.raw("text", "null").raw("current", "null");
+        report.raw("text", "null");
     }
+    part.clear();
+    if (found.current) appendMode(part, *found.current);
+    report.raw("current", found.current ? part : "null");
     report.raw("displays", arrayOf(sources.session.displays(), appendDisplay)).text("record_file", found.recordFile);
     part.clear();
     appendSaved(part, found.saved);

@@ -47,7 +47,7 @@ struct ModeReading {
 struct Findings {
     SessionInfo session;
     std::optional<TextReading> text;    // only where the session shows the till's screen
-    std::optional<ModeReading> current; // likewise; zeros when the system does not tell it
+    std::optional<ModeReading> current; // likewise, and none when the system does not tell it
     std::string recordFile;             // full path of W_ECRA_R.WDO in the current folder
     SavedReading saved;
 };
@@ -60,6 +60,8 @@ Findings gatherFindings(const ReportSources& sources, const SessionInfo& session
 // till's screen, what the window would show (text, current mode, modes) is left out: it
 // would describe another display, or none.
 std::string buildReport(const ReportSources& sources, const SessionInfo& session);
+// The same from what was already gathered (gatherFindings) for that session.
+std::string buildReport(const ReportSources& sources, const Findings& found);
 
 // Why the session does not show the till's screen, and how to reach that screen, in
 // French; for a session that shows it, nothing.

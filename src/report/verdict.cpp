@@ -71,7 +71,7 @@ std::string oneLine(std::string line) {
 Verdict decideVerdict(const Findings& found) {
     Verdict verdict;
     if (!found.text || !found.current) {
-        verdict.reasons.push_back(sessionReason(found.session));
+        verdict.reasons.push_back(found.text ? kModeUnknownReason : sessionReason(found.session));
         return verdict;
     }
     const ModeReading& mode = *found.current;

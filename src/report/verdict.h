@@ -18,8 +18,13 @@ inline constexpr int32_t kWindowHeight = 738;
 // The longest line a remote-management console keeps of a script's output.
 inline constexpr size_t kMostVerdictLineBytes = 2048;
 
+// Why there is no verdict where the session shows the screen but the system did not tell
+// the mode in force.
+inline constexpr const char* kModeUnknownReason = "le système n'a pas indiqué la résolution en vigueur";
+
 struct Verdict {
-    std::optional<bool> ok;                      // none where the session does not show the till's screen
+    std::optional<bool> ok;                      // none where the session does not show the till's screen,
+                                                 // or where the mode in force is unknown
     std::optional<bool> classicFits, wideFits;   // likewise
     std::vector<std::string> reasons;            // French: why not ok, or why it cannot be told
 };

@@ -42,7 +42,10 @@ class RecordFile {
     const std::string& directory() const { return directory_; }
 
   private:
-    [[noreturn]] void fail(FileError::Op op, const std::string& reason) const;
+    [[noreturn]] void fail(FileError::Op op, const std::string& reason,
+                           FileError::Cause cause = FileError::Cause::System) const;
+    // A failed open(): remembered, so that a later use tells why the file is not open.
+    [[noreturn]] void failOpen(const std::string& reason, FileError::Cause cause);
     // Takes an opened handle as this file's, once it is known to be a plain file.
     void adopt(intptr_t handle, FileError::Op op);
     // Closes what is open and names the file, resolved against the current directory now.
@@ -53,6 +56,8 @@ class RecordFile {
     intptr_t handle_ = kClosed; // a HANDLE on Windows, a descriptor elsewhere
     bool readOnly_ = false;
     std::string name_, directory_;
+    std::string openFailure_; // why the last open() failed; empty after any other opening
+    FileError::Cause openFailureCause_ = FileError::Cause::System;
 };
 
 // Closes every RecordFile that is open.

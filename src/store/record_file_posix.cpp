@@ -28,7 +28,7 @@ void RecordFile::open(const std::string& name) {
         if (fd < 0) errno = denied; // the reason that matters is why it cannot be written
         readOnly_ = fd >= 0;
     }
-    if (fd < 0) fail(FileError::Op::Open, systemReason(errno));
+    if (fd < 0) failOpen(systemReason(errno), FileError::Cause::System);
     adopt(fd, FileError::Op::Open);
 }
 
@@ -47,6 +47,7 @@ void RecordFile::adopt(intptr_t handle, FileError::Op op) {
     struct stat st {};
     if (fstat(fd, &st) == 0 && !S_ISREG(st.st_mode)) {
         ::close(fd);
+        if (op == FileError::Op::Open) failOpen(systemReason(EISDIR), FileError::Cause::System);
         fail(op, systemReason(EISDIR));
     }
     handle_ = fd;

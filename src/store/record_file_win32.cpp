@@ -14,6 +14,11 @@ namespace {
 
 HANDLE asHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
+// Another program holds the file without sharing it (a backup, an antivirus scan, the
+// point-of-sale program): told as such, not in the system's words.
+bool inUse(DWORD err) { return err == ERROR_SHARING_VIOLATION || err == ERROR_LOCK_VIOLATION; }
+constexpr const char* kInUse = "le fichier est utilisé par un autre programme (violation de partage)";
+
 } // namespace
 
 std::string currentDirectory() {
@@ -34,7 +39,11 @@ void RecordFile::open(const std::string& name) {
         readOnly_ = h != INVALID_HANDLE_VALUE;
         if (!readOnly_) SetLastError(ERROR_ACCESS_DENIED); // why it cannot be written is what matters
     }
-    if (h == INVALID_HANDLE_VALUE) fail(FileError::Op::Open, systemReason(GetLastError()));
+    if (h == INVALID_HANDLE_VALUE) {
+        DWORD err = GetLastError();
+        if (inUse(err)) failOpen(kInUse, FileError::Cause::InUse);
+        failOpen(systemReason(err), FileError::Cause::System);
+    }
     adopt(reinterpret_cast<intptr_t>(h), FileError::Op::Open);
 }
 
@@ -45,6 +54,7 @@ bool RecordFile::openToRead(const std::string& name) {
     if (h == INVALID_HANDLE_VALUE) {
         DWORD err = GetLastError();
         if (err == ERROR_FILE_NOT_FOUND) return false;
+        if (inUse(err)) fail(FileError::Op::OpenToRead, kInUse, FileError::Cause::InUse);
         fail(FileError::Op::OpenToRead, systemReason(err));
     }
     adopt(reinterpret_cast<intptr_t>(h), FileError::Op::OpenToRead);

@@ -63,8 +63,22 @@ SavedFile readSavedFile(Module1& m) {
     return saved;
 }
 
-void captureSavedResolution(Module1& m, RecordFile& file, const Clock& clock, const ModeQueries& queries,
-                            const SavedResolutionView& view) {
+namespace {
+
+// The current labels: the mode in force, read afresh; one the system could not tell
+// leaves them as they are.
+void showCurrentMode(Module1& m, const ModeQueries& queries, const SavedResolutionView& view) {
+    uint32_t failedBefore = queries.failures();
+    m.ModeWidth = queries.width();
+    m.ModeHeight = queries.height();
+    m.ModeBits = queries.bits();
+    if (queries.failures() != failedBefore) return;
+    view.currentWidth(wholeNumber(m.ModeWidth));
+    view.currentHeight(wholeNumber(m.ModeHeight));
+}
+
+void captureInFile(Module1& m, RecordFile& file, const Clock& clock, const ModeQueries& queries,
+                   const SavedResolutionView& view) {
     file.close();
     file.open(kRecordFileName);
     m.RecordBuffer = file.read(1);
@@ -92,12 +106,24 @@ void captureSavedResolution(Module1& m, RecordFile& file, const Clock& clock, co
     view.savedWidth(storedText(m.RecordBuffer));
     m.RecordBuffer = file.read(3);
     view.savedHeight(storedText(m.RecordBuffer));
+}
 
-    m.ModeWidth = queries.width();
-    m.ModeHeight = queries.height();
-    m.ModeBits = queries.bits();
-    view.currentWidth(wholeNumber(m.ModeWidth));
-    view.currentHeight(wholeNumber(m.ModeHeight));
+} // namespace
+
+void captureSavedResolution(Module1& m, RecordFile& file, const Clock& clock, const ModeQueries& queries,
+                            const SavedResolutionView& view) {
+    // The mode in force does not depend on the file: it is shown whatever becomes of the
+    // file, and the file's failure is the one told (a query failing after it too is not).
+    try {
+        captureInFile(m, file, clock, queries, view);
+    } catch (...) {
+        try {
+            showCurrentMode(m, queries, view);
+        } catch (...) {
+        }
+        throw;
+    }
+    showCurrentMode(m, queries, view);
 }
 
 } // namespace diag

@@ -55,9 +55,9 @@ SavedFile readSavedFile(Module1& m);
 
 // The start-up operation: (re)opens the file, writes the mode in force at the first
 // start (records 2, 3, 4, then the marker in record 1), shows the saved and the current
-// resolution, and leaves the file open. A mode the system could not tell is not recorded:
-// the next start captures again. Errors (FileError, OverflowError) stop it at the step
-// where they happen.
+// resolution, and leaves the file open. A mode the system could not tell is neither
+// recorded (the next start captures again) nor shown. Errors (FileError, OverflowError)
+// stop the file's steps where they happen; the current resolution is shown all the same.
 void captureSavedResolution(Module1& m, RecordFile& file, const Clock& clock, const ModeQueries& queries,
                             const SavedResolutionView& view);
 

@@ -33,11 +33,20 @@ bool isRecordFileName(std::string_view name) {
 
 GuardedWrite writeWholeFileUnlessRecord(const std::string& path, std::string_view bytes) {
     OpenedFile target = openedFile(path, kInitMarker.size());
+    GuardedWrite refused = GuardedWrite::Written;
     if (isRecordFileName(leafOf(target.path)))
-        return target.existed ? GuardedWrite::RecordFile : GuardedWrite::RecordFileName;
-    if (target.existed && isInitialised(Record(target.head))) return GuardedWrite::RecordCopy;
-    replaceWhole(target.path, path, bytes);
-    return GuardedWrite::Written;
+        refused = target.existed ? GuardedWrite::RecordFile : GuardedWrite::RecordFileName;
+    else if (target.existed && isInitialised(Record(target.head)))
+        refused = GuardedWrite::RecordCopy;
+    // A write refused or failed leaves nothing it made, the folders on the way neither.
+    try {
+        if (refused == GuardedWrite::Written) replaceWhole(target.path, path, bytes);
+    } catch (...) {
+        removeFolders(target.madeFolders);
+        throw;
+    }
+    if (refused != GuardedWrite::Written) removeFolders(target.madeFolders);
+    return refused;
 }
 
 std::string_view folderOf(std::string_view path) {

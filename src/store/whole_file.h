@@ -4,6 +4,7 @@
 // older copy. Folders on the way are made as needed.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace diag {
 
@@ -34,14 +35,18 @@ GuardedWrite writeWholeFileUnlessRecord(const std::string& path, std::string_vie
 
 // The file the system opens for a path: its full name as the system gives it (on Windows
 // with \\?\ before it) and its first headSize bytes. A file that does not exist is
-// created to learn its name, and removed again; the folders on the way are made.
-// FileError (Write) naming the path.
+// created to learn its name, and removed again; the folders on the way are made, and
+// removed again when it fails. FileError (Write) naming the path.
 struct OpenedFile {
     std::string path;
     bool existed = false;
     std::string head;
+    std::vector<std::string> madeFolders; // made on the way to it, from the top down
 };
 OpenedFile openedFile(const std::string& path, size_t headSize);
+
+// Removes folders made on the way to a file that was not written, the deepest first.
+void removeFolders(const std::vector<std::string>& folders);
 
 // The bytes written to a file beside `target`, which then replaces it; failures name
 // `shownAs`. FileError (Write).

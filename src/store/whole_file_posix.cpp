@@ -21,15 +21,25 @@ namespace {
                     systemReason(static_cast<unsigned long>(code)));
 }
 
-void makeFolders(const std::string& folder, std::string_view path) {
+// Every folder of the path that does not exist yet, from the top down, noted in `made`
+// (all removed again when one cannot be made).
+void makeFolders(const std::string& folder, std::string_view path, std::vector<std::string>& made) {
     struct stat st {};
     if (folder.empty() || stat(folder.c_str(), &st) == 0) return;
     size_t up = folder.find_last_of('/');
-    if (up != std::string::npos && up > 0) makeFolders(folder.substr(0, up), path);
-    if (mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) fail(path, errno);
+    if (up != std::string::npos && up > 0) makeFolders(folder.substr(0, up), path, made);
+    if (mkdir(folder.c_str(), 0777) == 0) return made.push_back(folder);
+    if (errno == EEXIST) return;
+    int code = errno;
+    removeFolders(made);
+    fail(path, code);
 }
 
 } // namespace
+
+void removeFolders(const std::vector<std::string>& folders) {
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it) ::rmdir(it->c_str());
+}
 
 OpenedFile openedFile(const std::string& path, size_t headSize) {
     OpenedFile file;
@@ -37,10 +47,14 @@ OpenedFile openedFile(const std::string& path, size_t headSize) {
     file.existed = fd >= 0;
     if (!file.existed) {
         if (errno != ENOENT) fail(path, errno);
-        makeFolders(std::string(folderOf(path)), path);
+        makeFolders(std::string(folderOf(path)), path, file.madeFolders);
         // Made only to learn the name the system gives it.
         fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0) fail(path, errno);
+        if (fd < 0) {
+            int code = errno;
+            removeFolders(file.madeFolders);
+            fail(path, code);
+        }
     }
     // The opened file's own name, after links and . and .., as the system keeps it.
     std::error_code error;
@@ -55,7 +69,10 @@ OpenedFile openedFile(const std::string& path, size_t headSize) {
     }
     ::close(fd);
     if (!file.existed) ::unlink(path.c_str());
-    if (code != 0) fail(path, code);
+    if (code != 0) {
+        removeFolders(file.madeFolders);
+        fail(path, code);
+    }
     file.path = named;
     return file;
 }
@@ -80,8 +97,14 @@ void replaceWhole(const std::string& target, std::string_view shownAs, std::stri
 }
 
 void writeWholeFile(const std::string& path, std::string_view bytes) {
-    makeFolders(std::string(folderOf(path)), path);
-    replaceWhole(path, path, bytes);
+    std::vector<std::string> made;
+    makeFolders(std::string(folderOf(path)), path, made);
+    try {
+        replaceWhole(path, path, bytes);
+    } catch (...) {
+        removeFolders(made);
+        throw;
+    }
 }
 
 } // namespace diag

@@ -18,16 +18,24 @@ namespace {
                     systemReason(code));
 }
 
-// Every folder of the path that does not exist yet, from the top down.
-void makeFolders(const std::wstring& folder, std::string_view path) {
+// Every folder of the path that does not exist yet, from the top down, noted in `made`
+// (all removed again when one cannot be made).
+void makeFolders(const std::wstring& folder, std::string_view path, std::vector<std::string>& made) {
     if (folder.empty() || GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES) return;
     size_t up = folder.find_last_of(L"\\/");
-    if (up != std::wstring::npos && up > 0) makeFolders(folder.substr(0, up), path);
-    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-        fail(path, GetLastError());
+    if (up != std::wstring::npos && up > 0) makeFolders(folder.substr(0, up), path, made);
+    if (CreateDirectoryW(folder.c_str(), nullptr)) return made.push_back(narrow(folder));
+    DWORD code = GetLastError();
+    if (code == ERROR_ALREADY_EXISTS) return;
+    removeFolders(made);
+    fail(path, code);
 }
 
 } // namespace
+
+void removeFolders(const std::vector<std::string>& folders) {
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it) RemoveDirectoryW(widen(*it).c_str());
+}
 
 OpenedFile openedFile(const std::string& path, size_t headSize) {
     std::wstring given = widen(path);
@@ -35,17 +43,22 @@ OpenedFile openedFile(const std::string& path, size_t headSize) {
     // (reading and writing, shared) meanwhile, and must be able to open it again.
     constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     OpenedFile file;
+    DWORD code = ERROR_SUCCESS;
     UniqueKernelHandle opened(
         CreateFileW(given.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     file.existed = opened.get() != INVALID_HANDLE_VALUE;
     if (!file.existed) {
-        DWORD code = GetLastError();
+        code = GetLastError();
         if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND) fail(path, code);
-        makeFolders(widen(folderOf(path)), path);
+        makeFolders(widen(folderOf(path)), path, file.madeFolders);
         // Made only to learn the name the system gives it.
         opened.reset(CreateFileW(given.c_str(), GENERIC_READ | DELETE, kShareAll, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (opened.get() == INVALID_HANDLE_VALUE) fail(path, GetLastError());
+        if (opened.get() == INVALID_HANDLE_VALUE) {
+            code = GetLastError();
+            removeFolders(file.madeFolders);
+            fail(path, code);
+        }
     }
     HANDLE h = opened.get();
     std::wstring named(MAX_PATH, L'\0');
@@ -54,7 +67,7 @@ OpenedFile openedFile(const std::string& path, size_t headSize) {
         named.resize(n);
         n = GetFinalPathNameByHandleW(h, named.data(), n, FILE_NAME_NORMALIZED);
     }
-    DWORD code = ERROR_SUCCESS;
+    code = ERROR_SUCCESS;
     if (n == 0 || n >= named.size()) code = n ? ERROR_BUFFER_OVERFLOW : GetLastError();
     named.resize(code == ERROR_SUCCESS ? n : 0);
     if (file.existed && code == ERROR_SUCCESS) {
@@ -70,7 +83,10 @@ OpenedFile openedFile(const std::string& path, size_t headSize) {
     }
     opened.reset(); // closed before a file made here can be deleted by its name
     if (!gone) DeleteFileW(given.c_str());
-    if (code != ERROR_SUCCESS) fail(path, code);
+    if (code != ERROR_SUCCESS) {
+        removeFolders(file.madeFolders);
+        fail(path, code);
+    }
     file.path = narrow(named);
     return file;
 }
@@ -96,8 +112,14 @@ void replaceWhole(const std::string& targetPath, std::string_view shownAs, std::
 }
 
 void writeWholeFile(const std::string& path, std::string_view bytes) {
-    makeFolders(widen(folderOf(path)), path);
-    replaceWhole(path, path, bytes);
+    std::vector<std::string> made;
+    makeFolders(widen(folderOf(path)), path, made);
+    try {
+        replaceWhole(path, path, bytes);
+    } catch (...) {
+        removeFolders(made);
+        throw;
+    }
 }
 
 } // namespace diag

@@ -68,8 +68,10 @@ void drain(HANDLE pipe, std::string& into) {
     while (ReadFile(pipe, buf, sizeof buf, &got, nullptr) && got) into.append(buf, got);
 }
 
-// `desktop`: where it starts (STARTUPINFO.lpDesktop); none, this program's own.
-ExeRun runExe(const std::wstring& folder, const std::wstring& arguments, const wchar_t* desktop = nullptr) {
+// `desktop`: where it starts (STARTUPINFO.lpDesktop); none, this program's own. `output`:
+// its standard output instead of a pipe.
+ExeRun runExe(const std::wstring& folder, const std::wstring& arguments, const wchar_t* desktop = nullptr,
+              HANDLE output = nullptr) {
     ExeRun run;
     // Under Wine the first program that needs the desktop starts its process (explorer.exe).
     // Started by the exe, it would inherit the pipes' write ends and hold them open for
@@ -86,7 +88,7 @@ ExeRun runExe(const std::wstring& folder, const std::wstring& arguments, const w
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = outWrite;
+    si.hStdOutput = output ? output : outWrite;
     si.hStdError = errWrite;
     std::wstring desk = desktop ? desktop : L"";
     si.lpDesktop = desktop ? desk.data() : nullptr;
@@ -293,10 +295,19 @@ TEST_F(CommandLine, ReportSaysWhatTheWindowShowsAndLeavesTheFileAlone) {
 TEST_F(CommandLine, ExitCodesWithoutARecordFile) {
     std::wstring folder = freshFolder();
     const wchar_t* readOnly = _wgetenv(L"DIAGRESO_READONLY_DIR");
+    // Folders it can make, on the way to a name longer than the system takes.
+    std::wstring deep = L"a";
+    for (wchar_t c = L'b'; deep.size() < 180; ++c) deep += std::wstring(L"\\") + c + std::wstring(12, c);
+    // Standard output on a full device (Wine opens Linux's own /dev/full).
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    HANDLE full = CreateFileW(L"\\\\?\\unix\\dev\\full", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                              OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(full, INVALID_HANDLE_VALUE) << "no full device to write the usage to";
     struct Case {
         std::wstring arguments;
         DWORD exit;
         std::string outSays, errSays; // empty: nothing at all on that stream
+        HANDLE output = nullptr;      // none: a pipe
     } cases[] = {
         {L"/rapport", 0, "\"saved\": null", ""},
         {L"/retour", 3, "", "Il n'y a pas de fichier « W_ECRA_R.WDO » dans le dossier « " + narrow(folder) + " »"},
@@ -305,11 +316,14 @@ TEST_F(CommandLine, ExitCodesWithoutARecordFile) {
         {readOnly ? L"/rapport:\"" + std::wstring(readOnly) + L"\\rapport.json\"" : L"", 1, "",
          readOnly ? "Impossible d'écrire le fichier « rapport.json » dans le dossier « " + narrow(readOnly) + " » : "
                   : ""},
+        {L"/rapport:" + deep + L"\\" + std::wstring(260, L'r') + L".json", 1, "", "Impossible d'écrire le fichier « rrr"},
+        {full != INVALID_HANDLE_VALUE ? L"/?" : L"", 1, "", "Le mode d'emploi n'a pas pu être écrit sur la sortie standard : ",
+         full},
     };
     for (const Case& c : cases) {
-        if (c.arguments.empty()) continue; // no read-only folder from the harness
+        if (c.arguments.empty()) continue; // no read-only folder from the harness, or no full device
         SCOPED_TRACE(narrow(c.arguments));
-        ExeRun run = runExe(folder, c.arguments);
+        ExeRun run = runExe(folder, c.arguments, nullptr, c.output);
         EXPECT_EQ(run.exitCode, c.exit);
         EXPECT_EQ(run.windows, std::vector<std::string>{});
         EXPECT_NE(run.out.find(c.outSays), std::string::npos) << run.out;
@@ -318,7 +332,9 @@ TEST_F(CommandLine, ExitCodesWithoutARecordFile) {
         EXPECT_EQ(run.err.empty(), c.errSays.empty()) << run.err;
         if (c.arguments == L"/rapport") keepArtefact("rapport-absent.json", run.out);
     }
+    if (full != INVALID_HANDLE_VALUE) CloseHandle(full);
     EXPECT_FALSE(exists(folder + L"\\W_ECRA_R.WDO")) << "never created";
+    EXPECT_FALSE(exists(folder + L"\\a")) << "a refused report leaves none of the folders it made";
     EXPECT_EQ(screenMode(), (std::pair<int, int>{1280, 1024})) << "nothing changed";
 }
 

@@ -141,7 +141,8 @@ TEST(MainWindow, FileThatCannotBeOpenedIsToldInFrenchAndTheProgramCarriesOn) {
     EXPECT_NE(text.find(leaf), std::string::npos) << "the folder is named: " << text;
     EXPECT_NE(text.find("Impossible"), std::string::npos) << text;
 
-    EXPECT_EQ(displayTexts(form), (std::vector<std::string>{"Normale", "", "", "", ""}));
+    EXPECT_EQ(displayTexts(form), (std::vector<std::string>{"Normale", "", "", "1280", "1024"}))
+        << "the mode in force is shown all the same";
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(waitFor([&] { return !IsWindow(box); }, 5000));
     EXPECT_FALSE(program.ended(300)) << "the program carries on after the report";

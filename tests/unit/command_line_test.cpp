@@ -299,6 +299,7 @@ TEST_F(CommandLineTest, VerifierTellsTheVerdictInOneLineAsTheReportDoes) {
         int exit;
         std::string line; // after "CAISSE-01 : "
         std::string verdict;
+        bool modeUnknown = false; // the system does not tell the mode in force
     } cases[] = {
         {"above both windows", 16, 96, {}, {1920, 1080, 32}, saved, console, kExitDone,
          "affichage correct." + normal + screen("1920 x 1080", true, true) + savedLine,
@@ -350,6 +351,10 @@ TEST_F(CommandLineTest, VerifierTellsTheVerdictInOneLineAsTheReportDoes) {
          verdict("true", "", "true", "false")},
         {"no screen", 20, 120, {}, {800, 600, 32}, saved, service, kExitNotTheScreen,
          "affichage non vérifié : " + noScreen + "." + savedLine, verdict("null", quoted(noScreen), "null", "null")},
+        // A mode nobody could read is no screen of 0 x 0: no verdict, and the reason.
+        {"mode unknown", 16, 96, {}, {1280, 1024, 32}, saved, console, kExitNotTheScreen,
+         std::string("affichage non vérifié : ") + kModeUnknownReason + "." + normal + savedLine,
+         verdict("null", quoted(kModeUnknownReason), "null", "null"), true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -361,11 +366,17 @@ TEST_F(CommandLineTest, VerifierTellsTheVerdictInOneLineAsTheReportDoes) {
         session.textScale = c.scale;
         session.info = c.where;
         display.setCurrent(c.mode);
+        display.failEnumerations(c.modeUnknown);
         EXPECT_EQ(run({"/verifier"}), c.exit);
         EXPECT_EQ(out.text, "CAISSE-01 : " + c.line + "\r\n");
         EXPECT_EQ(err.text, "");
-        EXPECT_EQ(member(report(c.exit == kExitNotTheScreen ? kExitNotTheScreen : kExitDone), "verdict", "text"),
-                  c.verdict);
+        std::string json = report(c.exit == kExitNotTheScreen ? kExitNotTheScreen : kExitDone);
+        EXPECT_EQ(member(json, "verdict", "text"), c.verdict);
+        if (c.modeUnknown) {
+            EXPECT_EQ(member(json, "current", "displays"), "null");
+            EXPECT_EQ(err.text, std::string("Le rapport ne décrit pas l'écran de la caisse : ") + kModeUnknownReason +
+                                    ".\r\n");
+        }
         if (c.record == "/") {
             EXPECT_TRUE(std::filesystem::is_directory(kRecordFileName));
         } else if (c.record) {
@@ -376,6 +387,7 @@ TEST_F(CommandLineTest, VerifierTellsTheVerdictInOneLineAsTheReportDoes) {
     }
 
     // A folder whose name alone is longer than a console keeps: the line is cut, still one line.
+    display.failEnumerations(false);
     std::filesystem::remove_all(kRecordFileName);
     session.info = console;
     display.setCurrent({1280, 1024, 32});
@@ -457,9 +469,17 @@ TEST_F(CommandLineTest, ReportToAFileIsWrittenWholeOrTheFailureIsTold) {
                                        (dir_ / "rapports").string() + " » : "))
         << err.text;
 
+    // A name the system cannot take, below folders not there yet: refused, and the folders
+    // made on the way to it go too.
+    EXPECT_EQ(run({"/rapport:neuf/a/b/" + std::string(300, 'n') + ".json"}), kExitReportNotWritten);
+    EXPECT_TRUE(contains(err.text, "Impossible d'écrire le fichier")) << err.text;
+    EXPECT_FALSE(std::filesystem::exists("neuf")) << "nothing it made is left";
+
     out.broken = true;
     EXPECT_EQ(run({"/rapport"}), kExitReportNotWritten);
     EXPECT_EQ(err.text, "Le rapport n'a pas pu être écrit sur la sortie standard : le canal est fermé.\r\n");
+    EXPECT_EQ(run({"/?"}), kExitReportNotWritten);
+    EXPECT_EQ(err.text, "Le mode d'emploi n'a pas pu être écrit sur la sortie standard : le canal est fermé.\r\n");
 }
 
 // However the path reaches a record file, a report never replaces it nor takes its name,

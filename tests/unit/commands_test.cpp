@@ -327,6 +327,8 @@ TEST_F(CommandsTest, RevertWithoutTheFileSaysSo) {
     backend.click(f.control("Command5"));
     ASSERT_EQ(reporter.messages.size(), 2u) << "a failed start-up has finished: the command runs and reports";
     EXPECT_NE(reporter.messages[1].find("W_ECRA_R.WDO"), std::string::npos);
+    EXPECT_NE(reporter.messages[1].find("n'a pas pu être ouvert au démarrage"), std::string::npos) << reporter.messages[1];
+    EXPECT_EQ(reporter.messages[1].find("n'est pas ouvert"), std::string::npos) << "the program's state is no cause";
     EXPECT_FALSE(timer2Running());
 }
 

@@ -5,6 +5,7 @@
 #include "temp_dir.h"
 
 #include <array>
+#include <new>
 
 using namespace diag;
 using namespace diag::forms;
@@ -125,7 +126,18 @@ TEST_F(DialogTest, CountdownTellsTheSecondsLeftAndEndsWithNoAnswer) {
 }
 
 TEST_F(DialogTest, EveryShowStartsFromTheDesign) {
-    ask(132, "première", Answer::Confirm, "tapé");
+    // A load that fails (the picture's buffer out of memory) is undone: the next show runs
+    // the load again and puts its own question, never the design's "Label1".
+    auto screen = backend.screen;
+    backend.screen = []() -> TwipsSize { throw std::bad_alloc(); };
+    bool shownAfterAFailedLoad = false;
+    backend.modalAnswerer = [&](Form&) { shownAfterAFailedLoad = true; };
+    m.DialogCode = 4;
+    EXPECT_THROW(dialog.show(), std::bad_alloc);
+    EXPECT_FALSE(shownAfterAFailedLoad);
+    EXPECT_FALSE(dialog.form().loaded());
+    backend.screen = screen;
+    EXPECT_EQ(ask(132, "première", Answer::Confirm, "tapé").prompt, "première");
     Seen second;
     m.DialogCode = 4;
     m.DialogText = "Confirmez le test de la résolution en mode \r\n1280 x 1024 ?";

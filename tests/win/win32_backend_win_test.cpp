@@ -225,6 +225,20 @@ TEST_F(Win32BackendTest, ModalFormTurnsOffTheOthersWhileTheirTimersTick) {
     EXPECT_FALSE(IsWindow(popupWindow)) << "its window is gone";
 }
 
+// A WM_QUIT ends a modal show as a close does: nothing stays turned off behind a form
+// nobody can answer, and the quit is left for the outer loop.
+TEST_F(Win32BackendTest, QuitDuringAModalShowUnloadsItAndTurnsTheOthersBackOn) {
+    Form popup{kPopup, backend, reporter};
+    form.show();
+    popup.onLoad = [] { PostQuitMessage(3); };
+    popup.showModal();
+    EXPECT_FALSE(popup.loaded());
+    EXPECT_TRUE(IsWindowEnabled(backend.windowOf(form)));
+    MSG quit{};
+    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "posted again for the outer loop";
+    EXPECT_EQ(quit.wParam, 3u);
+}
+
 TEST_F(Win32BackendTest, CloseRequestWithoutHandlerUnloadsTheForm) {
     form.show();
     HWND hwnd = backend.windowOf(form);
