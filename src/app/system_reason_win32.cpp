@@ -15,7 +15,7 @@ std::string systemReason(unsigned long code) {
                            nullptr, code, lang, reinterpret_cast<wchar_t*>(text.put()), 0, nullptr);
         if (n) break;
     }
-    std::wstring reason = n && text ? std::wstring(text.get(), n) : L"erreur " + std::to_wstring(code);
+    std::wstring reason = n && text ? std::wstring(text.get(), n) : widen("erreur " + std::to_string(code));
     while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' ' ||
                                reason.back() == L'.'))
         reason.pop_back();

@@ -93,7 +93,7 @@ OpenedFile openedFile(const std::string& path, size_t headSize) {
 
 void replaceWhole(const std::string& targetPath, std::string_view shownAs, std::string_view bytes) {
     std::wstring target = widen(targetPath);
-    std::wstring beside = target + L".~" + std::to_wstring(GetCurrentProcessId());
+    std::wstring beside = target + widen(".~" + std::to_string(GetCurrentProcessId()));
     UniqueKernelHandle h(
         CreateFileW(beside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (h.get() == INVALID_HANDLE_VALUE) fail(shownAs, GetLastError());
