@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <utility>
 
 namespace diag::forms {
 
@@ -143,7 +144,11 @@ bool HeadlessBackend::click(Control& control) {
     bool shown = std::find(shown_.begin(), shown_.end(), &form) != shown_.end();
     bool blocked = !modal_.empty() && modal_.back() != &form;
     if (!form.loaded() || !shown || blocked || !control.visible()) return false;
-    return form.userClick(control, static_cast<uint32_t>(now_));
+    std::optional<uint64_t> answered = std::exchange(answeredAt_, std::nullopt);
+    if (answered && now_ - *answered < doubleClick) return false;
+    bool delivered = form.userClick(control, static_cast<uint32_t>(now_));
+    if (delivered && !form.loaded()) answeredAt_ = now_;
+    return delivered;
 }
 
 } // namespace diag::forms

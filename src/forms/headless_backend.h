@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace diag::forms {
@@ -48,7 +49,10 @@ class HeadlessBackend final : public Backend {
 
     // A user's click, pressed now: delivered only to a visible control of a shown form
     // that no modal form blocks, and not sooner than the form's press delay. Returns
-    // false when the click could not happen.
+    // false when the click could not happen. As the Win32 pump does, the press right
+    // after one that answered its form (unloaded it), sooner than the double-click time,
+    // is the second press of that double-click and reaches nothing (on the same spot:
+    // the headless backend has no other).
     bool click(Control& control);
 
     // Called while a modal form is up; when it returns with the form still loaded, the
@@ -81,6 +85,7 @@ class HeadlessBackend final : public Backend {
     std::map<const Form*, Point> minimized_; // where each minimised form will come back
     Control* focused_ = nullptr;
     uint64_t now_ = 0;
+    std::optional<uint64_t> answeredAt_; // the press that answered a form, until the next press
 };
 
 } // namespace diag::forms

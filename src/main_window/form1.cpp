@@ -6,6 +6,8 @@
 #include "app/values.h"
 #include "store/saved_resolution.h"
 
+#include <utility>
+
 namespace diag {
 
 Form1::Form1(forms::Backend& backend, ErrorReporter& reporter, Module1& module, Form1Services services)
@@ -17,18 +19,12 @@ Form1::Form1(forms::Backend& backend, ErrorReporter& reporter, Module1& module, 
     form_.setClickHandler("Command4", [this](int16_t) { Command4_Click(); });
     form_.setClickHandler("Image6", [this](int16_t) { QuitProgram(); });
     // The resolution commands rely on what the start-up tick sets up (the open file, the
-    // captured mode): clicks that come before it has finished are ignored.
-    // A click that comes in the pass over pending messages after a change (the tail of
-    // the double-click that confirmed it) asks no second question.
-    form_.setClickHandler("Command6", [this](int16_t index) {
-        if (startupFinished_ && !changing_) Command6_Click(index);
-    });
-    form_.setClickHandler("Command5", [this](int16_t) {
-        if (startupFinished_ && !changing_) Command5_Click();
-    });
-    form_.setClickHandler("Image5", [this](int16_t) {
-        if (startupFinished_ && !changing_) Command5_Click();
-    });
+    // captured mode): clicks that come before it has finished are ignored. (The second
+    // press of the double-click that confirmed a change reaches no command: the backend
+    // drops it.)
+    form_.setClickHandler("Command6", [this](int16_t index) { resolutionClick(index); });
+    form_.setClickHandler("Command5", [this](int16_t) { resolutionClick(kRevert); });
+    form_.setClickHandler("Image5", [this](int16_t) { resolutionClick(kRevert); });
     form_.setTickHandler("Timer2", [this] { Timer2_Timer(); });
     form_.setClickHandler("Command3", [this](int16_t) { Command3_Click(); });
     form_.setClickHandler("Label6", [this](int16_t) { Command3_Click(); });
@@ -97,6 +93,23 @@ void Form1::Command4_Click() {
 } // namespace diag
 
 namespace diag {
+
+void Form1::resolutionClick(int16_t index) {
+    if (!startupFinished_) return;
+    // Pressed in the pass over messages after a change: its turn comes once that change
+    // is done, rather than in the middle of it.
+    if (changing_) {
+        nextCommand_ = index;
+        return;
+    }
+    nextCommand_.reset();
+    for (std::optional<int16_t> run = index; run; run = std::exchange(nextCommand_, std::nullopt)) {
+        if (*run == kRevert)
+            Command5_Click();
+        else
+            Command6_Click(*run);
+    }
+}
 
 void Form1::Command6_Click(int16_t index) {
     std::string caption = control("Command6", index).caption();

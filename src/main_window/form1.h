@@ -51,6 +51,10 @@ class Form1 {
     bool FontIsLarge();
     // Closes every open file and ends the process at once; the display mode stays.
     void QuitProgram();
+    // A click on a resolution command (Command6's index, or kRevert), once the start-up
+    // tick has finished.
+    void resolutionClick(int16_t index);
+    static constexpr int16_t kRevert = -1;
     void Command6_Click(int16_t index); // test the resolution of button index
     void Command5_Click();              // back to the saved resolution
     void Timer2_Timer();                // the window back to the top-left corner
@@ -79,7 +83,8 @@ class Form1 {
     TileHolder tiles_;
     Mini97 dialog_;
     bool startupFinished_ = false;
-    bool changing_ = false; // in the pass over pending messages after a change
+    bool changing_ = false;              // in the pass over pending messages after a change
+    std::optional<int16_t> nextCommand_; // a resolution command pressed meanwhile
 };
 
 inline constexpr int kKeepSeconds = 15; // a tried mode nobody keeps goes back after this

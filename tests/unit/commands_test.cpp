@@ -347,21 +347,27 @@ TEST_F(CommandsTest, RefusedModeIsReportedAndNothingIsRepinned) {
     EXPECT_FALSE(timer2Running());
 }
 
-// The second press of the double-click that confirmed a change, pending in the pass over
-// messages after it, lands on whatever command lies beneath: it asks nothing.
-TEST_F(CommandsTest, ClicksPendingInThePassAfterAChangeAskNothing) {
+// In the pass over messages after a change, the second press of the double-click that
+// confirmed it reaches nothing; any other press there is answered once, after the change.
+TEST_F(CommandsTest, PressesPendingInThePassAfterAChange) {
     Form1& f = started();
-    answer(true);
+    answer(true, Keep::Annuler);
+    std::vector<bool> delivered;
     backend.pending.push_back([&] {
-        for (Control* c : {&f.control("Command6", 5), &f.control("Command5"), &f.control("Image5")})
-            backend.click(*c);
+        delivered.push_back(backend.click(f.control("Command6", 5))); // the tail
+        delivered.push_back(backend.click(f.control("Image5")));      // a genuine press
     });
     backend.click(f.control("Command6", 0));
     EXPECT_TRUE(backend.pending.empty()) << "the pass ran";
-    EXPECT_EQ(prompts, (std::vector<std::string>{kTestPrompt + "1024 x 768 ?"}));
-    EXPECT_EQ(display.current(), (Mode{1024, 768, 32}));
+    EXPECT_EQ(delivered, (std::vector<bool>{false, true}));
+    EXPECT_EQ(prompts, (std::vector<std::string>{kTestPrompt + "1024 x 768 ?",
+                                                 "Confirmez le retour à la résolution d'origine ?"}))
+        << "the revert asked once, after the test";
+    EXPECT_EQ(keepPrompts.size(), 1u) << "the revert to the mode in force has nothing to keep";
+    EXPECT_EQ(display.current(), (Mode{1280, 1024, 32}));
+    backend.advance(backend.doubleClick);
     backend.click(f.control("Command6", 5));
-    EXPECT_EQ(prompts.size(), 2u) << "a later click asks again";
+    EXPECT_EQ(prompts.size(), 3u) << "a later click asks again";
 }
 
 // A re-pinning tick that falls due while the next question is up moves the window then;
