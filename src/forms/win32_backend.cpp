@@ -193,7 +193,7 @@ bool Win32Backend::isAnswerTail(const MSG& msg) {
     Press first = *tail_;
     tail_.reset(); // only the very next press can be the second of the pair
     // The system's own test for a double-click: within its time and its rectangle.
-    bool inTime = msg.time - first.at <= GetDoubleClickTime();
+    bool inTime = msg.time - first.at < GetDoubleClickTime();
     bool onTheSpot = std::abs(msg.pt.x - first.where.x) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
                 std::abs(msg.pt.y - first.where.y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2;
     if (!inTime || !onTheSpot) return false;

@@ -78,17 +78,12 @@ class LabelWindow final : public ControlWindow {
     }
 };
 
-class ButtonWindow final : public ControlWindow {
+// A white button's face: its caption on a raised (or, pressed, sunken) edge.
+class ButtonFace : public ControlWindow {
   public:
     using ControlWindow::ControlWindow;
-    void create() override {
-        makeChild(L"BUTTON", BS_OWNERDRAW | (control_.design().tabIndex >= 0 ? WS_TABSTOP : 0), 0,
-                  widen(control_.caption()));
-    }
-    LRESULT command(WORD code) override {
-        if (code == BN_CLICKED || code == BN_DOUBLECLICKED) clicked();
-        return 0;
-    }
+    // What a screen reader says of the key: its caption.
+    std::wstring keyName() const { return widen(control_.caption()); }
     void drawItem(const DRAWITEMSTRUCT& item) override {
         HDC dc = item.hDC;
         RECT r = item.rcItem;
@@ -158,28 +153,11 @@ class PictureWindow : public ControlWindow {
     bool decoded_ = false;
 };
 
-// A picture that acts on a click: a push button to the system (its role, default action,
-// focus and name for assistive technology), drawn as its picture. A mouse press answers
-// at the press itself, as a picture always did: nothing that happens before the release
-// (the window's activation taking the focus, say) can cancel it. Space answers at its
-// release, as a button does, with the moment of the press that the release completes; a
-// programmatic press (BM_CLICK, a screen reader's default action) counts now. A release
-// with no such press (a key held since before, its auto-repeat) answers nothing.
-class PictureKeyWindow final : public PictureWindow {
+// A picture that acts on a click shows its picture; its name is the design's.
+class PictureFace : public PictureWindow {
   public:
     using PictureWindow::PictureWindow;
-    void create() override {
-        // The window text is the accessible name: what a screen reader says of the key.
-        makeChild(L"BUTTON", BS_OWNERDRAW | (control_.design().tabIndex >= 0 ? WS_TABSTOP : 0), 0,
-                  widen(control_.design().accessibleName));
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        buttonProc_ = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PictureKeyWindow::proc)));
-    }
-    LRESULT command(WORD code) override {
-        if (code == BN_CLICKED) press(); // Space, at its release
-        return 0;
-    }
+    std::wstring keyName() const { return widen(control_.design().accessibleName); }
     void drawItem(const DRAWITEMSTRUCT& item) override {
         PictureWindow::drawItem(item);
         if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
@@ -188,10 +166,35 @@ class PictureKeyWindow final : public PictureWindow {
             DrawFocusRect(item.hDC, &focus);
         }
     }
+};
+
+// A control that acts on a click, a white button or a picture: a push button to the
+// system (its role, default action, focus and name for assistive technology), drawn as
+// its face. A mouse press answers at the press itself: nothing that happens before the
+// release (an activation or a focus change arriving then) can cancel it. The second press
+// of a double-click answers only where the first answered nothing (it came too early for
+// a dialog's key): a double-click is one click. Space answers at its release, as a button
+// does, with the moment of the press that the release completes; Enter at its press; a
+// programmatic press (BM_CLICK, a screen reader's default action) counts now. A release
+// with no such press (a key held since before, its auto-repeat) answers nothing.
+template <class Face> class KeyWindow final : public Face {
+  public:
+    using Face::Face;
+    void create() override {
+        const ControlDesign& d = this->control_.design();
+        this->makeChild(L"BUTTON", BS_OWNERDRAW | (d.tabIndex >= 0 ? WS_TABSTOP : 0), 0, this->keyName());
+        SetWindowLongPtrW(this->hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        buttonProc_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(this->hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&KeyWindow::proc)));
+    }
+    LRESULT command(WORD code) override {
+        if (code == BN_CLICKED) press(); // Space, at its release
+        return 0;
+    }
 
   private:
     static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<PictureKeyWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        auto* self = reinterpret_cast<KeyWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
         Win32Backend::Dispatch dispatch(self->owner_.backend());
         WNDPROC button = self->buttonProc_;
         constexpr LPARAM kRepeat = 1 << 30; // the key was already down: an auto-repeat
@@ -200,10 +203,12 @@ class PictureKeyWindow final : public PictureWindow {
             self->pressed(GetTickCount(), false);
             self->press();
             return 0;
-        case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
-            // A second press within the double-click time is a press all the same (the first
-            // may have come too early to count).
+            if (self->lastAnswered_) return 0; // the second press of a double-click that answered
+            [[fallthrough]];
+        case WM_LBUTTONDOWN:
+            // A white button keeps the focus a press gives it (the dialog gives it back there).
+            if (self->control_.kind() == Kind::Button) SetFocus(hwnd);
             self->pressed(static_cast<uint32_t>(GetMessageTime()), true);
             self->press();
             return 0;
@@ -248,14 +253,16 @@ class PictureKeyWindow final : public PictureWindow {
         if (!pressedAt_) return;
         uint32_t at = *pressedAt_;
         pressedAt_.reset();
-        Form& form = control_.form();
-        if (form.userClick(control_, at) && pressedByMouse_ && !form.loaded())
-            owner_.backend().answeredByPress(at, {GET_X_LPARAM(pressedWhere_), GET_Y_LPARAM(pressedWhere_)});
+        Form& form = this->control_.form();
+        lastAnswered_ = form.userClick(this->control_, at);
+        if (lastAnswered_ && pressedByMouse_ && !form.loaded())
+            this->owner_.backend().answeredByPress(at, {GET_X_LPARAM(pressedWhere_), GET_Y_LPARAM(pressedWhere_)});
     }
 
     WNDPROC buttonProc_ = nullptr;
     std::optional<uint32_t> pressedAt_;
     bool pressedByMouse_ = false;
+    bool lastAnswered_ = false;
     DWORD pressedWhere_ = 0;
 };
 
@@ -296,10 +303,10 @@ class PaintedControl final : public ControlWindow {
 std::unique_ptr<ControlWindow> ControlWindow::make(FormWindow& owner, Control& control, int id) {
     switch (control.kind()) {
     case Kind::Label: return std::unique_ptr<ControlWindow>(new LabelWindow(owner, control, id));
-    case Kind::Button: return std::unique_ptr<ControlWindow>(new ButtonWindow(owner, control, id));
+    case Kind::Button: return std::unique_ptr<ControlWindow>(new KeyWindow<ButtonFace>(owner, control, id));
     case Kind::Picture:
         if (control.form().clickable(control))
-            return std::unique_ptr<ControlWindow>(new PictureKeyWindow(owner, control, id));
+            return std::unique_ptr<ControlWindow>(new KeyWindow<PictureFace>(owner, control, id));
         return std::unique_ptr<ControlWindow>(new PictureWindow(owner, control, id));
     case Kind::TextBox: return std::unique_ptr<ControlWindow>(new TextBoxWindow(owner, control, id));
     case Kind::Timer: return std::unique_ptr<ControlWindow>(new TimerWindow(owner, control, id));

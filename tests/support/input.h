@@ -1,8 +1,17 @@
 #pragma once
 // A left click at a point of the screen, as the user's mouse would make it (Windows).
+// Every event must reach the system's input queue: one that SendInput did not take is a
+// test failure, never a click taken as made.
+#include <gtest/gtest.h>
 #include <windows.h>
 
 namespace diag::test {
+
+inline void sendAll(UINT count, INPUT* events) {
+    UINT sent = SendInput(count, events, sizeof(INPUT));
+    EXPECT_EQ(sent, count) << "SendInput took " << sent << " of " << count << " events, error "
+                           << GetLastError();
+}
 
 inline void clickScreen(POINT p) {
     int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
@@ -16,7 +25,7 @@ inline void clickScreen(POINT p) {
         return in;
     };
     INPUT seq[] = {input(0), input(MOUSEEVENTF_LEFTDOWN), input(MOUSEEVENTF_LEFTUP)};
-    SendInput(3, seq, sizeof(INPUT));
+    sendAll(3, seq);
 }
 
 // A click in the middle of a window.
@@ -34,7 +43,7 @@ inline void pressKey(WORD key) {
         in.ki.wVk = key;
     }
     seq[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, seq, sizeof(INPUT));
+    sendAll(2, seq);
 }
 
 } // namespace diag::test
