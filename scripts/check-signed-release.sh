@@ -3,8 +3,9 @@
 # certificate made here (and a throwaway time-stamping server on 127.0.0.1 for the 64-bit
 # one), then checks what a release would ship: each signature verifies, each signed exe
 # passes the exe checks and, without its signature, is the unsigned exe byte for byte;
-# the zips made from them are the same bytes in another time zone and umask, and
-# SHA256SUMS checks out on the zips and on the signed exes as they come out of them.
+# the zips and MSIs made from them are the same bytes in another time zone and umask; the
+# MSIs signed the same way verify and, without their signature, are the unsigned ones;
+# SHA256SUMS checks out on the zips, the signed exes as they come out of them and the MSIs.
 # Nothing made here outlives the run; no key is ever written into the repository.
 #
 # usage: scripts/check-signed-release.sh [EXE64 EXE32]   (default: the win64 and win32 builds)
@@ -106,22 +107,40 @@ echo "  the 64-bit exe's verification ($("$osslsigncode" --version 2>&1 | head -
 sed 's/^/    | /' verify-win64.log
 
 # The release files made from the signed exes: the same bytes whatever the time zone and
-# umask, and SHA256SUMS right about the zips and the exes inside them.
+# umask, MSIs included; then with the MSIs signed as well, SHA256SUMS right about the
+# zips, the exes inside them and the signed MSIs.
 "$root/scripts/package.sh" "$root" dist-a win64=signed/win64.exe win32=signed/win32.exe >package-a.log 2>&1
-check "scripts/package.sh writes the zips and SHA256SUMS" $?
+check "scripts/package.sh writes the zips, the MSIs and SHA256SUMS" $?
 (umask 077 && TZ=Pacific/Kiritimati "$root/scripts/package.sh" "$root" dist-b win64=signed/win64.exe win32=signed/win32.exe) >package-b.log 2>&1
 for f in dist-a/*; do
     cmp -s "$f" "dist-b/${f##*/}"; check "${f##*/}: the same bytes at UTC+14 with umask 077" $?
 done
-"$root/scripts/check-sums.sh" dist-a >sums.log 2>&1
-check "sha256sum -c SHA256SUMS on the zips, extracted as Windows does ($(grep -c ': OK$' sums.log) OK)" $?
+"$root/scripts/package.sh" --sign-msi "$root" dist-s win64=signed/win64.exe win32=signed/win32.exe >package-s.log 2>&1
+check "scripts/package.sh --sign-msi signs and checks the MSIs" $?
+for msi in dist-s/*.msi; do
+    "$osslsigncode" verify -CAfile signer.pem -in "$msi" >"verify-${msi##*/}.log" 2>&1 &&
+        grep -q "Signature verification: ok" "verify-${msi##*/}.log" &&
+        grep -q -E "digest algorithm *: *SHA256" "verify-${msi##*/}.log"
+    check "${msi##*/}: signed, SHA-256, verifies" $?
+    rm -f removed.msi  # osslsigncode will not write over a file
+    "$osslsigncode" remove-signature -in "$msi" -out removed.msi >/dev/null 2>&1
+    rm -rf dump-a dump-r && mkdir dump-a dump-r &&
+        msidump -t -s -d dump-a "dist-a/${msi##*/}" >/dev/null && msidump -t -s -d dump-r removed.msi >/dev/null &&
+        diff -r dump-a dump-r >/dev/null
+    check "${msi##*/}: signature removed, the unsigned package's tables and streams" $?
+done
+"$root/scripts/check-sums.sh" dist-s >sums.log 2>&1
+check "sha256sum -c SHA256SUMS on the zips, extracted as Windows does, and the signed MSIs ($(grep -c ': OK$' sums.log) OK)" $?
 for arch in win64 win32; do
-    grep -q "^$(sha256sum <"signed/$arch.exe" | cut -d' ' -f1)  diagreso-[0-9.]*-$arch/diagreso.exe$" dist-a/SHA256SUMS
+    grep -q "^$(sha256sum <"signed/$arch.exe" | cut -d' ' -f1)  diagreso-[0-9.]*-$arch/diagreso.exe$" dist-s/SHA256SUMS
     check "SHA256SUMS gives the signed $arch exe's hash" $?
+    msi=$(ls dist-s/diagreso-*-"$arch".msi)
+    grep -q "^$(sha256sum <"$msi" | cut -d' ' -f1)  ${msi##*/}$" dist-s/SHA256SUMS
+    check "SHA256SUMS gives the signed $arch MSI's hash" $?
 done
 
 echo "signed release checks: $failures failed"
 if [ "$failures" -ne 0 ]; then
-    for log in sign-*.log package-*.log sums.log tsa.log; do [ -s "$log" ] && { echo "--- $log"; cat "$log"; }; done
+    for log in sign-*.log package-*.log sums.log tsa.log verify-*.msi.log; do [ -s "$log" ] && { echo "--- $log"; cat "$log"; }; done
 fi
 [ "$failures" -eq 0 ]

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the release zips dist/diagreso-VERSION-win32.zip and -win64.zip: the exe, the
 # sample fc_img_024.gif, the help page decalage.htm (for a distributor who hosts it) and
-# LISEZMOI.txt (Windows-1252, CRLF, for every Notepad).
+# LISEZMOI.txt (Windows-1252, CRLF, for every Notepad); and the Windows Installer packages
+# dist/diagreso-VERSION-win32.msi and -win64.msi (scripts/build-msi.sh): the same exe,
+# fc_img_024.gif and LISEZMOI.txt.
 # Each exe is packaged only after the end-to-end tests have passed on that very file: the
 # 64-bit one under 64-bit Wine, the 32-bit one under 32-bit Wine, natively or under
 # qemu-i386 (scripts/i386-mode.sh; under emulation only the tests tests/qemu-i386.txt lets
@@ -48,13 +50,19 @@ else
     untested="the 32-bit exe could not be tested here, so it is not released: $how"
 fi
 [ -n "$tested32" ] && echo "release: $tested32"
+# Each package released is first installed, upgraded and removed by Wine's msiexec.
+for arch in "${archs[@]}"; do
+    scripts/check-msi.sh "build/$arch"
+done
 
 # ---- Reproducible, signed when a certificate is given, with checksums.
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-# The zips' dates: the commit's, the same in every build of it.
+# The zips' and MSIs' dates: the commit's, the same in every build of it; the MSIs'
+# package codes name the commit (the second folder is no git checkout).
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
-export SOURCE_DATE_EPOCH
+DIAGRESO_COMMIT=$(git rev-parse HEAD)
+export SOURCE_DATE_EPOCH DIAGRESO_COMMIT
 if [ -n "$(git status --porcelain)" ]; then
     echo "release: WARNING: the working tree has uncommitted changes; no commit rebuilds this release"
 fi
@@ -85,22 +93,43 @@ else
     signature="NOT signed"
 fi
 
-# The zips and SHA256SUMS, made here and again from the other folder: the same bytes.
-scripts/package.sh "$root" "$work/dist" "${here[@]}"
+# The zips, MSIs and SHA256SUMS, made here and again from the other folder: the same
+# bytes. Signed, the MSIs are signed here only (a signature differs at each signing): the
+# other folder's are compared with them table for table once their signature is removed.
+sign_msi=()
+[ -n "${DIAGRESO_SIGN_PKCS12:-}" ] && sign_msi=(--sign-msi)
+scripts/package.sh "${sign_msi[@]}" "$root" "$work/dist" "${here[@]}"
 scripts/package.sh "$work/second" "$work/dist-second" "${there[@]}"
 for f in "$work/dist"/*; do
-    cmp "$f" "$work/dist-second/${f##*/}"
-    echo "  ok    ${f##*/}: byte-identical from $root and from the second folder"
+    name=${f##*/}
+    if [ -n "${sign_msi[*]}" ] && [ "$name" = SHA256SUMS ]; then
+        diff <(grep -v '\.msi$' "$f") <(grep -v '\.msi$' "$work/dist-second/$name")
+        echo "  ok    $name: the same lines for the zips and exes from both folders (the MSIs' are of the signed ones)"
+    elif [ -n "${sign_msi[*]}" ] && [[ "$name" == *.msi ]]; then
+        rm -rf "$work/cmp" && mkdir -p "$work/cmp/a" "$work/cmp/b"
+        "${OSSLSIGNCODE:-osslsigncode}" remove-signature -in "$f" -out "$work/cmp/unsigned.msi" >/dev/null
+        msidump -t -s -d "$work/cmp/a" "$work/cmp/unsigned.msi" >/dev/null
+        msidump -t -s -d "$work/cmp/b" "$work/dist-second/$name" >/dev/null
+        diff -r "$work/cmp/a" "$work/cmp/b" >/dev/null || { echo "release: $name differs from the second folder's" >&2; exit 1; }
+        echo "  ok    $name: signed; without its signature, the second folder's package table for table"
+    else
+        cmp "$f" "$work/dist-second/$name"
+        echo "  ok    $name: byte-identical from $root and from the second folder"
+    fi
 done
 
 mkdir -p dist
 # Nothing of an earlier release stays beside this one's SHA256SUMS.
-rm -f dist/diagreso-*.zip dist/SHA256SUMS
+rm -f dist/diagreso-*.zip dist/diagreso-*.msi dist/SHA256SUMS
 cp "$work/dist"/* dist/
 for zip in "$work/dist"/*.zip; do
     zip=dist/${zip##*/}
     echo "$zip: $(stat -c %s "$zip") bytes"
     unzip -l "$zip" | sed 's/^/  /'
+done
+for msi in "$work/dist"/*.msi; do
+    msi=dist/${msi##*/}
+    echo "$msi: $(stat -c %s "$msi") bytes, version $(msiinfo export "$msi" Property | tr -d '\r' | awk -F'\t' '$1 == "ProductVersion" { print $2 }'), product code $(msiinfo export "$msi" Property | tr -d '\r' | awk -F'\t' '$1 == "ProductCode" { print $2 }')"
 done
 echo "dist/SHA256SUMS:"
 sed 's/^/  /' dist/SHA256SUMS

@@ -29,6 +29,10 @@ packages=(
   g++-i686-linux-gnu libc6-dev-i386-cross qemu-user
   # The host's i386 loader and C library, under which 32-bit Wine runs.
   libc6-i386
+  # The MSIs: wixl builds them (Debian puts it in its own package, from msitools' sources),
+  # msitools' msibuild/msiinfo/msidump set and read them, faketime freezes wixl's clock so
+  # the same commit gives the same bytes, lnkinfo reads the shortcuts the install made.
+  msitools wixl faketime liblnk-utils
 )
 
 missing=()

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Signs an exe with Authenticode (SHA-256) through osslsigncode, with the code-signing
+# Signs an exe or an MSI with Authenticode (SHA-256) through osslsigncode, with the code-signing
 # certificate given in the environment, then checks the signed copy:
 #   DIAGRESO_SIGN_PKCS12         the certificate and its private key, a PKCS#12 file
 #   DIAGRESO_SIGN_PASSWORD       its password (empty or unset: none)
@@ -10,10 +10,13 @@
 #   DIAGRESO_SIGN_TSA_CAFILE     optional: the same for the time-stamping server
 #   OSSLSIGNCODE                 optional: the osslsigncode to use (default: the one on PATH)
 # The check: the signature verifies against those roots, it is SHA-256, and the signed
-# exe with its signature removed is the unsigned exe byte for byte (what was signed is
-# what was tested). Options are those osslsigncode 2.5 (Debian 12) already has.
+# file with its signature removed is the unsigned one (what was signed is what was
+# tested): an exe byte for byte; an MSI table for table and stream for stream (msidump),
+# as osslsigncode lays the compound file out anew when it removes the signature, so its
+# bytes differ though nothing in it does. Options are those osslsigncode 2.5 (Debian 12)
+# already has.
 #
-# usage: scripts/sign-exe.sh UNSIGNED.exe SIGNED.exe
+# usage: scripts/sign-exe.sh UNSIGNED.exe|.msi SIGNED.exe|.msi
 set -euo pipefail
 (($# == 2)) || { echo "usage: $0 UNSIGNED.exe SIGNED.exe" >&2; exit 2; }
 in=$1 out=$2
@@ -46,8 +49,16 @@ if ! grep -q -E 'digest algorithm *: *SHA256' "$work/verify.log"; then
     echo "sign: $out is not signed with SHA-256" >&2; rm -f "$out"; exit 1
 fi
 
-"$osslsigncode" remove-signature -in "$out" -out "$work/unsigned.exe" >/dev/null
-if ! cmp -s "$in" "$work/unsigned.exe"; then
+"$osslsigncode" remove-signature -in "$out" -out "$work/unsigned" >/dev/null
+case $in in
+*.msi)
+    mkdir "$work/a" "$work/b"
+    msidump -t -s -d "$work/a" "$in" >/dev/null && msidump -t -s -d "$work/b" "$work/unsigned" >/dev/null &&
+        diff -r "$work/a" "$work/b" >/dev/null
+    same=$? said="the same tables and streams as $in" ;;
+*) cmp -s "$in" "$work/unsigned"; same=$? said="identical to $in" ;;
+esac
+if [ "$same" -ne 0 ]; then
     echo "sign: $out without its signature differs from $in" >&2; rm -f "$out"; exit 1
 fi
-echo "  without its signature: identical to $in"
+echo "  without its signature: $said"

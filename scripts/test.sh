@@ -6,6 +6,8 @@
 #   e2e       the real 64-bit exe, driven from outside, under 64-bit Wine
 #   win32     the Windows tests built for 32 bits, under 32-bit Wine in 32-bit prefixes
 #   e2e32     the real 32-bit exe, driven by the 32-bit test program, under 32-bit Wine
+#   msi64     the 64-bit MSI installed, upgraded and uninstalled by Wine's msiexec
+#   msi32     the same for the 32-bit MSI under 32-bit Wine (natively only)
 # The 32-bit programs (native32's, and 32-bit Wine for win32 and e2e32) run natively where
 # the kernel runs i386 programs and through qemu-i386 where it does not; DIAGRESO_I386=
 # native|qemu|auto chooses (scripts/i386-mode.sh). Under emulation win32 and e2e32 leave
@@ -86,6 +88,10 @@ step "end-to-end tests: the real exe under Wine (win64)"
 scripts/run-e2e.sh build/win64 2>&1 | tee "$logs/e2e.log"
 [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 
+step "MSI: installed, upgraded and removed by Wine's msiexec (msi64)"
+scripts/check-msi.sh build/win64 2>&1 | tee "$logs/msi64.log"
+[ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+
 # 32-bit tiers: natively or emulated, each saying how (the runner's TIER.how); elsewhere
 # told, and never counted as passed.
 not_run=()
@@ -114,13 +120,16 @@ if [ "$i386_mode" != none ]; then
 
   step "end-to-end tests: the real 32-bit exe under 32-bit Wine, $native32_how (e2e32)"
   run32 e2e32 scripts/run-e2e.sh
+
+  step "MSI under 32-bit Wine, $native32_how (msi32)"
+  run32 msi32 scripts/check-msi.sh
   t32=$((SECONDS - t32))
 else
-  step "32-bit tiers (native32, win32, e2e32): not run: $i386_why"
+  step "32-bit tiers (native32, win32, e2e32, msi32): not run: $i386_why"
   ls -l build/win32/tests/win/diag_win_tests.exe build/win32/tests/e2e/diag_e2e_tests.exe build/win32/src/diagreso.exe \
     || status=1
-  not_run=(native32 win32 e2e32)
-  why_not[native32]=$i386_why; why_not[win32]=$i386_why; why_not[e2e32]=$i386_why
+  not_run=(native32 win32 e2e32 msi32)
+  why_not[native32]=$i386_why; why_not[win32]=$i386_why; why_not[e2e32]=$i386_why; why_not[msi32]=$i386_why
   # A way asked for that this machine cannot give is a failure, not a tier left out.
   status=1
 fi
@@ -133,7 +142,7 @@ total_passed=0; total_failed=0
 echo
 for tier in "native:native.xml" "native32:native32.xml" "win64:win64-dpi96.xml win64-dpi120.xml" \
             "e2e:e2e-dpi96.xml e2e-dpi120.xml" "win32:win32-dpi96.xml win32-dpi120.xml" \
-            "e2e32:e2e32-dpi96.xml e2e32-dpi120.xml"; do
+            "e2e32:e2e32-dpi96.xml e2e32-dpi120.xml" "msi64:msi64.xml" "msi32:msi32.xml"; do
   name=${tier%%:*}
   if [[ " ${not_run[*]} " == *" $name "* ]]; then
     echo "$name: not run (${why_not[$name]})"
@@ -144,7 +153,7 @@ for tier in "native:native.xml" "native32:native32.xml" "win64:win64-dpi96.xml w
   read -r p f < <(python3 scripts/count-results.py "${files[@]}")
   case $name in
   native32) said=" ($native32_how)" ;;
-  win32 | e2e32) said=" (${how[$name]:-how it ran not told})" ;;
+  win32 | e2e32 | msi32) said=" (${how[$name]:-how it ran not told})" ;;
   *) said= ;;
   esac
   echo "$name: $p passed, $f failed$said"
