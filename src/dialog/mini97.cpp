@@ -46,6 +46,9 @@ Mini97::Mini97(Backend& backend, ErrorReporter& reporter, Module1& module, TileH
     form_.onLoad = [this] { Form_Load(); };
     form_.setClickHandler("btc", [this](int16_t index) { btc_Click(index); });
     form_.setTickHandler("Timer1", [this] { Timer1_Timer(); });
+    // Another program changed the mode while the question is up: it comes back whole
+    // onto the new screen, centred as at its load, so its keys can still be reached.
+    form_.onDisplayChange = [this] { CenterOnScreen(form_); };
 }
 
 void Mini97::show() {

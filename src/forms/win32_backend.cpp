@@ -9,6 +9,22 @@
 
 namespace diag::forms {
 
+namespace {
+// A form with no control focused (one just shown) takes Tab to its first stop and
+// Shift+Tab to its last: the dialog manager finds no next stop from the form itself.
+bool focusEdgeStop(HWND form, bool last) {
+    HWND found = nullptr;
+    for (HWND h = GetWindow(form, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        LONG style = GetWindowLongW(h, GWL_STYLE);
+        if ((style & (WS_TABSTOP | WS_VISIBLE | WS_DISABLED)) != (WS_TABSTOP | WS_VISIBLE)) continue;
+        found = h;
+        if (!last) break;
+    }
+    if (found) SetFocus(found);
+    return found != nullptr;
+}
+} // namespace
+
 Win32Backend::Win32Backend(HINSTANCE instance) : instance_(instance) { settingsChanged(); }
 
 Win32Backend::~Win32Backend() {
@@ -167,6 +183,9 @@ bool Win32Backend::pump(bool wait, const std::function<bool()>& done) {
         HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
         bool ours = root && std::any_of(forms_.begin(), forms_.end(),
                                         [root](const auto& entry) { return entry.second->hwnd() == root; });
+        if (ours && msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && (!GetFocus() || GetFocus() == root) &&
+            focusEdgeStop(root, GetKeyState(VK_SHIFT) < 0))
+            continue;
         if (!ours || !IsDialogMessageW(root, &msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
@@ -230,7 +249,12 @@ Control* Win32Backend::focusedControl() {
 }
 
 void Win32Backend::setFocus(Control& control) {
-    if (HWND h = windowOf(control)) SetFocus(h);
+    HWND h = windowOf(control);
+    if (!h) return;
+    SetFocus(h);
+    // The activation that gave the form back may have told assistive technology of the
+    // form itself last: the control that has the focus is told again.
+    if (GetFocus() == h) NotifyWinEvent(EVENT_OBJECT_FOCUS, h, OBJID_CLIENT, CHILDID_SELF);
 }
 
 uint32_t Win32Backend::doubleClickTime() { return GetDoubleClickTime(); }

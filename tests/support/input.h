@@ -46,4 +46,16 @@ inline void pressKey(WORD key) {
     sendAll(2, seq);
 }
 
+// A key pressed with a modifier held (Shift+Tab).
+inline void pressKeyWith(WORD modifier, WORD key) {
+    INPUT seq[4]{};
+    WORD keys[] = {modifier, key, key, modifier};
+    for (int i = 0; i < 4; ++i) {
+        seq[i].type = INPUT_KEYBOARD;
+        seq[i].ki.wVk = keys[i];
+        seq[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+    }
+    sendAll(4, seq);
+}
+
 } // namespace diag::test
