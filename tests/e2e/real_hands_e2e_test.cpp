@@ -173,6 +173,38 @@ TEST_F(RealHands, PressAgainAfterAnEarlyOneAnswers) {
     EXPECT_TRUE(program.ended(5000));
 }
 
+// The press and the release of a click apart, and the window's activation taken away and
+// given back between them, as a late activation (the one a closing dialog leaves) does: the
+// click still opens its dialog. A button that answered at the release lost it.
+TEST_F(RealHands, ActivationBetweenPressAndReleaseLosesNoClick) {
+    Program program(freshFolder());
+    HWND form = start(program);
+    ASSERT_NE(form, nullptr);
+    HWND other = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"autre", WS_POPUP | WS_VISIBLE, 1200, 950, 40, 40,
+                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(other, nullptr);
+    RECT r = screenRectOf(form, design("Command6", 0));
+    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    SetForegroundWindow(form);
+    Sleep(200);
+    test::pressScreen(p, true);
+    Sleep(200);
+    SetForegroundWindow(other);
+    Sleep(200);
+    SetForegroundWindow(form);
+    Sleep(200);
+    test::pressScreen(p, false);
+    HWND dialog = waitForDialog(form, 3000, false);
+    EXPECT_NE(dialog, nullptr) << "the click opened its dialog; " << program.state();
+    DestroyWindow(other);
+    if (dialog) {
+        Sleep(GetDoubleClickTime() + 100);
+        EXPECT_TRUE(cancelDialog(dialog));
+    }
+    clickAt(form, design("Image6"));
+    EXPECT_TRUE(program.ended(5000));
+}
+
 TEST_F(RealHands, DialogComesBackInFrontOfTheWindowItTurnsOff) {
     Program program(freshFolder());
     HWND form = start(program);

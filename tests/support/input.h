@@ -13,19 +13,27 @@ inline void sendAll(UINT count, INPUT* events) {
                            << GetLastError();
 }
 
-inline void clickScreen(POINT p) {
+// A mouse event at a point of the screen. Every event carries its own absolute position,
+// or a press may land where the pointer was.
+inline INPUT mouseAt(POINT p, DWORD flags) {
     int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
-    auto input = [&](DWORD flags) {
-        INPUT in{};
-        in.type = INPUT_MOUSE;
-        // Every event carries its own absolute position, or a press may land where the pointer was.
-        in.mi.dx = static_cast<LONG>((p.x * 65535 + sw / 2) / (sw - 1));
-        in.mi.dy = static_cast<LONG>((p.y * 65535 + sh / 2) / (sh - 1));
-        in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-        return in;
-    };
-    INPUT seq[] = {input(0), input(MOUSEEVENTF_LEFTDOWN), input(MOUSEEVENTF_LEFTUP)};
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = static_cast<LONG>((p.x * 65535 + sw / 2) / (sw - 1));
+    in.mi.dy = static_cast<LONG>((p.y * 65535 + sh / 2) / (sh - 1));
+    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    return in;
+}
+
+inline void clickScreen(POINT p) {
+    INPUT seq[] = {mouseAt(p, 0), mouseAt(p, MOUSEEVENTF_LEFTDOWN), mouseAt(p, MOUSEEVENTF_LEFTUP)};
     sendAll(3, seq);
+}
+
+// The press or the release of a click alone.
+inline void pressScreen(POINT p, bool down) {
+    INPUT seq[] = {mouseAt(p, 0), mouseAt(p, down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP)};
+    sendAll(2, seq);
 }
 
 // A click in the middle of a window.
