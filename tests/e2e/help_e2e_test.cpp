@@ -78,6 +78,15 @@ TEST(Help, BuiltInPageIsWrittenAtTheClickAndTheBrowserGetsTheAddressShown) {
     std::string written = readFile(pathOfFileUrl(address));
     EXPECT_FALSE(written.empty());
     EXPECT_EQ(written, builtInPage()) << "the page opened is the one built in";
+    // A double-click on the button, out of habit, is one click: one page more.
+    RECT r = designRect(design("Command3"));
+    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ClientToScreen(form, &p);
+    SetForegroundWindow(form);
+    test::clickScreen(p);
+    Sleep(150);
+    test::clickScreen(p);
+    EXPECT_EQ(recorder.waitForLines(5, 2500), std::vector<std::string>(4, started)) << "a double-click";
     clickAt(form, design("Image6"));
     EXPECT_TRUE(program.ended(5000));
 }
