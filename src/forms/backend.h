@@ -14,7 +14,7 @@ struct PictureSource;
 // that nothing of the program runs after the end.
 struct ProgramEnded {};
 
-enum class Property : uint8_t { Caption, BackColor, ForeColor, Position, Visible, Picture };
+enum class Property : uint8_t { Caption, BackColor, Position, Visible, Picture };
 
 struct TwipsSize {
     float width, height;
@@ -51,7 +51,10 @@ class Backend {
     [[noreturn]] virtual void endProgram(int exitCode) = 0;
 };
 
-// Twips to pixels at the toolkit's fixed density, 15 twips a pixel, to the nearest pixel.
+// The toolkit's fixed density: a twip is 1/1440 inch, and a pixel at 96 dpi is 15 of them.
+inline constexpr float kTwipsPerPixel = 15.0f;
+
+// Twips to pixels at that density, to the nearest pixel.
 int twipsToPixels(float twips);
 
 } // namespace diag::forms

@@ -7,7 +7,7 @@
 
 namespace diag::forms {
 
-int twipsToPixels(float twips) { return static_cast<int>(std::lround(twips / 15.0f)); }
+int twipsToPixels(float twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
 
 PixelRect pixelRect(const Control& c) {
     return {twipsToPixels(c.left()), twipsToPixels(c.top()), twipsToPixels(c.width()), twipsToPixels(c.height())};

@@ -16,7 +16,6 @@ const char* propertyName(Property p) {
     switch (p) {
     case Property::Caption: return "caption";
     case Property::BackColor: return "backColor";
-    case Property::ForeColor: return "foreColor";
     case Property::Position: return "position";
     case Property::Visible: return "visible";
     case Property::Picture: return "picture";
@@ -43,8 +42,8 @@ HeadlessBackend::Point HeadlessBackend::restore(Form& form) {
 
 TwipsSize HeadlessBackend::outerSize(const FormDesign& design) {
     bool framed = design.border == FormBorder::FixedSingle;
-    return {design.clientWidth + (framed ? frame.width * 15.0f : 0.0f),
-            design.clientHeight + (framed ? frame.height * 15.0f : 0.0f)};
+    return {design.clientWidth + (framed ? frame.width * kTwipsPerPixel : 0.0f),
+            design.clientHeight + (framed ? frame.height * kTwipsPerPixel : 0.0f)};
 }
 
 void HeadlessBackend::controlChanged(Control& control, Property what) {

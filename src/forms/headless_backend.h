@@ -58,7 +58,7 @@ class HeadlessBackend final : public Backend {
     // Called while a modal form is up; when it returns with the form still loaded, the
     // form is closed without an answer, as the system's close command would.
     std::function<void(Form&)> modalAnswerer;
-    std::function<TwipsSize()> screen = [] { return TwipsSize{1280 * 15.0f, 1024 * 15.0f}; };
+    std::function<TwipsSize()> screen = [] { return TwipsSize{1280 * kTwipsPerPixel, 1024 * kTwipsPerPixel}; };
 
     struct {
         int width = 6, height = 29; // pixels: two 3-pixel borders, a 23-pixel title bar

@@ -174,8 +174,7 @@ bool Win32Backend::pump(bool wait, const std::function<bool()>& done) {
             return true;
         }
         if (msg.message == WM_QUIT) {
-            exitCode_ = static_cast<int>(msg.wParam);
-            PostQuitMessage(exitCode_); // let an outer loop end too
+            PostQuitMessage(static_cast<int>(msg.wParam)); // let an outer loop end too
             return false;
         }
         if (isAnswerTail(msg)) continue;
@@ -227,17 +226,17 @@ void Win32Backend::doEvents() {
 void Win32Backend::run() { pump(true, [] { return false; }); }
 
 TwipsSize Win32Backend::screenSize() {
-    return {GetSystemMetrics(SM_CXSCREEN) * 15.0f, GetSystemMetrics(SM_CYSCREEN) * 15.0f};
+    return {GetSystemMetrics(SM_CXSCREEN) * kTwipsPerPixel, GetSystemMetrics(SM_CYSCREEN) * kTwipsPerPixel};
 }
 
 TwipsSize Win32Backend::outerSize(const FormDesign& design) {
     RECT r{0, 0, twipsToPixels(design.clientWidth), twipsToPixels(design.clientHeight)};
     if (design.border == FormBorder::None) return {design.clientWidth, design.clientHeight};
-    AdjustWindowRectEx(&r, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, FALSE, WS_EX_CONTROLPARENT);
+    AdjustWindowRectEx(&r, FormWindow::styleOf(design), FALSE, FormWindow::kExStyle);
     // The frame in pixels, added to the client size in twips: no rounding of the client.
     float frameWidth = static_cast<float>(r.right - r.left) - static_cast<float>(twipsToPixels(design.clientWidth));
     float frameHeight = static_cast<float>(r.bottom - r.top) - static_cast<float>(twipsToPixels(design.clientHeight));
-    return {design.clientWidth + frameWidth * 15.0f, design.clientHeight + frameHeight * 15.0f};
+    return {design.clientWidth + frameWidth * kTwipsPerPixel, design.clientHeight + frameHeight * kTwipsPerPixel};
 }
 
 Control* Win32Backend::focusedControl() {

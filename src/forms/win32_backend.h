@@ -105,7 +105,6 @@ class Win32Backend final : public Backend {
     std::optional<Press> tail_;  // the press that answered, until the next press
     UINT swallowRelease_ = 0;    // the release of a press taken as a tail
     bool highContrast_ = false;
-    int exitCode_ = 0;
 };
 
 } // namespace diag::forms

@@ -109,11 +109,7 @@ class PictureWindow : public ControlWindow {
     using ControlWindow::ControlWindow;
     void create() override {
         // The window text is the accessible name: what a screen reader says of the picture.
-        makeChild(L"STATIC", SS_OWNERDRAW | SS_NOTIFY, 0, widen(control_.design().accessibleName));
-    }
-    LRESULT command(WORD code) override {
-        if (code == STN_CLICKED || code == STN_DBLCLK) clicked();
-        return 0;
+        makeChild(L"STATIC", SS_OWNERDRAW, 0, widen(control_.design().accessibleName));
     }
     void setPicture(std::shared_ptr<const Picture> picture) override {
         picture_ = std::move(picture);
@@ -152,6 +148,15 @@ class PictureWindow : public ControlWindow {
     std::shared_ptr<const Picture> picture_;
     bool decoded_ = false;
 };
+
+// WM_KEYDOWN's previous-state bit: the key was already down, an auto-repeat.
+constexpr LPARAM kKeyWasDown = LPARAM{1} << 30;
+
+// The message WM_GETDLGCODE asks about is Enter (its press or its character).
+bool isEnter(const MSG* asked) {
+    return asked && ((asked->message == WM_KEYDOWN && asked->wParam == VK_RETURN) ||
+                     (asked->message == WM_CHAR && asked->wParam == L'\r'));
+}
 
 // A picture that acts on a click shows its picture; its name is the design's.
 class PictureFace : public PictureWindow {
@@ -197,7 +202,7 @@ template <class Face> class KeyWindow final : public Face {
         auto* self = reinterpret_cast<KeyWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
         Win32Backend::Dispatch dispatch(self->owner_.backend());
         WNDPROC button = self->buttonProc_;
-        constexpr LPARAM kRepeat = 1 << 30; // the key was already down: an auto-repeat
+        bool fresh = !(lParam & kKeyWasDown); // WM_KEYDOWN: not an auto-repeat
         switch (msg) {
         case BM_CLICK:
             self->pressed(GetTickCount(), false);
@@ -213,10 +218,10 @@ template <class Face> class KeyWindow final : public Face {
             self->press();
             return 0;
         case WM_KEYDOWN:
-            if (wParam == VK_SPACE && !(lParam & kRepeat)) self->pressed(static_cast<uint32_t>(GetMessageTime()), false);
+            if (wParam == VK_SPACE && fresh) self->pressed(static_cast<uint32_t>(GetMessageTime()), false);
             // Enter presses the focused key at once, as Space does at its release.
             if (wParam == VK_RETURN) {
-                if (!(lParam & kRepeat)) {
+                if (fresh) {
                     self->pressed(static_cast<uint32_t>(GetMessageTime()), false);
                     self->press();
                 }
@@ -227,10 +232,7 @@ template <class Face> class KeyWindow final : public Face {
             // Enter comes to the key itself, not to the form as IDOK: the key tells a
             // fresh press from an auto-repeat.
             LRESULT code = CallWindowProcW(button, hwnd, msg, wParam, lParam);
-            if (auto* m = reinterpret_cast<const MSG*>(lParam);
-                m && ((m->message == WM_KEYDOWN && m->wParam == VK_RETURN) || (m->message == WM_CHAR && m->wParam == L'\r')))
-                code |= DLGC_WANTMESSAGE;
-            return code;
+            return isEnter(reinterpret_cast<const MSG*>(lParam)) ? code | DLGC_WANTMESSAGE : code;
         }
         case WM_CHAR:
             if (wParam == L'\r') return 0;
@@ -349,7 +351,6 @@ void ControlWindow::changed(Property what) {
         ShowWindow(hwnd_, control_.visible() ? SW_SHOWNA : SW_HIDE);
         break;
     case Property::BackColor:
-    case Property::ForeColor:
     case Property::Picture:
         InvalidateRect(hwnd_, nullptr, TRUE);
         break;

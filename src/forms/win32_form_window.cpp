@@ -17,13 +17,13 @@ constexpr UINT kBringForward = WM_APP + 1;
 
 std::wstring className(const FormDesign& design) { return L"diagreso." + widen(design.name); }
 
-DWORD styleOf(const FormDesign& design) {
-    return design.border == FormBorder::None ? WS_POPUP : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-}
-
 int px(float twips) { return twipsToPixels(twips); }
 
 } // namespace
+
+DWORD FormWindow::styleOf(const FormDesign& design) {
+    return design.border == FormBorder::None ? WS_POPUP : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+}
 
 FormWindow::FormWindow(Win32Backend& backend, Form& form) : backend_(backend), form_(form) {
     // Tab order follows creation order: the focusable controls first, by tab index.
@@ -73,7 +73,7 @@ void FormWindow::createWindows() {
     if (hwnd_) return;
     const FormDesign& d = form_.design();
     registerClass();
-    DWORD style = styleOf(d), ex = WS_EX_CONTROLPARENT;
+    DWORD style = styleOf(d), ex = kExStyle;
     RECT r{0, 0, px(d.clientWidth), px(d.clientHeight)};
     AdjustWindowRectEx(&r, style, FALSE, ex);
     int w = r.right - r.left, h = r.bottom - r.top;
@@ -218,19 +218,20 @@ LRESULT FormWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_ERASEBKGND: return 1; // all painted in WM_PAINT
     case WM_PAINT: return onPaint();
-    case WM_COMMAND: return onCommand(wParam, lParam);
+    case WM_COMMAND: return onCommand(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam));
     case WM_DRAWITEM: return onDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case WM_CTLCOLORSTATIC: return onCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_TIMER: return onTimer(wParam);
     case WM_CLOSE: return onClose();
-    case WM_ACTIVATE: return onActivate(wParam, lParam);
-    case WM_SETCURSOR: return onSetCursor(wParam, lParam);
+    case WM_ACTIVATE: onActivate(LOWORD(wParam) != WA_INACTIVE); break;
+    case WM_SETCURSOR: onSetCursor(static_cast<short>(LOWORD(lParam)), HIWORD(lParam)); break;
     case WM_SETTINGCHANGE:
-    case WM_SYSCOLORCHANGE: return onSettingChange(msg, wParam, lParam);
+    case WM_SYSCOLORCHANGE: onSettingChange(); break;
     case WM_DISPLAYCHANGE: return onDisplayChange();
     case kBringForward: return onBringForward();
-    default: return DefWindowProcW(hwnd(), msg, wParam, lParam);
+    default: break;
     }
+    return DefWindowProcW(hwnd(), msg, wParam, lParam);
 }
 
 LRESULT FormWindow::onPaint() {
@@ -262,15 +263,15 @@ LRESULT FormWindow::onPaint() {
     return 0;
 }
 
-LRESULT FormWindow::onCommand(WPARAM wParam, LPARAM lParam) {
-    if (ControlWindow* cw = controlOf(reinterpret_cast<HWND>(lParam))) return cw->command(HIWORD(wParam));
+LRESULT FormWindow::onCommand(WORD code, WORD id, HWND child) {
+    if (ControlWindow* cw = controlOf(child)) return cw->command(code);
     // Enter: the dialog-key handling asks for IDOK. A focused button is pressed, as Space
     // would; an owner-drawn button is no push button to the dialog manager.
-    if (LOWORD(wParam) == IDOK && lParam == 0)
+    if (id == IDOK && !child)
         if (ControlWindow* focused = controlOf(GetFocus()); focused && focused->control().kind() == Kind::Button)
             return focused->command(BN_CLICKED);
     // Esc: a modal form is closed without an answer, as Alt+F4 closes it.
-    if (LOWORD(wParam) == IDCANCEL && lParam == 0 && backend_.modalForm() == this) return onClose();
+    if (id == IDCANCEL && !child && backend_.modalForm() == this) return onClose();
     return 0;
 }
 
@@ -304,28 +305,25 @@ LRESULT FormWindow::onClose() {
     return 0;
 }
 
-LRESULT FormWindow::onActivate(WPARAM wParam, LPARAM lParam) {
+void FormWindow::onActivate(bool active) {
     // Brought forward (taskbar, Alt+Tab) while a modal form keeps it off: the modal form
     // comes back in front and takes the activation, as an owned dialog would.
-    if (LOWORD(wParam) != WA_INACTIVE && !IsWindowEnabled(hwnd()))
+    if (active && !IsWindowEnabled(hwnd()))
         if (FormWindow* modal = backend_.modalForm(); modal && modal != this)
             PostMessageW(modal->hwnd(), kBringForward, 0, 0);
-    return DefWindowProcW(hwnd(), WM_ACTIVATE, wParam, lParam);
 }
 
-LRESULT FormWindow::onSetCursor(WPARAM wParam, LPARAM lParam) {
+void FormWindow::onSetCursor(int hitTest, UINT mouseMessage) {
     // A click on a window that a modal form turned off.
-    UINT mouse = HIWORD(lParam);
-    if (static_cast<short>(LOWORD(lParam)) == HTERROR && (mouse == WM_LBUTTONDOWN || mouse == WM_RBUTTONDOWN || mouse == WM_MBUTTONDOWN))
+    if (hitTest == HTERROR &&
+        (mouseMessage == WM_LBUTTONDOWN || mouseMessage == WM_RBUTTONDOWN || mouseMessage == WM_MBUTTONDOWN))
         if (FormWindow* modal = backend_.modalForm(); modal && modal != this)
             PostMessageW(modal->hwnd(), kBringForward, 0, 0);
-    return DefWindowProcW(hwnd(), WM_SETCURSOR, wParam, lParam);
 }
 
-LRESULT FormWindow::onSettingChange(UINT msg, WPARAM wParam, LPARAM lParam) {
+void FormWindow::onSettingChange() {
     backend_.settingsChanged();
     RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    return DefWindowProcW(hwnd(), msg, wParam, lParam);
 }
 
 LRESULT FormWindow::onDisplayChange() {

@@ -17,6 +17,10 @@ class Win32Backend;
 
 class FormWindow {
   public:
+    // A form's window style, from its design, and the extended style of every form: what
+    // the window is made with and what its outer size is computed from.
+    static DWORD styleOf(const FormDesign& design);
+    static constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
     FormWindow(Win32Backend& backend, Form& form);
     ~FormWindow();
     FormWindow(const FormWindow&) = delete;
@@ -55,14 +59,17 @@ class FormWindow {
     static BOOL CALLBACK disableOne(HWND other, LPARAM self);
     LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT onPaint();
-    LRESULT onCommand(WPARAM wParam, LPARAM lParam);
+    // `code` the notification, `id` the command, `child` the control that sent it (none
+    // for the dialog keys' IDOK and IDCANCEL).
+    LRESULT onCommand(WORD code, WORD id, HWND child);
     LRESULT onDrawItem(const DRAWITEMSTRUCT& item);
     LRESULT onCtlColorStatic(HDC dc, HWND child);
     LRESULT onTimer(WPARAM id);
     LRESULT onClose();
-    LRESULT onActivate(WPARAM wParam, LPARAM lParam);
-    LRESULT onSetCursor(WPARAM wParam, LPARAM lParam);
-    LRESULT onSettingChange(UINT msg, WPARAM wParam, LPARAM lParam);
+    // These do their part, and the system's default handling follows.
+    void onActivate(bool active);
+    void onSetCursor(int hitTest, UINT mouseMessage);
+    void onSettingChange();
     LRESULT onDisplayChange();
     LRESULT onBringForward();
     void registerClass();

@@ -53,7 +53,7 @@ Picture PictureDecoder::decode(IWICBitmapDecoder* decoder) {
 }
 
 Picture PictureDecoder::fromResource(HINSTANCE instance, std::string_view name) {
-    HRSRC res = FindResourceW(instance, widen(name).c_str(), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
+    HRSRC res = FindResourceW(instance, widen(name).c_str(), RT_RCDATA);
     if (!res || !factory()) return {};
     HGLOBAL loaded = LoadResource(instance, res);
     DWORD size = SizeofResource(instance, res);

@@ -46,7 +46,7 @@ bool Form1::start() {
 void Form1::Form_Load() {
     form_.setLeft(0);
     form_.setTop(0);
-    control("Timer1").setInterval(500);
+    control("Timer1").setInterval(kStartupDelayMs);
     // The address the help command opens; nothing is written before it is asked for.
     control("Label6", 1).setCaption(nextHelpPage().address);
 }
@@ -162,7 +162,7 @@ void Form1::afterChange() {
         } changing{changing_ = true};
         form_.backend().doEvents();
     }
-    control("Timer2").setInterval(5000);
+    control("Timer2").setInterval(kRepinDelayMs);
     showCurrentResolution();
 }
 

@@ -20,7 +20,7 @@ struct Form1Services {
     DisplayApi& display;
     FontApi& font;
     const Clock& clock;
-    RecordFile& recordFile; // file number 42: opened at start-up, shared with later commands
+    RecordFile& recordFile; // W_ECRA_R.WDO: opened once at start-up, read again by the revert
     ProcessLauncher& launcher;
     HelpPageFiles& helpFiles;
     std::string_view helpAddress; // a web address chosen at build time; empty: the built-in page
@@ -87,7 +87,9 @@ class Form1 {
     std::optional<int16_t> nextCommand_; // a resolution command pressed meanwhile
 };
 
-inline constexpr int kKeepSeconds = 15; // a tried mode nobody keeps goes back after this
+inline constexpr uint32_t kStartupDelayMs = 500; // from the load to the start-up tick
+inline constexpr uint32_t kRepinDelayMs = 5000;  // from a change to the window back in its corner
+inline constexpr int kKeepSeconds = 15;          // a tried mode nobody keeps goes back after this
 
 inline constexpr forms::Color kLargeFontColor = 0xC0C0FF; // light red
 inline constexpr forms::Color kNormalFontColor = 0xC0FFC0; // light green

@@ -53,11 +53,10 @@ HelpPage writeHelpPage(HelpPageFiles& files) {
     throw HelpPageWriteError(std::move(attempts));
 }
 
-std::string helpCommandLine(std::string_view address) { return std::string(kBrowserPath) + std::string(address); }
+std::string helpCommandLine(std::string_view address) { return std::string(kBrowserPath) + " " + std::string(address); }
 
 void openHelpPage(ProcessLauncher& launcher, const HelpPage& page) {
-    std::string application(kBrowserPath.substr(0, kBrowserPath.size() - 1));
-    if (launcher.start(application, helpCommandLine(page.address), kShowMaximized)) return;
+    if (launcher.start(std::string(kBrowserPath), helpCommandLine(page.address), kShowMaximized)) return;
     if (launcher.openWithDefaultBrowser(page.address, kShowMaximized)) return;
     throw HelpPageError(page.file.empty() ? page.address : page.file, !page.file.empty());
 }

@@ -31,7 +31,7 @@ std::string Win32HelpPageFiles::temporaryFolder() {
 }
 
 std::string_view Win32HelpPageFiles::builtInPage() {
-    HRSRC res = FindResourceW(instance_, L"HELP_PAGE", MAKEINTRESOURCEW(10) /* RT_RCDATA */);
+    HRSRC res = FindResourceW(instance_, L"HELP_PAGE", RT_RCDATA);
     HGLOBAL loaded = res ? LoadResource(instance_, res) : nullptr;
     const void* data = loaded ? LockResource(loaded) : nullptr;
     return data ? std::string_view(static_cast<const char*>(data), SizeofResource(instance_, res)) : std::string_view{};

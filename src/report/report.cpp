@@ -174,12 +174,23 @@ void appendText(std::string& out, const TextReading& text) {
 
 const char* nullOrBoolean(std::optional<bool> value) { return value ? boolean(*value) : "null"; }
 
+// A JSON array, each item written by `append`: one a line, or all on one (`oneLine`).
+template <class Items, class Append> std::string arrayOf(const Items& items, Append append, bool oneLine = false) {
+    std::string out = "[";
+    for (const auto& item : items) {
+        out += out.size() == 1 ? (oneLine ? "" : "\r\n    ") : (oneLine ? ", " : ",\r\n    ");
+        append(out, item);
+    }
+    out += out.size() > 1 && !oneLine ? "\r\n  ]" : "]";
+    return out;
+}
+
 void appendVerdict(std::string& out, const Verdict& verdict) {
-    std::string reasons = "[";
-    for (const std::string& reason : verdict.reasons) reasons += (reasons.size() > 1 ? ", " : "") + jsonString(reason);
+    std::string reasons = arrayOf(
+        verdict.reasons, [](std::string& text, const std::string& reason) { text += jsonString(reason); }, true);
     Members(out, ", ")
         .raw("ok", nullOrBoolean(verdict.ok))
-        .raw("reasons", reasons + "]")
+        .raw("reasons", reasons)
         .raw("classic_window_fits", nullOrBoolean(verdict.classicFits))
         .raw("wide_window_fits", nullOrBoolean(verdict.wideFits))
         .close();
@@ -197,17 +208,6 @@ void appendDisplay(std::string& out, const DisplayDevice& d) {
         .number("frequency", d.frequency)
         .raw("dpi", nullOr(d.dpi))
         .close();
-}
-
-// A JSON array, one item a line, each written by `append`.
-template <class Items, class Append> std::string arrayOf(const Items& items, Append append) {
-    std::string out = "[";
-    for (const auto& item : items) {
-        out += out.size() > 1 ? ",\r\n    " : "\r\n    ";
-        append(out, item);
-    }
-    out += out.size() > 1 ? "\r\n  ]" : "]";
-    return out;
 }
 
 std::string timeText(const LocalTime& t) {

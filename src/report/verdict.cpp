@@ -15,12 +15,18 @@ std::string joined(const std::vector<std::string>& parts) {
     return all;
 }
 
-// The density as the display settings show it, a percentage of 96 dpi, and the text
-// size setting where it is set.
+// The density as the display settings show it: a percentage of the standard 96 dpi, to
+// the nearest whole one (120 dpi: 125 %).
+uint32_t percentOfStandardDensity(uint32_t dpi) {
+    constexpr uint32_t kStandardDpi = 96;
+    return (dpi * 100 + kStandardDpi / 2) / kStandardDpi;
+}
+
+// The density, as a percentage too, and the text size setting where it is set.
 std::string textSettings(const TextReading& text) {
-    std::string settings =
-        text.dpi > 0 ? std::to_string(text.dpi) + " ppp, soit " + std::to_string((text.dpi * 100 + 48) / 96) + " %"
-                     : "densité inconnue";
+    std::string settings = text.dpi > 0 ? std::to_string(text.dpi) + " ppp, soit " +
+                                              std::to_string(percentOfStandardDensity(text.dpi)) + " %"
+                                        : "densité inconnue";
     if (text.scalePercent) settings += ", « Agrandir le texte » à " + std::to_string(*text.scalePercent) + " %";
     return settings;
 }
