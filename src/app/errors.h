@@ -1,8 +1,12 @@
 #pragma once
 // Typed errors raised by the value rules, the record file and the display service.
-// None of the procedures that raise them catch them: they travel up to the event
-// that started the work: Form::deliver (forms/form.h) for the window, runSwitch's
-// cases (report/command_line.h) for the command line, which tell them in French.
+// They travel up to the event that started the work: Form::deliver (forms/form.h) for
+// the window, runSwitch's cases (report/command_line.h) for the command line, which tell
+// them in French. On the way only a few places catch one to go on or to put it aside:
+// the start-up capture keeps the file's failure to tell it after the labels
+// (store/saved_resolution.cpp), the report notes what it could not read
+// (report/report.cpp), the help page tries its next folder (main_window/help.cpp), and
+// the whole-file writes remove what they made before passing it on.
 #include <cstdint>
 #include <stdexcept>
 #include <string>

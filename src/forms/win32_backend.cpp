@@ -51,8 +51,10 @@ void Win32Backend::settingsChanged() {
 void Win32Backend::realize(Form& form) {
     // Windows are made when the form is first shown, from the model's state then: a form
     // that is never shown (the tile holder) costs no window, and what the load handler
-    // sets costs no move or repaint. Pictures are decoded when first drawn: the window
-    // shows without waiting for them, and one the load replaces is never decoded.
+    // sets costs no move or repaint. Built-in pictures are decoded when first drawn, so
+    // the window shows without waiting for them and one the load replaces is never
+    // decoded; a file the load names is decoded at once (loadPicture), to know whether
+    // it can serve.
     auto fw = std::make_unique<FormWindow>(*this, form);
     for (auto& cw : fw->controls()) controls_[&cw->control()] = cw.get();
     forms_[&form] = std::move(fw);

@@ -203,6 +203,7 @@ template <class Face> class KeyWindow final : public Face {
         Win32Backend::Dispatch dispatch(self->owner_.backend());
         WNDPROC button = self->buttonProc_;
         bool fresh = !(lParam & kKeyWasDown); // WM_KEYDOWN: not an auto-repeat
+        if (self->owner_.retired() && msg != WM_NCDESTROY) return CallWindowProcW(button, hwnd, msg, wParam, lParam);
         switch (msg) {
         case BM_CLICK:
             self->pressed(GetTickCount(), false);

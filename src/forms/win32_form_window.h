@@ -45,6 +45,7 @@ class FormWindow {
     // Unloaded while a procedure of ours runs: hidden, and deaf to every message until the
     // backend destroys it.
     void retire();
+    bool retired() const { return retired_; }
 
     ControlWindow* controlOf(HWND child) const;
     HFONT font(const FontDesign& design);      // made once for this window (CreationError)
