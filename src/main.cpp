@@ -10,8 +10,8 @@
 #include "main_window/form1_design.h"
 #include "main_window/win32_help_files.h"
 #include "main_window/win32_process_launcher.h"
-#include "report/command_line.h"
-#include "report/win32_console.h"
+#include "command_line/command_line.h"
+#include "command_line/win32_console.h"
 #include "store/record_file.h"
 
 #include <windows.h>

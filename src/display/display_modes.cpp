@@ -1,6 +1,7 @@
 #include "display/display_modes.h"
 
 #include "app/errors.h"
+#include "display/display_errors.h"
 #include "app/values.h"
 
 #include <cmath>

@@ -2,6 +2,7 @@
 // Reading and changing the display mode of the current display device. Nothing is
 // kept between calls: every value is read afresh from the system.
 #include "display/display_api.h"
+#include "display/display_errors.h"
 
 #include <cstdint>
 #include <optional>

@@ -4,6 +4,7 @@
 // it; lines and shapes are painted by the form beneath its children. The backend owns
 // the map from the model's forms and controls to their windows (Windows builds only).
 #include "forms/backend.h"
+#include "forms/creation_error.h"
 #include "forms/form.h"
 #include "forms/win32_picture.h"
 

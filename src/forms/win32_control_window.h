@@ -3,6 +3,7 @@
 // its drawing and its notifications here; the form reflects WM_COMMAND, WM_DRAWITEM and
 // WM_CTLCOLORSTATIC to the control they concern.
 #include "forms/form.h"
+#include "forms/creation_error.h"
 #include "forms/win32_picture.h"
 
 #include <windows.h>

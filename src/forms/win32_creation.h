@@ -3,6 +3,7 @@
 // raises CreationError, naming what could not be made and the system's reason, and the
 // owners release whatever was made before it (Windows builds only).
 #include "app/errors.h"
+#include "forms/creation_error.h"
 #include "app/system_reason.h"
 
 #include <windows.h>

@@ -2,6 +2,7 @@
 // The window side of one form (Windows builds only): its class, its window and the
 // windows of its controls, its fonts, and the window procedure, one line per message.
 #include "forms/form.h"
+#include "forms/creation_error.h"
 #include "forms/win32_control_window.h"
 #include "forms/win32_handles.h"
 

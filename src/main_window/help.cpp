@@ -1,6 +1,9 @@
 #include "main_window/help.h"
 
 #include "app/errors.h"
+#include "main_window/help_errors.h"
+#include "store/paths.h"
+#include "store/store_errors.h"
 #include "store/whole_file.h"
 
 namespace diag {

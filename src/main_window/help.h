@@ -3,6 +3,7 @@
 // chosen when the program was built or, without one, the page built into the program,
 // written on this computer at each request.
 #include "main_window/process_launcher.h"
+#include "main_window/help_errors.h"
 
 #include <string>
 #include <string_view>

@@ -1,5 +1,6 @@
 // What the record file does the same on every system.
 #include "store/record_file.h"
+#include "store/store_errors.h"
 
 namespace diag {
 

@@ -8,6 +8,7 @@
 // record beyond the end reads as a blank record (so as no marker and as the number 0),
 // a record cut short by the end is filled with spaces. One rule for every read.
 #include "app/errors.h"
+#include "store/store_errors.h"
 #include "app/module1.h"
 
 #include <cstdint>

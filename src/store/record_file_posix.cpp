@@ -3,6 +3,7 @@
 #include "store/record_file.h"
 
 #include "app/errors.h"
+#include "store/store_errors.h"
 #include "app/system_reason.h"
 
 #include <cerrno>

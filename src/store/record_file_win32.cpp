@@ -1,6 +1,7 @@
 // The record file on Windows: CreateFileW with shared read and write, OPEN_ALWAYS; or
 // read-only, shared with everyone, OPEN_EXISTING.
 #include "store/open_files.h"
+#include "store/store_errors.h"
 #include "store/record_file.h"
 
 #include "app/win32_wide.h"

@@ -1,4 +1,5 @@
 #include "store/saved_resolution.h"
+#include "store/store_errors.h"
 
 #include "app/ansi.h"
 #include "app/values.h"

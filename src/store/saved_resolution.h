@@ -2,6 +2,7 @@
 // The saved-resolution store: W_ECRA_R.WDO keeps, in records 1 to 4, a marker with the
 // date of the first start and the width, height and colour depth in force then.
 #include "app/clock.h"
+#include "store/store_errors.h"
 #include "app/module1.h"
 #include "store/record_file.h"
 

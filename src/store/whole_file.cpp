@@ -1,27 +1,13 @@
 #include "store/whole_file.h"
 
 #include "app/values.h"
+#include "store/paths.h"
 #include "store/record_file.h"
 #include "store/saved_resolution.h"
 
 namespace diag {
 
 namespace {
-#ifdef _WIN32
-constexpr std::string_view kSeparators = "\\/";
-#else
-constexpr std::string_view kSeparators = "/";
-#endif
-
-size_t lastSeparator(std::string_view path) { return path.find_last_of(kSeparators); }
-
-bool isAbsolute(std::string_view path) {
-#ifdef _WIN32
-    if (path.size() >= 2 && path[1] == ':') return true;
-#endif
-    return !path.empty() && kSeparators.find(path[0]) != std::string_view::npos;
-}
-
 // A name as Windows opens it: without a stream (name:stream) and without the trailing
 // dots and spaces it drops; compared without regard to case.
 bool isRecordFileName(std::string_view name) {
@@ -47,32 +33,6 @@ GuardedWrite writeWholeFileUnlessRecord(const std::string& path, std::string_vie
     }
     if (refused != GuardedWrite::Written) removeFolders(target.madeFolders);
     return refused;
-}
-
-std::string_view folderOf(std::string_view path) {
-    size_t at = lastSeparator(path);
-    return at == std::string_view::npos ? std::string_view{} : path.substr(0, at);
-}
-
-std::string_view leafOf(std::string_view path) {
-    size_t at = lastSeparator(path);
-    return at == std::string_view::npos ? path : path.substr(at + 1);
-}
-
-std::string joinPath(std::string_view folder, std::string_view name) {
-    std::string joined(folder);
-    if (!joined.empty() && kSeparators.find(joined.back()) == std::string_view::npos) joined += kSeparators[0];
-    return joined + std::string(name);
-}
-
-std::string absolutePath(std::string_view path) {
-    std::string full = isAbsolute(path) ? std::string(path) : joinPath(currentDirectory(), path);
-#ifdef _WIN32
-    // One separator throughout, as the system writes paths in its messages.
-    for (char& c : full)
-        if (c == '/') c = '\\';
-#endif
-    return full;
 }
 
 } // namespace diag

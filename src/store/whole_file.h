@@ -2,6 +2,8 @@
 // A file written whole: complete or left as it was. The bytes go to a file beside it,
 // which then replaces it, so a reader never sees half a file and a failure leaves the
 // older copy. Folders on the way are made as needed.
+#include "store/store_errors.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,14 +12,6 @@ namespace diag {
 
 // FileError (Write) naming the file and its folder when any step fails.
 void writeWholeFile(const std::string& path, std::string_view bytes);
-
-// The folder part and the name part of a path (either separator on Windows).
-std::string_view folderOf(std::string_view path);
-std::string_view leafOf(std::string_view path);
-
-// A folder and a name below it, with one separator between them even where the folder
-// ends in one (a drive's root, C:\).
-std::string joinPath(std::string_view folder, std::string_view name);
 
 // How a write that must never replace a record file ended.
 enum class GuardedWrite {
@@ -51,10 +45,5 @@ void removeFolders(const std::vector<std::string>& folders);
 // The bytes written to a file beside `target`, which then replaces it; failures name
 // `shownAs`. FileError (Write).
 void replaceWhole(const std::string& target, std::string_view shownAs, std::string_view bytes);
-
-// The path as it is when absolute (on Windows also a drive-relative one), otherwise
-// inside the current directory, so that messages name the folder; on Windows with
-// backslashes only.
-std::string absolutePath(std::string_view path);
 
 } // namespace diag

@@ -3,6 +3,8 @@
 #include "store/whole_file.h"
 
 #include "app/errors.h"
+#include "store/paths.h"
+#include "store/store_errors.h"
 #include "app/win32_handles.h"
 #include "app/win32_wide.h"
 #include "app/system_reason.h"

@@ -1,4 +1,5 @@
 #include "app/errors.h"
+#include "display/display_errors.h"
 #include "display/display_modes.h"
 #include "display/simulated_display.h"
 

@@ -1,4 +1,6 @@
 #include "app/errors.h"
+#include "display/display_errors.h"
+#include "store/store_errors.h"
 #include "forms/form.h"
 #include "forms/headless_backend.h"
 #include "support/recording_reporter.h"

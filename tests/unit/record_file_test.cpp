@@ -1,4 +1,5 @@
 #include "app/errors.h"
+#include "store/store_errors.h"
 #include "display/display_modes.h"
 #include "display/simulated_display.h"
 #include "store/record_file.h"

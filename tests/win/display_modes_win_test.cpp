@@ -4,6 +4,7 @@
 
 // Our headers first: devmode.h declares names that <windows.h> defines as macros.
 #include "app/errors.h"
+#include "display/display_errors.h"
 #include "display/display_modes.h"
 #include "display/win32_display_api.h"
 

@@ -3,6 +3,7 @@
 #include "win_test_support.h"
 
 #include "app/errors.h"
+#include "store/store_errors.h"
 #include "app/win32_wide.h"
 #include "store/record_file.h"
 

@@ -7,8 +7,8 @@
 //   /? or /aide       the usage on standard output
 // Without arguments the program is the window.
 #include "app/exit_code.h"
-#include "report/report.h"
-#include "report/text_output.h"
+#include "command_line/report.h"
+#include "command_line/text_output.h"
 
 #include <string>
 #include <vector>

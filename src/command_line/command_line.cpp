@@ -1,9 +1,10 @@
-#include "report/command_line.h"
+#include "command_line/command_line.h"
 
 #include "app/error_report.h"
 #include "app/values.h"
-#include "report/restore.h"
-#include "report/verdict.h"
+#include "command_line/restore.h"
+#include "command_line/verdict.h"
+#include "store/paths.h"
 #include "store/saved_resolution.h"
 #include "store/whole_file.h"
 

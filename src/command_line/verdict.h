@@ -3,7 +3,7 @@
 // correctly in this session, and if not, why. Its window needs text that Windows does not
 // enlarge and a screen that holds it: 1024 x 738 pixels in its classic mode, 1368 x 738
 // in its wide one, the edges the main window's red lines mark.
-#include "report/report.h"
+#include "command_line/report.h"
 
 #include <optional>
 #include <string>

@@ -1,12 +1,14 @@
-#include "report/restore.h"
+#include "command_line/restore.h"
 
 #include "app/error_report.h"
 #include "app/errors.h"
+#include "display/display_errors.h"
+#include "store/store_errors.h"
 #include "app/module1.h"
 #include "app/values.h"
 #include "display/display_modes.h"
 #include "app/exit_code.h"
-#include "report/report.h"
+#include "command_line/report.h"
 #include "store/record_file.h"
 #include "store/saved_resolution.h"
 

@@ -1,5 +1,6 @@
-#include "report/verdict.h"
+#include "command_line/verdict.h"
 
+#include "store/paths.h"
 #include "store/saved_resolution.h"
 #include "store/whole_file.h"
 

@@ -4,7 +4,7 @@
 // is only read.
 #include "display/display_api.h"
 #include "display/session_api.h"
-#include "report/text_output.h"
+#include "command_line/text_output.h"
 
 namespace diag {
 

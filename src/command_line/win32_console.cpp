@@ -1,4 +1,4 @@
-#include "report/win32_console.h"
+#include "command_line/win32_console.h"
 
 #include "app/system_reason.h"
 #include "app/win32_handles.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The Win32 edge of the command line (Windows builds only): the arguments, the computer's
 // name, and the standard output and error of a window program.
-#include "report/text_output.h"
+#include "command_line/text_output.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "report/json.h"
+#include "command_line/json.h"
 
 #include <cstdio>
 
