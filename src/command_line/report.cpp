@@ -20,8 +20,10 @@ namespace diag {
 namespace {
 
 // The report's layout: 2 added the session, the displays, the system's version and the
-// text size setting, and let text and current be null; 3 added the verdict.
-constexpr int kReportSchema = 3;
+// text size setting, and let text and current be null; 3 added the verdict; 4 the stretch
+// and the densities at sign-in and now, the work area, the windows as drawn and the
+// point-of-sale program's own windows.
+constexpr int kReportSchema = 4;
 
 // A driver that never says "no more" cannot keep the report going for ever.
 constexpr uint32_t kMostModeNumbers = 65536;
@@ -155,13 +157,23 @@ void appendSession(std::string& out, const SessionInfo& s) {
         .close();
 }
 
-// What the window shows of the system text, and the settings behind it.
-TextReading readText(const ReportSources& sources) {
+// What the window shows of the system text, and the settings behind it. The session's
+// density stays as it was at sign-in; the primary monitor's is the one Windows enlarges
+// the point-of-sale program to.
+TextReading readText(const ReportSources& sources, const std::vector<DisplayDevice>& displays) {
     TextReading text;
     text.heightPx = systemFontHeight(sources.font);
     text.dpi = systemDpi(sources.font);
     text.scalePercent = sources.session.textScalePercent();
     text.enlarged = isEnlarged(text.heightPx);
+    auto primary = std::find_if(displays.begin(), displays.end(), [](const DisplayDevice& d) { return d.primary; });
+    if (primary != displays.end() && primary->dpi && text.dpi > 0) {
+        text.dpiNow = primary->dpi;
+        text.dpiAtSignIn = static_cast<uint32_t>(text.dpi);
+    }
+    text.stretchDpi = unawareStretchDpi(sources.session.osVersion(),
+                                        text.dpiNow.value_or(static_cast<uint32_t>(std::max(text.dpi, 0))),
+                                        sources.session.xpStyleScalingOff());
     return text;
 }
 
@@ -171,6 +183,43 @@ void appendText(std::string& out, const TextReading& text) {
         .raw("height_px", nullOr(text.heightPx))
         .raw("dpi", text.dpi > 0 ? std::to_string(text.dpi) : "null")
         .raw("scale_percent", nullOr(text.scalePercent))
+        .number("stretch_percent", percentOfStandardDensity(text.stretchDpi))
+        .raw("dpi_at_sign_in", nullOr(text.dpiAtSignIn))
+        .raw("dpi_now", nullOr(text.dpiNow))
+        .close();
+}
+
+void appendRect(std::string& out, const ScreenRect& r) {
+    Members(out, ", ").number("left", r.left).number("top", r.top).number("width", r.width).number("height", r.height)
+        .close();
+}
+
+std::string sizeOf(const WindowSize& s) {
+    std::string out;
+    Members(out, ", ").number("width", s.width).number("height", s.height).close();
+    return out;
+}
+
+// A window of the point-of-sale program, and how many of its pixels lie outside the work
+// area of its monitor on each side.
+void appendTillWindow(std::string& out, const ProgramWindow& w) {
+    const ScreenRect &r = w.rect, &work = w.monitor.work;
+    std::string hidden;
+    Members(hidden, ", ")
+        .number("left", std::max(0, work.left - r.left))
+        .number("top", std::max(0, work.top - r.top))
+        .number("right", std::max(0, r.left + r.width - work.left - work.width))
+        .number("bottom", std::max(0, r.top + r.height - work.top - work.height))
+        .close();
+    Members(out, ", ")
+        .raw("program", w.program ? jsonString(*w.program) : "null")
+        .text("title", w.title)
+        .number("left", r.left)
+        .number("top", r.top)
+        .number("width", r.width)
+        .number("height", r.height)
+        .raw("hidden", hidden)
+        .raw("awareness", w.awareness ? jsonString(*w.awareness) : "null")
         .close();
 }
 
@@ -222,9 +271,11 @@ std::string timeText(const LocalTime& t) {
 } // namespace
 
 Findings gatherFindings(const ReportSources& sources, const SessionInfo& session) {
-    Findings found{session, {}, {}, absolutePath(kRecordFileName), {}};
+    Findings found{session, {}, {}, absolutePath(kRecordFileName), {}, sources.session.displays(), {}, {}};
     if (session.showsTheScreen()) {
-        found.text = readText(sources);
+        found.text = readText(sources, found.displays);
+        found.monitor = sources.session.primaryMonitor();
+        found.tillWindows = sources.session.programWindowsIn(std::string(folderOf(found.recordFile)));
         // A mode the system could not tell is no screen of 0 x 0: it stays unknown.
         DevModeRecord current;
         if (sources.display.enumCurrentSettings(current)) found.current = valuesOf(current);
@@ -269,15 +320,28 @@ std::string buildReport(const ReportSources& sources, const Findings& found) {
     part.clear();
     if (found.current) appendMode(part, *found.current);
     report.raw("current", found.current ? part : "null");
-    report.raw("displays", arrayOf(sources.session.displays(), appendDisplay)).text("record_file", found.recordFile);
+    report.raw("displays", arrayOf(found.displays, appendDisplay)).text("record_file", found.recordFile);
     part.clear();
     appendSaved(part, found.saved);
     report.raw("saved", part);
     report.raw("modes", arrayOf(modes, appendMode));
     uint32_t bits = found.current ? found.current->bits : 0;
     report.raw("tests", arrayOf(sources.testCaptions, [&](std::string& out, const std::string& caption) {
-                   appendTest(out, caption, modes, bits);
-               })).close("\r\n");
+        appendTest(out, caption, modes, bits);
+    }));
+    part.clear();
+    if (found.monitor) appendRect(part, found.monitor->work);
+    report.raw("work_area", found.monitor ? part : "null");
+    part.clear();
+    if (found.text) {
+        Members(part, ", ")
+            .raw("classic", sizeOf(drawnSize(kClassicWindowWidth, kWindowHeight, found.text->stretchDpi)))
+            .raw("wide", sizeOf(drawnSize(kWideWindowWidth, kWindowHeight, found.text->stretchDpi)))
+            .close();
+    }
+    report.raw("drawn_windows", found.text ? part : "null");
+    report.raw("till_windows", found.tillWindows ? arrayOf(*found.tillWindows, appendTillWindow) : "null")
+        .close("\r\n");
     return json + "\r\n";
 }
 

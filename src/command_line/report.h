@@ -33,9 +33,13 @@ struct SavedReading {
 
 struct TextReading {
     std::optional<int32_t> heightPx; // none without a desktop window or context
-    int dpi = 0;                     // 0 when unknown
+    int dpi = 0;                     // 0 when unknown: the session's, fixed at sign-in
     std::optional<uint32_t> scalePercent;
     bool enlarged = false;           // what the window shows: "Grossie"
+    // The session's density and the primary monitor's now, where the system tells the
+    // latter (Windows 10 1607 and later): they differ until the next sign-in after a change.
+    std::optional<uint32_t> dpiAtSignIn, dpiNow;
+    uint32_t stretchDpi = 96; // the density Windows enlarges a program that does not handle it to
 };
 
 struct ModeReading {
@@ -50,6 +54,9 @@ struct Findings {
     std::optional<ModeReading> current; // likewise, and none when the system does not tell it
     std::string recordFile;             // full path of W_ECRA_R.WDO in the current folder
     SavedReading saved;
+    std::vector<DisplayDevice> displays;
+    std::optional<MonitorArea> monitor;                   // the primary one; only where the session shows the screen
+    std::optional<std::vector<ProgramWindow>> tillWindows; // likewise: the windows of programs in the current folder
 };
 
 Findings gatherFindings(const ReportSources& sources, const SessionInfo& session);

@@ -4,6 +4,9 @@
 #include "store/saved_resolution.h"
 #include "store/whole_file.h"
 
+#include <algorithm>
+#include <charconv>
+
 namespace diag {
 
 namespace {
@@ -14,13 +17,6 @@ std::string joined(const std::vector<std::string>& parts) {
     std::string all;
     for (const std::string& part : parts) all += (all.empty() ? "" : " ; ") + part;
     return all;
-}
-
-// The density as the display settings show it: a percentage of the standard 96 dpi, to
-// the nearest whole one (120 dpi: 125 %).
-uint32_t percentOfStandardDensity(uint32_t dpi) {
-    constexpr uint32_t kStandardDpi = 96;
-    return (dpi * 100 + kStandardDpi / 2) / kStandardDpi;
 }
 
 // The density, as a percentage too, and the text size setting where it is set.
@@ -73,7 +69,107 @@ std::string oneLine(std::string line) {
     return line.substr(0, cut) + std::string(kEllipsis);
 }
 
+std::string pixels(int32_t count) { return std::to_string(count) + (count > 1 ? " pixels" : " pixel"); }
+
+// The work area, or the whole screen where the system does not tell it.
+ScreenRect workArea(const Findings& found) {
+    return found.monitor ? found.monitor->work : ScreenRect{0, 0, found.current->width, found.current->height};
+}
+
+// The classic window as designed, and as drawn where Windows enlarges it.
+std::string classicWindow(const TextReading& text) {
+    WindowSize drawn = drawnSize(kClassicWindowWidth, kWindowHeight, text.stretchDpi);
+    return "la fenêtre classique du logiciel de caisse (" + size(kClassicWindowWidth, kWindowHeight) +
+           (text.stretchDpi > kStandardDpi ? ", dessinée en " + size(drawn.width, drawn.height) : std::string()) +
+           ")";
+}
+
+// Why the classic window, as drawn, does not fit the work area: the pixels hidden, by the
+// screen's edge or by the taskbar, and the ways out.
+std::string notInWorkArea(const Findings& found) {
+    const ModeReading& mode = *found.current;
+    ScreenRect area = workArea(found);
+    WindowSize drawn = drawnSize(kClassicWindowWidth, kWindowHeight, found.text->stretchDpi);
+    int32_t wide = std::max(0, drawn.width - area.width), high = std::max(0, drawn.height - area.height);
+    int32_t barWidth = mode.width - area.width, barHeight = mode.height - area.height;
+    std::string hidden = high ? pixels(high) + " de sa hauteur" : "";
+    if (wide) hidden += (hidden.empty() ? "" : " et ") + pixels(wide) + " de sa largeur";
+    bool screenTooSmall = drawn.width > mode.width || drawn.height > mode.height;
+    std::string reason = screenTooSmall ? "écran de " + size(mode.width, mode.height) + ", plus petit que " +
+                                              classicWindow(*found.text) + " : " + hidden + " hors de l'écran" +
+                                              (barWidth > 0 || barHeight > 0 ? " ou sous la barre des tâches" : "")
+                                        : "la barre des tâches couvre " + hidden + " de " + classicWindow(*found.text);
+    std::string wayOut = "choisissez une résolution d'au moins " +
+                         size(std::max(mode.width, drawn.width + std::max(0, barWidth)),
+                              std::max(mode.height, drawn.height + std::max(0, barHeight)));
+    return reason + " ; " + (screenTooSmall ? wayOut : "masquez automatiquement la barre des tâches ou " + wayOut);
+}
+
+// A measured window cut by the edge of its screen or by the taskbar: which side, by how
+// much, and why; none where it shows whole.
+std::optional<std::string> cutWindow(const ProgramWindow& window) {
+    const ScreenRect &r = window.rect, &work = window.monitor.work, &screen = window.monitor.screen;
+    struct Side {
+        const char* where;
+        int32_t hidden, offScreen;
+    } sides[] = {
+        {"à gauche", work.left - r.left, screen.left - r.left},
+        {"en haut", work.top - r.top, screen.top - r.top},
+        {"à droite", r.left + r.width - work.left - work.width, r.left + r.width - screen.left - screen.width},
+        {"en bas", r.top + r.height - work.top - work.height, r.top + r.height - screen.top - screen.height},
+    };
+    std::string cut;
+    for (const Side& side : sides)
+        if (side.hidden > 0)
+            cut += (cut.empty() ? "" : ", ") + pixels(side.hidden) + " " + side.where +
+                   (side.offScreen > 0 ? " hors de l'écran" : " sous la barre des tâches");
+    if (cut.empty()) return std::nullopt;
+    return "la fenêtre « " + window.title + " » de " + window.program.value_or("?") + " (" +
+           size(r.width, r.height) + ") est coupée : " + cut +
+           " ; ramenez-la dans l'espace de travail, masquez automatiquement la barre des tâches ou choisissez une "
+           "résolution plus grande";
+}
+
+// What a till whose text is enlarged shows: a blurred picture where Windows enlarges the
+// point-of-sale program, texts too large for their frames where it gives it the density.
+std::string enlargedReason(const Findings& found, bool classicFits) {
+    const TextReading& text = *found.text;
+    std::string reason = "caractères Grossie : la taille des caractères de Windows doit être de 96 ppp ou 100 %";
+    uint32_t density = text.dpiNow.value_or(static_cast<uint32_t>(std::max(text.dpi, 0)));
+    if (text.stretchDpi > kStandardDpi) {
+        WindowSize drawn = drawnSize(kClassicWindowWidth, kWindowHeight, text.stretchDpi);
+        ScreenRect area = workArea(found);
+        reason += " ; Windows agrandit le logiciel de caisse comme une image, à " +
+                  std::to_string(percentOfStandardDensity(text.stretchDpi)) +
+                  " %, et il est flou : sa fenêtre classique couvre " + size(drawn.width, drawn.height) +
+                  " pixels et " + (classicFits ? "tient" : "ne tient pas") + " dans l'espace de travail (" +
+                  size(area.width, area.height) + ")";
+    } else if (density > kStandardDpi) {
+        reason += " ; Windows donne sa densité au logiciel de caisse : ses textes grandissent et débordent de leurs "
+                  "cadres";
+    }
+    return reason;
+}
+
 } // namespace
+
+uint32_t percentOfStandardDensity(uint32_t dpi) { return (dpi * 100 + kStandardDpi / 2) / kStandardDpi; }
+
+uint32_t unawareStretchDpi(std::string_view osVersion, uint32_t dpi, std::optional<uint32_t> xpStyleOff) {
+    unsigned major = 0;
+    std::from_chars(osVersion.data(), osVersion.data() + osVersion.size(), major);
+    bool stretches = major >= 10  ? dpi > kStandardDpi
+                     : major == 6 ? dpi >= 144 || (dpi > kStandardDpi && xpStyleOff == 1u)
+                                  : false;
+    return stretches ? dpi : kStandardDpi;
+}
+
+WindowSize drawnSize(int32_t width, int32_t height, uint32_t dpi) {
+    auto scaled = [&](int32_t length) {
+        return static_cast<int32_t>((static_cast<int64_t>(length) * dpi + kStandardDpi - 1) / kStandardDpi);
+    };
+    return {scaled(width), scaled(height)};
+}
 
 Verdict decideVerdict(const Findings& found) {
     Verdict verdict;
@@ -81,16 +177,29 @@ Verdict decideVerdict(const Findings& found) {
         verdict.reasons.push_back(found.text ? kModeUnknownReason : sessionReason(found.session));
         return verdict;
     }
-    const ModeReading& mode = *found.current;
-    verdict.classicFits = mode.width >= kClassicWindowWidth && mode.height >= kWindowHeight;
-    verdict.wideFits = mode.width >= kWideWindowWidth && mode.height >= kWindowHeight;
-    if (found.text->enlarged)
-        verdict.reasons.push_back("caractères Grossie : la taille des caractères de Windows doit être de 96 ppp ou "
-                                  "100 %");
-    if (!*verdict.classicFits)
-        verdict.reasons.push_back("écran de " + size(mode.width, mode.height) +
-                                  ", plus petit que la fenêtre classique du logiciel de caisse (" +
-                                  size(kClassicWindowWidth, kWindowHeight) + ")");
+    const TextReading& text = *found.text;
+    ScreenRect area = workArea(found);
+    auto fits = [&](int32_t width) {
+        WindowSize drawn = drawnSize(width, kWindowHeight, text.stretchDpi);
+        return drawn.width <= area.width && drawn.height <= area.height;
+    };
+    verdict.classicFits = fits(kClassicWindowWidth);
+    verdict.wideFits = fits(kWideWindowWidth);
+    if (text.enlarged) verdict.reasons.push_back(enlargedReason(found, *verdict.classicFits));
+    if (text.dpiAtSignIn && text.dpiNow && *text.dpiAtSignIn != *text.dpiNow)
+        verdict.reasons.push_back("taille du texte changée sans fermer la session Windows (" +
+                                  std::to_string(*text.dpiAtSignIn) + " ppp à l'ouverture de la session, " +
+                                  std::to_string(*text.dpiNow) +
+                                  " ppp maintenant) : fermez la session Windows pour que la nouvelle taille "
+                                  "s'applique partout");
+    // A window of the point-of-sale program that runs settles what the sizes only foretell.
+    bool measured = false;
+    for (const ProgramWindow& window : found.tillWindows.value_or(std::vector<ProgramWindow>{})) {
+        if (!window.program) continue; // a process that would not say which program it runs
+        measured = true;
+        if (auto cut = cutWindow(window)) verdict.reasons.push_back(*cut);
+    }
+    if (!measured && !*verdict.classicFits) verdict.reasons.push_back(notInWorkArea(found));
     verdict.ok = verdict.reasons.empty();
     return verdict;
 }
@@ -104,12 +213,24 @@ std::string verdictLine(const std::string& computer, const Findings& found, cons
     if (found.text)
         line += std::string(" Caractères : ") + (found.text->enlarged ? "Grossie" : "Normale") + " (" +
                 textSettings(*found.text) + ").";
-    if (found.current && verdict.classicFits && verdict.wideFits)
-        line += " Résolution actuelle : " + size(found.current->width, found.current->height) +
-                " ; la fenêtre classique (" + size(kClassicWindowWidth, kWindowHeight) + ") " +
+    if (found.current && found.text && verdict.classicFits && verdict.wideFits) {
+        const ModeReading& mode = *found.current;
+        ScreenRect area = workArea(found);
+        // Each window as designed and, where Windows enlarges it, as drawn on the screen.
+        auto window = [&](int32_t width) {
+            WindowSize drawn = drawnSize(width, kWindowHeight, found.text->stretchDpi);
+            return size(width, kWindowHeight) + (found.text->stretchDpi > kStandardDpi
+                                                     ? ", " + size(drawn.width, drawn.height) + " à l'écran"
+                                                     : std::string());
+        };
+        line += " Résolution actuelle : " + size(mode.width, mode.height) +
+                (area.width != mode.width || area.height != mode.height
+                     ? ", espace de travail " + size(area.width, area.height)
+                     : std::string()) +
+                " ; la fenêtre classique (" + window(kClassicWindowWidth) + ") " +
                 (*verdict.classicFits ? "y tient" : "n'y tient pas") + ", la fenêtre élargie (" +
-                size(kWideWindowWidth, kWindowHeight) + ") " + (*verdict.wideFits ? "y tient" : "n'y tient pas") +
-                ".";
+                window(kWideWindowWidth) + ") " + (*verdict.wideFits ? "y tient" : "n'y tient pas") + ".";
+    }
     return oneLine(line + " " + savedPart(found));
 }
 

@@ -1,12 +1,14 @@
 #pragma once
 // The verdict of /verifier and of the report: will the point-of-sale program display
 // correctly in this session, and if not, why. Its window needs text that Windows does not
-// enlarge and a screen that holds it: 1024 x 738 pixels in its classic mode, 1368 x 738
-// in its wide one, the edges the main window's red lines mark.
+// enlarge and a work area (the screen less the taskbar) that holds it: 1024 x 738 pixels
+// in its classic mode, 1368 x 738 in its wide one, the edges the main window's red lines
+// mark, at the size Windows draws it. A window of it that runs is judged as measured.
 #include "command_line/report.h"
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace diag {
@@ -22,10 +24,31 @@ inline constexpr size_t kMostVerdictLineBytes = 2048;
 // the mode in force.
 inline constexpr const char* kModeUnknownReason = "le système n'a pas indiqué la résolution en vigueur";
 
+// The standard density, at which a program that does not declare that it handles the
+// density is drawn before Windows enlarges it.
+inline constexpr uint32_t kStandardDpi = 96;
+
+struct WindowSize {
+    int32_t width = 0, height = 0;
+};
+
+// The density as the display settings show it: a percentage of the standard 96 dpi, to
+// the nearest whole one (120 dpi: 125 %).
+uint32_t percentOfStandardDensity(uint32_t dpi);
+
+// The density Windows enlarges a program that does not handle the density to, as a
+// picture (kStandardDpi where it does not): Windows 10 and later at any density above
+// 96 dpi; Windows Vista to 8.1 from 144 dpi, and above 96 dpi only where the user
+// unticked "Windows XP style DPI scaling" (`xpStyleOff` 1); earlier systems never.
+uint32_t unawareStretchDpi(std::string_view osVersion, uint32_t dpi, std::optional<uint32_t> xpStyleOff);
+
+// A window of the design size `width` x `height`, enlarged to `dpi`, rounded up.
+WindowSize drawnSize(int32_t width, int32_t height, uint32_t dpi);
+
 struct Verdict {
     std::optional<bool> ok;                      // none where the session does not show the till's screen,
                                                  // or where the mode in force is unknown
-    std::optional<bool> classicFits, wideFits;   // likewise
+    std::optional<bool> classicFits, wideFits;   // likewise; at their drawn size, in the work area
     std::vector<std::string> reasons;            // French: why not ok, or why it cannot be told
 };
 

@@ -30,6 +30,27 @@ struct DisplayDevice {
     bool operator==(const DisplayDevice&) const = default;
 };
 
+// A rectangle of the screen, in physical pixels.
+struct ScreenRect {
+    int32_t left = 0, top = 0, width = 0, height = 0;
+    bool operator==(const ScreenRect&) const = default;
+};
+
+// A monitor: all of it, and its work area (less the taskbar and other desktop toolbars).
+struct MonitorArea {
+    ScreenRect screen, work;
+    bool operator==(const MonitorArea&) const = default;
+};
+
+// A visible top-level window of another program, read without writing to its process.
+struct ProgramWindow {
+    std::optional<std::string> program;   // its program file's name; none where its process refused to be opened
+    std::string title;                    // UTF-8
+    ScreenRect rect;                      // as the program sees it, in physical pixels
+    MonitorArea monitor;                  // of the monitor it is on
+    std::optional<std::string> awareness; // "unaware", "system", "per_monitor"; none where the system does not tell
+};
+
 class SessionApi {
   public:
     virtual ~SessionApi() = default;
@@ -39,6 +60,14 @@ class SessionApi {
     virtual std::optional<uint32_t> textScalePercent() = 0;
     // The system's own version, such as 10.0.19045; empty when it cannot be told.
     virtual std::string osVersion() = 0;
+    // The primary monitor, in physical pixels; none where the system does not tell it.
+    virtual std::optional<MonitorArea> primaryMonitor() = 0;
+    // HKCU\Software\Microsoft\Windows\DWM, UseDpiScaling: the "Windows XP style DPI
+    // scaling" box of Windows Vista to 8.1, 0 where ticked, 1 where not; none where unset.
+    virtual std::optional<uint32_t> xpStyleScalingOff() = 0;
+    // The visible top-level windows of other processes whose program file lies in `folder`
+    // (UTF-8, full path) or below it, and those of processes that refuse to be opened.
+    virtual std::vector<ProgramWindow> programWindowsIn(const std::string& folder) = 0;
 };
 
 } // namespace diag

@@ -12,11 +12,21 @@ class SimulatedSession final : public SessionApi {
     std::vector<DisplayDevice> displays() override { return devices; }
     std::optional<uint32_t> textScalePercent() override { return textScale; }
     std::string osVersion() override { return version; }
+    std::optional<MonitorArea> primaryMonitor() override { return monitor; }
+    std::optional<uint32_t> xpStyleScalingOff() override { return xpStyleOff; }
+    std::vector<ProgramWindow> programWindowsIn(const std::string& folder) override {
+        askedFolder = folder;
+        return windows;
+    }
 
     SessionInfo info;
     std::vector<DisplayDevice> devices;
     std::optional<uint32_t> textScale;
     std::string version = "10.0.19045";
+    std::optional<MonitorArea> monitor;  // none: the system does not tell it
+    std::optional<uint32_t> xpStyleOff;
+    std::vector<ProgramWindow> windows;  // as found in the folder asked
+    std::string askedFolder;
 };
 
 } // namespace diag

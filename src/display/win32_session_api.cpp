@@ -44,44 +44,123 @@ std::string accountName() {
 // Looked up at run time: Windows 10 1607 and later, and Windows 8.1 and later.
 using SetDpiContext = HANDLE(WINAPI*)(HANDLE);
 using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+using WindowDpiContext = HANDLE(WINAPI*)(HWND);
+using AwarenessOf = int(WINAPI*)(HANDLE);
+using DwmAttribute = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
 const HANDLE kPerMonitorAware = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-3)); // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE
 constexpr int kEffectiveDpi = 0;                                                   // MDT_EFFECTIVE_DPI
+constexpr DWORD kExtendedFrameBounds = 9;                                          // DWMWA_EXTENDED_FRAME_BOUNDS
 
-// The effective density of one display, asked in a per-monitor awareness context set for
-// that query only: a system-aware program is told the system's density instead.
-class DensityQuery {
+template <class F> F user32(const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
+template <class F> F from(const UniqueModule& module, const char* name) {
+    return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module.get(), name))) : nullptr;
+}
+
+// From the system folder only, never from the point-of-sale folder.
+UniqueModule systemDll(const wchar_t* name) {
+    return UniqueModule(LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+}
+
+// A per-monitor awareness for this thread while it lives, so that rectangles and densities
+// read in it are physical pixels, whatever the density of the session: a system-aware
+// program is otherwise told them scaled by the density at sign-in. The program's own
+// awareness does not change. Nothing where the system cannot (before Windows 10 1607).
+class PhysicalPixels {
   public:
-    DensityQuery() {
-        setContext_ = reinterpret_cast<SetDpiContext>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetThreadDpiAwarenessContext")));
-        // From the system folder only, never from the point-of-sale folder.
-        if (setContext_) shcore_.reset(LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
-        if (shcore_)
-            getDpi_ = reinterpret_cast<GetDpiForMonitorFn>(
-                reinterpret_cast<void*>(GetProcAddress(shcore_.get(), "GetDpiForMonitor")));
+    PhysicalPixels() : set_(user32<SetDpiContext>("SetThreadDpiAwarenessContext")) {
+        if (set_) previous_ = set_(kPerMonitorAware);
     }
-
-    std::optional<uint32_t> of(const std::wstring& device, POINT topLeft) {
-        if (!getDpi_) return std::nullopt;
-        HANDLE previous = setContext_(kPerMonitorAware);
-        if (!previous) return std::nullopt;
-        std::optional<uint32_t> dpi;
-        HMONITOR monitor = MonitorFromPoint(topLeft, MONITOR_DEFAULTTONULL);
-        MONITORINFOEXW info{};
-        info.cbSize = sizeof info;
-        UINT x = 0, y = 0;
-        if (monitor && GetMonitorInfoW(monitor, &info) && device == info.szDevice &&
-            getDpi_(monitor, kEffectiveDpi, &x, &y) == S_OK)
-            dpi = y;
-        setContext_(previous);
-        return dpi;
+    ~PhysicalPixels() {
+        if (previous_) set_(previous_);
     }
+    PhysicalPixels(const PhysicalPixels&) = delete;
+    PhysicalPixels& operator=(const PhysicalPixels&) = delete;
+    explicit operator bool() const { return previous_ != nullptr; }
 
   private:
-    SetDpiContext setContext_ = nullptr;
-    UniqueModule shcore_;
-    GetDpiForMonitorFn getDpi_ = nullptr;
+    SetDpiContext set_;
+    HANDLE previous_ = nullptr;
 };
+
+ScreenRect rectOf(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bottom - r.top}; }
+
+std::optional<MonitorArea> areaOf(HMONITOR monitor) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!monitor || !GetMonitorInfoW(monitor, &info)) return std::nullopt;
+    return MonitorArea{rectOf(info.rcMonitor), rectOf(info.rcWork)};
+}
+
+std::optional<uint32_t> userDword(const wchar_t* key, const wchar_t* name) {
+    DWORD value = 0, size = sizeof value;
+    if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return value;
+}
+
+// The effective density of one display, where the system tells it.
+std::optional<uint32_t> densityOf(GetDpiForMonitorFn getDpi, const wchar_t* device, POINT topLeft) {
+    HMONITOR monitor = getDpi ? MonitorFromPoint(topLeft, MONITOR_DEFAULTTONULL) : nullptr;
+    MONITORINFOEXW info{};
+    info.cbSize = sizeof info;
+    UINT x = 0, y = 0;
+    if (monitor && GetMonitorInfoW(monitor, &info) && std::wstring_view(device) == info.szDevice &&
+        getDpi(monitor, kEffectiveDpi, &x, &y) == S_OK)
+        return y;
+    return std::nullopt;
+}
+
+// What the search for other programs' windows needs, for EnumWindows' callback. Every
+// call reads: nothing is sent or written to another process (GetWindowTextW reads
+// another process's caption without a message, so a hung program cannot hold us).
+struct WindowSearch {
+    std::wstring folder; // full, with its final backslash
+    DWORD self = GetCurrentProcessId();
+    WindowDpiContext contextOf = user32<WindowDpiContext>("GetWindowDpiAwarenessContext");
+    AwarenessOf awarenessOf = user32<AwarenessOf>("GetAwarenessFromDpiAwarenessContext");
+    UniqueModule dwm = systemDll(L"dwmapi.dll");
+    DwmAttribute attribute = from<DwmAttribute>(dwm, "DwmGetWindowAttribute");
+    std::vector<ProgramWindow> found;
+};
+
+BOOL CALLBACK noteProgramWindow(HWND window, LPARAM data) {
+    auto& search = *reinterpret_cast<WindowSearch*>(data);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    // A minimised window is nowhere on the screen.
+    if (pid == search.self || !IsWindowVisible(window) || IsIconic(window)) return TRUE;
+    ProgramWindow found;
+    UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    wchar_t path[1024];
+    DWORD size = 1024;
+    if (process && QueryFullProcessImageNameW(process.get(), 0, path, &size)) {
+        auto length = static_cast<int>(search.folder.size());
+        if (static_cast<int>(size) <= length ||
+            CompareStringOrdinal(path, length, search.folder.c_str(), length, TRUE) != CSTR_EQUAL)
+            return TRUE;
+        found.program = narrow(std::wstring_view(path, size).substr(std::wstring_view(path, size).rfind(L'\\') + 1));
+    }
+    wchar_t title[256] = {};
+    GetWindowTextW(window, title, 256);
+    found.title = narrow(title);
+    // The frame as drawn: the window's rectangle also holds the invisible resizing borders
+    // of Windows 10 and later, which stand out of a window that fills the work area.
+    RECT r{};
+    if (!search.attribute || search.attribute(window, kExtendedFrameBounds, &r, sizeof r) != S_OK)
+        GetWindowRect(window, &r);
+    found.rect = rectOf(r);
+    if (auto monitor = areaOf(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST))) found.monitor = *monitor;
+    if (search.contextOf && search.awarenessOf) {
+        static constexpr const char* kAwareness[] = {"unaware", "system", "per_monitor"};
+        int awareness = search.awarenessOf(search.contextOf(window));
+        if (awareness >= 0 && awareness <= 2) found.awareness = kAwareness[awareness];
+    }
+    search.found.push_back(std::move(found));
+    return TRUE;
+}
 
 } // namespace
 
@@ -101,7 +180,11 @@ SessionInfo Win32SessionApi::session() {
 
 std::vector<DisplayDevice> Win32SessionApi::displays() {
     std::vector<DisplayDevice> found;
-    DensityQuery density;
+    // The effective density of each display, asked per monitor: a system-aware program is
+    // told the density of the session instead.
+    PhysicalPixels physical;
+    UniqueModule shcore = physical ? systemDll(L"shcore.dll") : UniqueModule();
+    auto getDpi = from<GetDpiForMonitorFn>(shcore, "GetDpiForMonitor");
     for (DWORD n = 0;; ++n) {
         DISPLAY_DEVICEW device{};
         device.cb = sizeof device;
@@ -114,17 +197,35 @@ std::vector<DisplayDevice> Win32SessionApi::displays() {
         found.push_back({narrow(device.DeviceName), (device.StateFlags & DISPLAY_DEVICE_PRIMARY_DEVICE) != 0,
                          mode.dmPosition.x, mode.dmPosition.y, static_cast<int32_t>(mode.dmPelsWidth),
                          static_cast<int32_t>(mode.dmPelsHeight), mode.dmBitsPerPel, mode.dmDisplayFrequency,
-                         density.of(device.DeviceName, topLeft)});
+                         densityOf(getDpi, device.DeviceName, topLeft)});
     }
     return found;
 }
 
 std::optional<uint32_t> Win32SessionApi::textScalePercent() {
-    DWORD value = 0, size = sizeof value;
-    if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Accessibility", L"TextScaleFactor",
-                     RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    return value;
+    return userDword(L"Software\\Microsoft\\Accessibility", L"TextScaleFactor");
+}
+
+std::optional<uint32_t> Win32SessionApi::xpStyleScalingOff() {
+    return userDword(L"Software\\Microsoft\\Windows\\DWM", L"UseDpiScaling");
+}
+
+std::optional<MonitorArea> Win32SessionApi::primaryMonitor() {
+    PhysicalPixels physical;
+    return areaOf(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY));
+}
+
+std::vector<ProgramWindow> Win32SessionApi::programWindowsIn(const std::string& folder) {
+    WindowSearch search;
+    // The long form, as a program's file is named, of a folder reached by its short one.
+    std::wstring given = widen(folder);
+    wchar_t full[1024];
+    DWORD length = GetLongPathNameW(given.c_str(), full, 1024);
+    search.folder = length && length < 1024 ? std::wstring(full, length) : given;
+    if (!search.folder.ends_with(L'\\')) search.folder += L'\\';
+    PhysicalPixels physical;
+    EnumWindows(&noteProgramWindow, reinterpret_cast<LPARAM>(&search));
+    return std::move(search.found);
 }
 
 std::string Win32SessionApi::osVersion() {

@@ -1,6 +1,7 @@
 #pragma once
 // The session, displays and settings of the real system (Windows builds only). What
-// Windows 7 lacks (per-display density, the text size setting) is looked up at run time.
+// Windows 7 lacks (per-display density, the text size setting, a window's awareness) is looked
+// up at run time.
 #include "display/session_api.h"
 
 namespace diag {
@@ -11,6 +12,9 @@ class Win32SessionApi final : public SessionApi {
     std::vector<DisplayDevice> displays() override;
     std::optional<uint32_t> textScalePercent() override;
     std::string osVersion() override;
+    std::optional<MonitorArea> primaryMonitor() override;
+    std::optional<uint32_t> xpStyleScalingOff() override;
+    std::vector<ProgramWindow> programWindowsIn(const std::string& folder) override;
 };
 
 } // namespace diag

@@ -139,6 +139,8 @@ TEST_F(CommandLineTest, ReportSaysWhatTheWindowWouldAndWhatTheDisplayOffers) {
     font.dpi = 120;
     computer = "CAISSE \"7\" \\ é\x01";
     session.textScale = 125;
+    session.devices[0].dpi = 120;
+    session.monitor = MonitorArea{{0, 0, 1280, 1024}, {0, 0, 1280, 984}};
     // A customer display beside the till's, whose density the system does not tell.
     session.devices.push_back({"\\\\.\\DISPLAY2", false, 1280, 0, 800, 600, 16, 60, std::nullopt});
     // Listed twice, at two frequencies, and 1366 x 768 only at 16 bits.
@@ -152,20 +154,22 @@ TEST_F(CommandLineTest, ReportSaysWhatTheWindowWouldAndWhatTheDisplayOffers) {
     std::string expected = "{\r\n"
                            "  \"program\": \"diagreso\",\r\n"
                            "  \"version\": \"1.1.0\",\r\n"
-                           "  \"schema\": 3,\r\n"
+                           "  \"schema\": 4,\r\n"
                            "  \"computer\": \"CAISSE \\\"7\\\" \\\\ é\\u0001\",\r\n"
                            "  \"time\": \"2026-12-08T19:40:12\",\r\n"
                            "  \"os\": {\"version\": \"10.0.19045\"},\r\n"
                            "  \"session\": {\"id\": 1, \"console_id\": 1, \"window_station\": \"WinSta0\", \"visible\": "
                            "true, \"remote\": false, \"user\": \"CAISSE-01\\\\caisse\", \"shows_the_screen\": true},\r\n"
                            "  \"verdict\": {\"ok\": false, \"reasons\": [\"caractères Grossie : la taille des caractères de "
-                           "Windows doit être de 96 ppp ou 100 %\"], \"classic_window_fits\": true, \"wide_window_fits\": "
-                           "false},\r\n"
-                           "  \"text\": {\"state\": \"Grossie\", \"height_px\": 20, \"dpi\": 120, \"scale_percent\": 125},\r\n"
+                           "Windows doit être de 96 ppp ou 100 % ; Windows agrandit le logiciel de caisse comme une image, "
+                           "à 125 %, et il est flou : sa fenêtre classique couvre 1280 x 923 pixels et tient dans l'espace "
+                           "de travail (1280 x 984)\"], \"classic_window_fits\": true, \"wide_window_fits\": false},\r\n"
+                           "  \"text\": {\"state\": \"Grossie\", \"height_px\": 20, \"dpi\": 120, \"scale_percent\": 125, "
+                           "\"stretch_percent\": 125, \"dpi_at_sign_in\": 120, \"dpi_now\": 120},\r\n"
                            "  \"current\": {\"width\": 1280, \"height\": 1024, \"bits\": 32, \"frequency\": 60},\r\n"
                            "  \"displays\": [\r\n"
                            "    {\"device\": \"\\\\\\\\.\\\\DISPLAY1\", \"primary\": true, \"left\": 0, \"top\": 0, \"width\": "
-                           "1280, \"height\": 1024, \"bits\": 32, \"frequency\": 60, \"dpi\": 96},\r\n"
+                           "1280, \"height\": 1024, \"bits\": 32, \"frequency\": 60, \"dpi\": 120},\r\n"
                            "    {\"device\": \"\\\\\\\\.\\\\DISPLAY2\", \"primary\": false, \"left\": 1280, \"top\": 0, "
                            "\"width\": 800, \"height\": 600, \"bits\": 16, \"frequency\": 60, \"dpi\": null}\r\n"
                            "  ],\r\n"
@@ -190,9 +194,14 @@ TEST_F(CommandLineTest, ReportSaysWhatTheWindowWouldAndWhatTheDisplayOffers) {
                            "    {\"caption\": \"1280 x 800\", \"width\": 1280, \"height\": 800, \"offered\": false},\r\n"
                            "    {\"caption\": \"1280 x 768\", \"width\": 1280, \"height\": 768, \"offered\": false},\r\n"
                            "    {\"caption\": \"1152 x 864\", \"width\": 1152, \"height\": 864, \"offered\": false}\r\n"
-                           "  ]\r\n"
+                           "  ],\r\n"
+                           "  \"work_area\": {\"left\": 0, \"top\": 0, \"width\": 1280, \"height\": 984},\r\n"
+                           "  \"drawn_windows\": {\"classic\": {\"width\": 1280, \"height\": 923}, \"wide\": {\"width\": "
+                           "1710, \"height\": 923}},\r\n"
+                           "  \"till_windows\": []\r\n"
                            "}\r\n";
     EXPECT_EQ(report(), expected);
+    EXPECT_EQ(session.askedFolder, dir_.string()) << "the point-of-sale program's windows are those of its folder";
     EXPECT_EQ(display.count(Kind::Change), 0u);
     EXPECT_EQ(display.count(Kind::Broadcast), 0u);
     EXPECT_EQ(font.outstandingDcs, 0);
@@ -206,9 +215,15 @@ TEST_F(CommandLineTest, ReportTellsTheTextStateAsTheWindowDoes) {
         int dpi;
         const char* text;
     } cases[] = {
-        {16, false, 96, "{\"state\": \"Normale\", \"height_px\": 16, \"dpi\": 96, \"scale_percent\": null}"},
-        {15, false, 96, "{\"state\": \"Grossie\", \"height_px\": 15, \"dpi\": 96, \"scale_percent\": null}"},
-        {16, true, 96, "{\"state\": \"Normale\", \"height_px\": null, \"dpi\": null, \"scale_percent\": null}"},
+        {16, false, 96,
+         "{\"state\": \"Normale\", \"height_px\": 16, \"dpi\": 96, \"scale_percent\": null, \"stretch_percent\": 100, "
+         "\"dpi_at_sign_in\": 96, \"dpi_now\": 96}"},
+        {15, false, 96,
+         "{\"state\": \"Grossie\", \"height_px\": 15, \"dpi\": 96, \"scale_percent\": null, \"stretch_percent\": 100, "
+         "\"dpi_at_sign_in\": 96, \"dpi_now\": 96}"},
+        {16, true, 96,
+         "{\"state\": \"Normale\", \"height_px\": null, \"dpi\": null, \"scale_percent\": null, \"stretch_percent\": "
+         "100, \"dpi_at_sign_in\": null, \"dpi_now\": null}"},
     };
     for (const Case& c : cases) {
         font.height = c.height;
@@ -280,8 +295,12 @@ TEST_F(CommandLineTest, VerifierTellsTheVerdictInOneLineAsTheReportDoes) {
     };
     std::string savedLine = " Résolution d'origine : 1024 x 768 en 16 bits, enregistrée le 08/12/2026.";
     std::string enlarged = "caractères Grossie : la taille des caractères de Windows doit être de 96 ppp ou 100 %";
-    auto smaller = [](const char* size) {
-        return std::string("écran de ") + size + ", plus petit que la fenêtre classique du logiciel de caisse (1024 x 738)";
+    std::string blurred = enlarged + " ; Windows agrandit le logiciel de caisse comme une image, à 125 %, et il est "
+                                     "flou : sa fenêtre classique couvre 1280 x 923 pixels et tient dans l'espace de "
+                                     "travail (1280 x 1024)";
+    auto smaller = [](const char* size, const char* hidden, const char* least) {
+        return std::string("écran de ") + size + ", plus petit que la fenêtre classique du logiciel de caisse (1024 x " +
+               "738) : " + hidden + " hors de l'écran ; choisissez une résolution d'au moins " + least;
     };
     auto quoted = [](const std::string& text) { return "\"" + text + "\""; };
     SessionInfo console = session.info, service{0, 1, "Service-0x0-3e7$", false, false, "AUTORITE NT\\Système"};
@@ -308,13 +327,13 @@ TEST_F(CommandLineTest, VerifierTellsTheVerdictInOneLineAsTheReportDoes) {
          "affichage correct." + normal + screen("1024 x 738", true, false) + savedLine,
          verdict("true", "", "true", "false")},
         {"a pixel narrower", 16, 96, {}, {1023, 768, 32}, saved, console, kExitDisplayNotSuitable,
-         "affichage incorrect : " + smaller("1023 x 768") + "." + normal + screen("1023 x 768", false, false) +
-             savedLine,
-         verdict("false", quoted(smaller("1023 x 768")), "false", "false")},
+         "affichage incorrect : " + smaller("1023 x 768", "1 pixel de sa largeur", "1024 x 768") + "." + normal +
+             screen("1023 x 768", false, false) + savedLine,
+         verdict("false", quoted(smaller("1023 x 768", "1 pixel de sa largeur", "1024 x 768")), "false", "false")},
         {"a pixel lower", 16, 96, {}, {1440, 737, 32}, saved, console, kExitDisplayNotSuitable,
-         "affichage incorrect : " + smaller("1440 x 737") + "." + normal + screen("1440 x 737", false, false) +
-             savedLine,
-         verdict("false", quoted(smaller("1440 x 737")), "false", "false")},
+         "affichage incorrect : " + smaller("1440 x 737", "1 pixel de sa hauteur", "1440 x 738") + "." + normal +
+             screen("1440 x 737", false, false) + savedLine,
+         verdict("false", quoted(smaller("1440 x 737", "1 pixel de sa hauteur", "1440 x 738")), "false", "false")},
         {"a pixel narrower than the wide window", 16, 96, {}, {1367, 738, 32}, saved, console, kExitDone,
          "affichage correct." + normal + screen("1367 x 738", true, false) + savedLine,
          verdict("true", "", "true", "false")},
@@ -322,14 +341,20 @@ TEST_F(CommandLineTest, VerifierTellsTheVerdictInOneLineAsTheReportDoes) {
          "affichage correct." + normal + screen("1368 x 738", true, true) + savedLine,
          verdict("true", "", "true", "true")},
         {"enlarged text", 20, 120, 125, {1280, 1024, 32}, saved, console, kExitDisplayNotSuitable,
-         "affichage incorrect : " + enlarged +
-             ". Caractères : Grossie (120 ppp, soit 125 %, « Agrandir le texte » à 125 %)." +
-             screen("1280 x 1024", true, false) + savedLine,
-         verdict("false", quoted(enlarged), "true", "false")},
+         "affichage incorrect : " + blurred +
+             ". Caractères : Grossie (120 ppp, soit 125 %, « Agrandir le texte » à 125 %). Résolution actuelle : 1280 "
+             "x 1024 ; la fenêtre classique (1024 x 738, 1280 x 923 à l'écran) y tient, la fenêtre élargie (1368 x "
+             "738, 1710 x 923 à l'écran) n'y tient pas." +
+             savedLine,
+         verdict("false", quoted(blurred), "true", "false")},
         {"smaller text and screen", 13, 96, {}, {800, 600, 16}, saved, console, kExitDisplayNotSuitable,
-         "affichage incorrect : " + enlarged + " ; " + smaller("800 x 600") +
+         "affichage incorrect : " + enlarged + " ; " +
+             smaller("800 x 600", "138 pixels de sa hauteur et 224 pixels de sa largeur", "1024 x 738") +
              ". Caractères : Grossie (96 ppp, soit 100 %)." + screen("800 x 600", false, false) + savedLine,
-         verdict("false", quoted(enlarged) + ", " + quoted(smaller("800 x 600")), "false", "false")},
+         verdict("false",
+                 quoted(enlarged) + ", " +
+                     quoted(smaller("800 x 600", "138 pixels de sa hauteur et 224 pixels de sa largeur", "1024 x 738")),
+                 "false", "false")},
         {"no record", 16, 96, {}, {1280, 1024, 32}, std::nullopt, console, kExitDone,
          "affichage correct." + normal + screen("1280 x 1024", true, false) +
              " Aucune résolution d'origine : pas de fichier W_ECRA_R.WDO dans « " + dir + " ».",
@@ -363,6 +388,7 @@ TEST_F(CommandLineTest, VerifierTellsTheVerdictInOneLineAsTheReportDoes) {
         else if (c.record) writeAll(kRecordFileName, *c.record);
         font.height = c.fontHeight;
         font.dpi = c.dpi;
+        session.devices[0].dpi = c.dpi;
         session.textScale = c.scale;
         session.info = c.where;
         display.setCurrent(c.mode);
