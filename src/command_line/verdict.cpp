@@ -84,21 +84,31 @@ std::string classicWindow(const TextReading& text) {
            ")";
 }
 
+// "10 pixels en hauteur et 2 pixels en largeur"; empty for none.
+std::string amount(int32_t wide, int32_t high) {
+    std::string text = high > 0 ? pixels(high) + " en hauteur" : "";
+    if (wide > 0) text += (text.empty() ? "" : " et ") + pixels(wide) + " en largeur";
+    return text;
+}
+
 // Why the classic window, as drawn, does not fit the work area: the pixels hidden, by the
 // screen's edge or by the taskbar, and the ways out.
 std::string notInWorkArea(const Findings& found) {
     const ModeReading& mode = *found.current;
     ScreenRect area = workArea(found);
     WindowSize drawn = drawnSize(kClassicWindowWidth, kWindowHeight, found.text->stretchDpi);
-    int32_t wide = std::max(0, drawn.width - area.width), high = std::max(0, drawn.height - area.height);
+    // How much of the window, across and down, lies beyond the screen, and how much more
+    // beyond the work area only: under the taskbar.
+    int32_t offWide = std::max(0, drawn.width - mode.width), offHigh = std::max(0, drawn.height - mode.height);
     int32_t barWidth = mode.width - area.width, barHeight = mode.height - area.height;
-    std::string hidden = high ? pixels(high) + " de sa hauteur" : "";
-    if (wide) hidden += (hidden.empty() ? "" : " et ") + pixels(wide) + " de sa largeur";
-    bool screenTooSmall = drawn.width > mode.width || drawn.height > mode.height;
+    std::string under = amount(std::max(0, drawn.width - area.width) - offWide,
+                               std::max(0, drawn.height - area.height) - offHigh);
+    bool screenTooSmall = offWide > 0 || offHigh > 0;
     std::string reason = screenTooSmall ? "écran de " + size(mode.width, mode.height) + ", plus petit que " +
-                                              classicWindow(*found.text) + " : " + hidden + " hors de l'écran" +
-                                              (barWidth > 0 || barHeight > 0 ? " ou sous la barre des tâches" : "")
-                                        : "la barre des tâches couvre " + hidden + " de " + classicWindow(*found.text);
+                                              classicWindow(*found.text) + " : " + amount(offWide, offHigh) +
+                                              " hors de l'écran" +
+                                              (under.empty() ? "" : " et " + under + " sous la barre des tâches")
+                                        : "la barre des tâches cache " + under + " de " + classicWindow(*found.text);
     std::string wayOut = "choisissez une résolution d'au moins " +
                          size(std::max(mode.width, drawn.width + std::max(0, barWidth)),
                               std::max(mode.height, drawn.height + std::max(0, barHeight)));

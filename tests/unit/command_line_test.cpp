@@ -327,13 +327,13 @@ TEST_F(CommandLineTest, VerifierTellsTheVerdictInOneLineAsTheReportDoes) {
          "affichage correct." + normal + screen("1024 x 738", true, false) + savedLine,
          verdict("true", "", "true", "false")},
         {"a pixel narrower", 16, 96, {}, {1023, 768, 32}, saved, console, kExitDisplayNotSuitable,
-         "affichage incorrect : " + smaller("1023 x 768", "1 pixel de sa largeur", "1024 x 768") + "." + normal +
+         "affichage incorrect : " + smaller("1023 x 768", "1 pixel en largeur", "1024 x 768") + "." + normal +
              screen("1023 x 768", false, false) + savedLine,
-         verdict("false", quoted(smaller("1023 x 768", "1 pixel de sa largeur", "1024 x 768")), "false", "false")},
+         verdict("false", quoted(smaller("1023 x 768", "1 pixel en largeur", "1024 x 768")), "false", "false")},
         {"a pixel lower", 16, 96, {}, {1440, 737, 32}, saved, console, kExitDisplayNotSuitable,
-         "affichage incorrect : " + smaller("1440 x 737", "1 pixel de sa hauteur", "1440 x 738") + "." + normal +
+         "affichage incorrect : " + smaller("1440 x 737", "1 pixel en hauteur", "1440 x 738") + "." + normal +
              screen("1440 x 737", false, false) + savedLine,
-         verdict("false", quoted(smaller("1440 x 737", "1 pixel de sa hauteur", "1440 x 738")), "false", "false")},
+         verdict("false", quoted(smaller("1440 x 737", "1 pixel en hauteur", "1440 x 738")), "false", "false")},
         {"a pixel narrower than the wide window", 16, 96, {}, {1367, 738, 32}, saved, console, kExitDone,
          "affichage correct." + normal + screen("1367 x 738", true, false) + savedLine,
          verdict("true", "", "true", "false")},
@@ -349,11 +349,11 @@ TEST_F(CommandLineTest, VerifierTellsTheVerdictInOneLineAsTheReportDoes) {
          verdict("false", quoted(blurred), "true", "false")},
         {"smaller text and screen", 13, 96, {}, {800, 600, 16}, saved, console, kExitDisplayNotSuitable,
          "affichage incorrect : " + enlarged + " ; " +
-             smaller("800 x 600", "138 pixels de sa hauteur et 224 pixels de sa largeur", "1024 x 738") +
+             smaller("800 x 600", "138 pixels en hauteur et 224 pixels en largeur", "1024 x 738") +
              ". Caractères : Grossie (96 ppp, soit 100 %)." + screen("800 x 600", false, false) + savedLine,
          verdict("false",
                  quoted(enlarged) + ", " +
-                     quoted(smaller("800 x 600", "138 pixels de sa hauteur et 224 pixels de sa largeur", "1024 x 738")),
+                     quoted(smaller("800 x 600", "138 pixels en hauteur et 224 pixels en largeur", "1024 x 738")),
                  "false", "false")},
         {"no record", 16, 96, {}, {1280, 1024, 32}, std::nullopt, console, kExitDone,
          "affichage correct." + normal + screen("1280 x 1024", true, false) +
@@ -426,6 +426,120 @@ TEST_F(CommandLineTest, VerifierTellsTheVerdictInOneLineAsTheReportDoes) {
     EXPECT_EQ(out.text.size(), kMostVerdictLineBytes + 2);
     EXPECT_TRUE(out.text.ends_with("…\r\n")) << out.text.substr(out.text.size() - 20);
     EXPECT_EQ(out.text.find('\n'), out.text.size() - 1);
+}
+
+// The till as today's Windows shows it: the taskbar over the window's bottom, the
+// stretching of a program that does not handle the density, a change of size waiting for
+// a sign-out, and a window of the point-of-sale program measured where it runs.
+TEST_F(CommandLineTest, VerdictJudgesTheWindowAsWindowsDrawsIt) {
+    ProgramWindow cut{"caisse.exe", "Caisse", {0, 0, 1024, 738}, {{0, 0, 1024, 768}, {0, 0, 1024, 728}}, "unaware"};
+    ProgramWindow whole = cut, refused = cut;
+    whole.rect.height = 700;
+    refused.program.reset();
+    std::string enlarged = "caractères Grossie : la taille des caractères de Windows doit être de 96 ppp ou 100 %";
+    struct Case {
+        const char* name;
+        const char* version;
+        int dpi;                         // the session's, at sign-in
+        std::optional<uint32_t> dpiNow;  // the primary monitor's now
+        std::optional<uint32_t> xpStyleOff;
+        Mode mode;
+        int32_t taskbar;                 // pixels at the bottom
+        std::optional<ProgramWindow> window;
+        int exit;
+        uint32_t stretch;
+        std::string reasons;
+        std::string text = {};           // in the report's text, after scale_percent
+        std::string drawn = {};          // the report's drawn windows; empty: not checked
+        std::string windows = {};        // the report's till windows; empty: not checked
+    } cases[] = {
+        {"1024 x 768, 40-pixel taskbar", "10.0.19045", 96, 96, {}, {1024, 768, 32}, 40, {}, kExitDisplayNotSuitable,
+         100,
+         "la barre des tâches cache 10 pixels en hauteur de la fenêtre classique du logiciel de caisse (1024 x 738) ; "
+         "masquez automatiquement la barre des tâches ou choisissez une résolution d'au moins 1024 x 778"},
+        {"1366 x 768, 48-pixel taskbar", "10.0.22631", 96, 96, {}, {1366, 768, 32}, 48, {}, kExitDisplayNotSuitable,
+         100,
+         "la barre des tâches cache 18 pixels en hauteur de la fenêtre classique du logiciel de caisse (1024 x 738) ; "
+         "masquez automatiquement la barre des tâches ou choisissez une résolution d'au moins 1366 x 786"},
+        {"1280 x 1024 at 125 % on 10", "10.0.19045", 120, 120, {}, {1280, 1024, 32}, 40, {}, kExitDisplayNotSuitable,
+         125,
+         enlarged + " ; Windows agrandit le logiciel de caisse comme une image, à 125 %, et il est flou : sa fenêtre "
+                    "classique couvre 1280 x 923 pixels et tient dans l'espace de travail (1280 x 984)",
+         "\"stretch_percent\": 125, \"dpi_at_sign_in\": 120, \"dpi_now\": 120",
+         "{\"classic\": {\"width\": 1280, \"height\": 923}, \"wide\": {\"width\": 1710, \"height\": 923}}"},
+        {"1280 x 1024 at 125 % on 7", "6.1.7601", 120, {}, {}, {1280, 1024, 32}, 40, {}, kExitDisplayNotSuitable, 100,
+         enlarged + " ; Windows donne sa densité au logiciel de caisse : ses textes grandissent et débordent de leurs "
+                    "cadres",
+         "\"stretch_percent\": 100, \"dpi_at_sign_in\": null, \"dpi_now\": null",
+         "{\"classic\": {\"width\": 1024, \"height\": 738}, \"wide\": {\"width\": 1368, \"height\": 738}}"},
+        {"125 % on 7, XP style unticked", "6.1.7601", 120, {}, 1, {1280, 1024, 32}, 40, {}, kExitDisplayNotSuitable,
+         125, enlarged + " ; Windows agrandit le logiciel de caisse comme une image, à 125 %"},
+        {"150 % on 8.1, XP style ticked", "6.3.9600", 144, 144, 0, {1920, 1080, 32}, 40, {}, kExitDisplayNotSuitable,
+         150, enlarged + " ; Windows agrandit le logiciel de caisse comme une image, à 150 %, et il est flou : sa "
+                         "fenêtre classique couvre 1536 x 1107 pixels et ne tient pas dans l'espace de travail (1920 "
+                         "x 1040)"},
+        {"1920 x 1080 at 125 % on 10", "10.0.19045", 120, 120, {}, {1920, 1080, 32}, 40, {}, kExitDisplayNotSuitable,
+         125,
+         enlarged + " ; Windows agrandit le logiciel de caisse comme une image, à 125 %, et il est flou : sa fenêtre "
+                    "classique couvre 1280 x 923 pixels et tient dans l'espace de travail (1920 x 1040)"},
+        {"1366 x 768 at 125 % on 10", "10.0.19045", 120, 120, {}, {1366, 768, 32}, 48, {}, kExitDisplayNotSuitable, 125,
+         enlarged + " ; Windows agrandit le logiciel de caisse comme une image, à 125 %, et il est flou : sa fenêtre "
+                    "classique couvre 1280 x 923 pixels et ne tient pas dans l'espace de travail (1366 x 720)\", "
+                    "\"écran de 1366 x 768, plus petit que la fenêtre classique du logiciel de caisse (1024 x 738, "
+                    "dessinée en 1280 x 923) : 155 pixels en hauteur hors de l'écran et 48 pixels en hauteur sous la "
+                    "barre des tâches ; "
+                    "choisissez une résolution d'au moins 1366 x 971"},
+        {"a pending sign-out", "10.0.19045", 120, 96, {}, {1280, 1024, 32}, 40, {}, kExitDisplayNotSuitable, 100,
+         enlarged + "\", \"taille du texte changée sans fermer la session Windows (120 ppp à l'ouverture de la "
+                    "session, 96 ppp maintenant) : fermez la session Windows pour que la nouvelle taille s'applique "
+                    "partout",
+         "\"stretch_percent\": 100, \"dpi_at_sign_in\": 120, \"dpi_now\": 96"},
+        {"a measured window cut at the bottom", "10.0.19045", 96, 96, {}, {1024, 768, 32}, 40, cut,
+         kExitDisplayNotSuitable, 100,
+         "la fenêtre « Caisse » de caisse.exe (1024 x 738) est coupée : 10 pixels en bas sous la barre des tâches ; "
+         "ramenez-la dans l'espace de travail, masquez automatiquement la barre des tâches ou choisissez une "
+         "résolution plus grande",
+         "", "",
+         "[\r\n    {\"program\": \"caisse.exe\", \"title\": \"Caisse\", \"left\": 0, \"top\": 0, \"width\": 1024, "
+         "\"height\": 738, \"hidden\": {\"left\": 0, \"top\": 0, \"right\": 0, \"bottom\": 10}, \"awareness\": "
+         "\"unaware\"}\r\n  ]"},
+        {"a measured window that fits", "10.0.19045", 96, 96, {}, {1024, 768, 32}, 40, whole, kExitDone, 100, ""},
+        {"a process that cannot be opened", "10.0.19045", 96, 96, {}, {1280, 1024, 32}, 40, refused, kExitDone, 100,
+         "", "", "",
+         "[\r\n    {\"program\": null, \"title\": \"Caisse\", \"left\": 0, \"top\": 0, \"width\": 1024, "
+         "\"height\": 738, \"hidden\": {\"left\": 0, \"top\": 0, \"right\": 0, \"bottom\": 10}, \"awareness\": "
+         "\"unaware\"}\r\n  ]"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        session.version = c.version;
+        font.dpi = c.dpi;
+        font.height = c.dpi == 96 ? 16 : 20;
+        session.devices[0].dpi = c.dpiNow;
+        session.xpStyleOff = c.xpStyleOff;
+        display.setCurrent(c.mode);
+        session.monitor = MonitorArea{{0, 0, c.mode.width, c.mode.height}, {0, 0, c.mode.width, c.mode.height - c.taskbar}};
+        session.windows.clear();
+        if (c.window) session.windows.push_back(*c.window);
+        EXPECT_EQ(run({"/verifier"}), c.exit) << out.text;
+        std::string json = report();
+        std::string reasons = member(json, "verdict", "text");
+        EXPECT_TRUE(contains(reasons, "\"reasons\": [" + (c.reasons.empty() ? "]" : "\"" + c.reasons)))
+            << reasons;
+        EXPECT_TRUE(contains(member(json, "text", "current"), "\"stretch_percent\": " + std::to_string(c.stretch)));
+        if (!c.text.empty()) {
+            EXPECT_TRUE(contains(member(json, "text", "current"), c.text)) << json;
+        }
+        if (!c.drawn.empty()) {
+            EXPECT_EQ(member(json, "drawn_windows", "till_windows"), c.drawn);
+        }
+        if (!c.windows.empty()) {
+            EXPECT_EQ(json.substr(json.find("\"till_windows\": ") + 16), c.windows + "\r\n}\r\n");
+        }
+        EXPECT_EQ(member(json, "work_area", "drawn_windows"),
+                  "{\"left\": 0, \"top\": 0, \"width\": " + std::to_string(c.mode.width) +
+                      ", \"height\": " + std::to_string(c.mode.height - c.taskbar) + "}");
+    }
 }
 
 // The saved resolution for every state of the record file, which stays as it was.
