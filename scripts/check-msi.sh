@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
 # Installs the MSI of BUILD_DIR's exe with Wine's own msiexec, silently, into a fresh
 # prefix of the exe's architecture, as a deployment tool would, and checks what a till
-# gets: the tested exe byte for byte and nothing but the three files; both shortcuts,
-# naming the exe, starting in C:\Caisse\, with no icon of their own (the shell shows the
-# exe's); the exe started there makes its record there. Then a package of a higher
-# version, built here from a different exe, is installed over it: one product left, the
-# new exe, the record untouched; the first package, now older, is refused. Last the
-# uninstall: the files and shortcuts go, W_ECRA_R.WDO stays byte for byte, and its folder.
+# gets. The point-of-sale folder C:\Caisse\ already holds its own fc_img_024.gif and
+# LISEZMOI.txt: whatever runs, they stay there byte for byte. First an install into
+# C:\Autre\: the tested exe byte for byte and diagreso-LISEZMOI.txt, nothing else; both
+# shortcuts, naming the exe, starting there, with no icon of their own (the shell shows
+# the exe's); the exe started there makes its record there. The other architecture's
+# package is refused (in a 64-bit prefix, which runs both). A repair and a higher version,
+# built here from a different exe, both given no INSTALLDIR, stay in C:\Autre\ with the
+# shortcuts: one product left, the new exe, the record untouched; the first package, now
+# older, is refused. A third version given INSTALLDIR=C:\Caisse\ moves there, leaving the
+# record behind. Last the uninstall: the exe, the readme and the shortcuts go, the
+# folder's own files and W_ECRA_R.WDO stay byte for byte; then, in a 64-bit prefix, the
+# other way round: the other architecture's package installed refuses this one.
 # The 32-bit package runs under the private 32-bit Wine natively only: under qemu-i386
 # the exe's window, which makes the record, cannot run (tests/qemu-i386.txt, win32).
 # Writes DIAGRESO_TEST_REPORTS/msi64.xml or msi32.xml (and msi32.how) for scripts/test.sh.
