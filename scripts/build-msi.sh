@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Writes the Windows Installer package OUTDIR/diagreso-VERSION-ARCH.msi for each ARCH=EXE
-# given, from packaging/diagreso.wxs under SRC, with wixl (msitools 0.101): the exe,
-# fc_img_024.gif and LISEZMOI.txt (Windows-1252, CRLF), nothing else.
+# given, from packaging/diagreso.wxs under SRC, with wixl (msitools 0.101): the exe and
+# the readme as diagreso-LISEZMOI.txt (Windows-1252, CRLF), nothing else. Not
+# fc_img_024.gif: the folder is the point-of-sale program's, which may have its own.
 # The same inputs give the same bytes. wixl alone would not: it writes a random package
 # code and the time of the build into the summary information. So wixl runs under
 # faketime, frozen at SOURCE_DATE_EPOCH (default SRC's last commit), and msibuild then
@@ -50,8 +51,7 @@ for pair in "$@"; do
     mkdir "$dir"
     cp "$src/packaging/diagreso.wxs" "$dir/"
     cp "$exe" "$dir/diagreso.exe"
-    cp "$src/assets/rendered/fc_img_024.gif" "$dir/"
-    iconv -f UTF-8 -t WINDOWS-1252 "$src/release/LISEZMOI.txt" | sed 's/$/\r/' >"$dir/LISEZMOI.txt"
+    iconv -f UTF-8 -t WINDOWS-1252 "$src/release/LISEZMOI.txt" | sed 's/$/\r/' >"$dir/diagreso-LISEZMOI.txt"
     printf '\r\n\r\n1252\t_ForceCodepage\r\n' >"$dir/codepage.idt"
     touch -d "@$epoch" "$dir"/*
 

@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
 # Installs the MSI of BUILD_DIR's exe with Wine's own msiexec, silently, into a fresh
 # prefix of the exe's architecture, as a deployment tool would, and checks what a till
-# gets: the tested exe byte for byte and nothing but the three files; both shortcuts,
-# naming the exe, starting in C:\Caisse\, with no icon of their own (the shell shows the
-# exe's); the exe started there makes its record there. Then a package of a higher
-# version, built here from a different exe, is installed over it: one product left, the
-# new exe, the record untouched; the first package, now older, is refused. Last the
-# uninstall: the files and shortcuts go, W_ECRA_R.WDO stays byte for byte, and its folder.
+# gets. The point-of-sale folder C:\Caisse\ already holds its own fc_img_024.gif and
+# LISEZMOI.txt: whatever runs, they stay there byte for byte. First an install into
+# C:\Autre\: the tested exe byte for byte and diagreso-LISEZMOI.txt, nothing else; both
+# shortcuts, naming the exe, starting there, with no icon of their own (the shell shows
+# the exe's); the exe started there makes its record there. The other architecture's
+# package is refused (in a 64-bit prefix, which runs both). A repair and a higher version,
+# built here from a different exe, both given no INSTALLDIR, stay in C:\Autre\ with the
+# shortcuts: one product left, the new exe, the record untouched; the first package, now
+# older, is refused. A third version given INSTALLDIR=C:\Caisse\ moves there, leaving the
+# record behind. Last the uninstall: the exe, the readme and the shortcuts go, the
+# folder's own files and W_ECRA_R.WDO stay byte for byte; then, in a 64-bit prefix, the
+# other way round: the other architecture's package installed refuses this one.
 # The 32-bit package runs under the private 32-bit Wine natively only: under qemu-i386
 # the exe's window, which makes the record, cannot run (tests/qemu-i386.txt, win32).
 # Writes DIAGRESO_TEST_REPORTS/msi64.xml or msi32.xml (and msi32.how) for scripts/test.sh.
@@ -40,19 +46,27 @@ check() { # NAME RESULT(0 ok)
     else echo "  FAIL  $1"; echo "fail	$1" >>"$results"; fi
 }
 
-# The release's package of the tested exe, and a higher version of a different exe (the
+# The release's package of the tested exe, and two higher versions of different exes (the
 # same one with bytes after its end: it still runs, and cannot be taken for the first).
 version=$(sed -n 's/^project(diagreso VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 IFS=. read -r major minor patch <<<"$version"
-newer=$major.$minor.$((patch + 1))
+newer=$major.$minor.$((patch + 1)) newest=$major.$minor.$((patch + 2))
 cp "$exe" "$work/newer.exe" && head -c 512 /dev/zero >>"$work/newer.exe"
-"$root/scripts/build-msi.sh" "$root" "$work/msi" "$arch=$exe" >"$work/build.log" 2>&1 &&
-    "$root/scripts/build-msi.sh" --version "$newer" "$root" "$work/msi" "$arch=$work/newer.exe" >>"$work/build.log" 2>&1
-check "$arch: packages $version and $newer built" $? || true
-[ -f "$work/msi/diagreso-$newer-$arch.msi" ] || { cat "$work/build.log"; exit 1; }
+cp "$exe" "$work/newest.exe" && head -c 1024 /dev/zero >>"$work/newest.exe"
+# The other architecture's package, where this Wine can run it: a 64-bit prefix installs
+# either (neither runs code of its own while installing), a 32-bit one only its own. Its
+# exe is this one: only its tables matter to what is tried with it.
+other=
+[ "$arch" = win64 ] && other=win32
+"$root/scripts/build-msi.sh" "$root" "$work/msi" "$arch=$exe" ${other:+"$other=$exe"} >"$work/build.log" 2>&1 &&
+    "$root/scripts/build-msi.sh" --version "$newer" "$root" "$work/msi" "$arch=$work/newer.exe" >>"$work/build.log" 2>&1 &&
+    "$root/scripts/build-msi.sh" --version "$newest" "$root" "$work/msi" "$arch=$work/newest.exe" >>"$work/build.log" 2>&1
+check "$arch: packages $version, $newer and $newest built${other:+, and $version for $other}" $? || true
+[ -f "$work/msi/diagreso-$newest-$arch.msi" ] || { cat "$work/build.log"; exit 1; }
 product() { msiinfo export "$1" Property | tr -d '\r' | awk -F'\t' '$1 == "ProductCode" { print $2 }'; }
 old_code=$(product "$work/msi/diagreso-$version-$arch.msi")
 new_code=$(product "$work/msi/diagreso-$newer-$arch.msi")
+newest_code=$(product "$work/msi/diagreso-$newest-$arch.msi")
 
 wine_prefix_fresh "msi-$arch" || exit 1
 c=$WINEPREFIX/drive_c
@@ -68,15 +82,19 @@ msiexec() { # LOG ARGS...: Wine's msiexec, waited for; its exit code
     wineserver -w
     return $rc
 }
-# The products Windows Installer lists as installed (the Uninstall entries). Wine reads
-# stdin: none for the inner one, or it eats the list; grep reads to the end (no -q: under
-# pipefail a reader that stops early fails the pipe).
+# The products Windows Installer lists as installed (the Uninstall entries; a 32-bit
+# package's, in a 64-bit prefix, are in the 32-bit view). Wine reads stdin: none for the
+# inner one, or it eats the list; grep reads to the end (no -q: under pipefail a reader
+# that stops early fails the pipe).
 products() {
-    wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' 2>/dev/null |
-        tr -d '\r' | grep -o '{[0-9A-F-]*}$' | while read -r code; do
-            wine reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$code" /v DisplayName </dev/null 2>/dev/null |
+    local key
+    for key in 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' \
+        'HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall'; do
+        wine reg query "$key" 2>/dev/null | tr -d '\r' | grep -o '{[0-9A-F-]*}$' | while read -r code; do
+            wine reg query "$key\\$code" /v DisplayName </dev/null 2>/dev/null |
                 tr -d '\r' | grep 'REG_SZ *diagreso$' >/dev/null && echo "$code"
-        done | sort | paste -sd ' '
+        done
+    done | sort | paste -sd ' '
 }
 # Where this Wine's msiexec puts the desktop and Start-menu shortcuts, from its log.
 folder_of() { # LOG PROPERTY -> Unix folder
@@ -85,57 +103,125 @@ folder_of() { # LOG PROPERTY -> Unix folder
     [ -n "$win" ] && winepath -u "$win" 2>/dev/null | tr -d '\r'
 }
 lnk=$'Diagnostic de la r\u00e9solution.lnk'
-
-# ---- Install.
-msiexec install.log /i "C:\\diagreso-$version-$arch.msi" 'INSTALLDIR=C:\Caisse\'
-check "$arch: msiexec /i /qn INSTALLDIR=C:\\Caisse\\ succeeds" $?
-cmp -s "$exe" "$c/Caisse/diagreso.exe"; check "$arch: the installed exe is the tested one, byte for byte" $?
-[ "$(cd "$c/Caisse" 2>/dev/null && ls -A | paste -sd ' ')" = "LISEZMOI.txt diagreso.exe fc_img_024.gif" ]
-check "$arch: C:\\Caisse\\ holds LISEZMOI.txt, diagreso.exe and fc_img_024.gif, nothing else" $?
-[ "$(products)" = "$old_code" ]; check "$arch: one product installed, $version ($old_code)" $?
+listing() { (cd "$1" 2>/dev/null && LC_ALL=C ls -A | paste -sd ' '); }
+# Both shortcuts, where LOG's run put them: naming DIR\diagreso.exe, starting in DIR\,
+# with no icon of their own (the shell shows the exe's).
 shortcuts=()
-for prop in DesktopFolder ProgramMenuFolder; do
-    dir=$(folder_of install.log "$prop")
-    shortcuts+=("$dir/$lnk")
-    lnkinfo "$dir/$lnk" >"$work/$prop.lnkinfo" 2>&1
-    grep -q $'Local path\t*: C:\\\\Caisse\\\\diagreso.exe$' "$work/$prop.lnkinfo" &&
-        grep -q $'Working directory\t*: C:\\\\Caisse\\\\$' "$work/$prop.lnkinfo" &&
-        ! grep -q 'icon location' "$work/$prop.lnkinfo"
-    check "$arch: $prop (${dir#"$c/"}) has the shortcut: C:\\Caisse\\diagreso.exe, starts in C:\\Caisse\\, the exe's icon" $?
-done
+check_shortcuts() { # LOG DIR (Autre, Caisse)
+    local prop dir
+    shortcuts=()
+    for prop in DesktopFolder ProgramMenuFolder; do
+        dir=$(folder_of "$1" "$prop")
+        shortcuts+=("$dir/$lnk")
+        lnkinfo "$dir/$lnk" >"$work/$prop.lnkinfo" 2>&1
+        grep -q "Local path"$'\t'"*: C:\\\\$2\\\\diagreso.exe\$" "$work/$prop.lnkinfo" &&
+            grep -q "Working directory"$'\t'"*: C:\\\\$2\\\\\$" "$work/$prop.lnkinfo" &&
+            ! grep -q 'icon location' "$work/$prop.lnkinfo"
+        check "$arch: after $1, $prop (${dir#"$c/"}) has the shortcut: C:\\$2\\diagreso.exe, starts in C:\\$2\\, the exe's icon" $?
+    done
+}
+
+# The point-of-sale folder already holds files of its own, two of them under the names
+# the dialog's picture and a readme take: the package must neither replace nor remove them.
+mkdir -p "$c/Caisse"
+cp "$root/assets/rendered/ccbm0.gif" "$c/Caisse/fc_img_024.gif"
+printf 'Logiciel de caisse : notice\r\n' >"$c/Caisse/LISEZMOI.txt"
+cp "$c/Caisse/fc_img_024.gif" "$work/shop.gif" && cp "$c/Caisse/LISEZMOI.txt" "$work/shop.txt"
+shop_intact() { cmp -s "$work/shop.gif" "$c/Caisse/fc_img_024.gif" && cmp -s "$work/shop.txt" "$c/Caisse/LISEZMOI.txt"; }
+shop=(LISEZMOI.txt fc_img_024.gif) # as listing() sorts them
+
+# ---- Install into another folder than the default.
+msiexec install.log /i "C:\\diagreso-$version-$arch.msi" 'INSTALLDIR=C:\Autre\'
+check "$arch: msiexec /i /qn INSTALLDIR=C:\\Autre\\ succeeds" $?
+cmp -s "$exe" "$c/Autre/diagreso.exe"; check "$arch: the installed exe is the tested one, byte for byte" $?
+[ "$(listing "$c/Autre")" = "diagreso-LISEZMOI.txt diagreso.exe" ]
+check "$arch: C:\\Autre\\ holds diagreso-LISEZMOI.txt and diagreso.exe, nothing else" $?
+[ "$(listing "$c/Caisse")" = "${shop[*]}" ] && shop_intact
+check "$arch: C:\\Caisse\\ still holds only its own fc_img_024.gif and LISEZMOI.txt, byte for byte" $?
+[ "$(products)" = "$old_code" ]; check "$arch: one product installed, $version ($old_code)" $?
+check_shortcuts install.log Autre
 
 # ---- The exe, started in its folder as the shortcuts start it, makes its record there.
-(cd "$c/Caisse" && wine diagreso.exe >/dev/null 2>&1 &)
-wine_wait_for_file "$c/Caisse/W_ECRA_R.WDO" 20 60
-check "$arch: the exe started in C:\\Caisse\\ writes W_ECRA_R.WDO there" $?
+(cd "$c/Autre" && wine diagreso.exe >/dev/null 2>&1 &)
+wine_wait_for_file "$c/Autre/W_ECRA_R.WDO" 20 60
+check "$arch: the exe started in C:\\Autre\\ writes W_ECRA_R.WDO there" $?
 wine_stop
-cp "$c/Caisse/W_ECRA_R.WDO" "$work/record" 2>/dev/null || : >"$work/record"
+cp "$c/Autre/W_ECRA_R.WDO" "$work/record" 2>/dev/null || : >"$work/record"
 
-# ---- A higher version over it.
-msiexec upgrade.log /i "C:\\diagreso-$newer-$arch.msi" 'INSTALLDIR=C:\Caisse\'
-check "$arch: msiexec /i of $newer over $version succeeds" $?
-[ "$(products)" = "$new_code" ]; check "$arch: one product installed, $newer ($new_code)" $?
-cmp -s "$work/newer.exe" "$c/Caisse/diagreso.exe"; check "$arch: the exe is $newer's" $?
-cmp -s "$work/record" "$c/Caisse/W_ECRA_R.WDO"; check "$arch: W_ECRA_R.WDO untouched by the upgrade" $?
-msiexec downgrade.log /i "C:\\diagreso-$version-$arch.msi" 'INSTALLDIR=C:\Caisse\'
+# ---- The other architecture's package is refused while this one is installed. Wine's
+# msiexec /qn logs no launch condition's message: the log shows which product it found.
+detected() { # LOG PRODUCT: the package found PRODUCT as the other architecture's
+    grep -a -x "Property(S): AUTRE_ARCHITECTURE = $2" <(tr -d '\r' <"$c/$1") >/dev/null
+}
+if [ -n "$other" ]; then
+    other_msi="C:\\diagreso-$version-$other.msi"
+    msiexec other.log /i "$other_msi"
+    rc=$?
+    [ "$rc" -ne 0 ] && [ "$(products)" = "$old_code" ] && cmp -s "$exe" "$c/Autre/diagreso.exe" &&
+        detected other.log "$old_code"
+    check "$arch: the $other package, which found $arch's, is refused (msiexec $rc); $version stays" $?
+else
+    echo "  --    $arch: the other architecture's package: not tried (a 32-bit Windows cannot run the 64-bit one; msi64 tries both ways)"
+fi
+
+# ---- A repair and an upgrade given no INSTALLDIR stay in C:\Autre\. The repair is the
+# property form of /fa (Wine's msiexec /fa fails at once, 69 with a package, 1 with a
+# product code, and logs nothing); the exe, removed first, must come back there.
+rm -f "$c/Autre/diagreso.exe"
+msiexec repair.log /i "C:\\diagreso-$version-$arch.msi" REINSTALL=ALL REINSTALLMODE=amus
 rc=$?
-[ "$rc" -ne 0 ] && [ "$(products)" = "$new_code" ] && cmp -s "$work/newer.exe" "$c/Caisse/diagreso.exe"
+[ "$rc" -eq 0 ] && cmp -s "$exe" "$c/Autre/diagreso.exe" && [ "$(listing "$c/Caisse")" = "${shop[*]}" ] && shop_intact
+check "$arch: a repair (REINSTALL=ALL) with no INSTALLDIR puts the exe back in C:\\Autre\\ (msiexec $rc), nothing in C:\\Caisse\\" $?
+msiexec upgrade.log /i "C:\\diagreso-$newer-$arch.msi"
+check "$arch: msiexec /i of $newer over $version, no INSTALLDIR, succeeds" $?
+[ "$(products)" = "$new_code" ]; check "$arch: one product installed, $newer ($new_code)" $?
+cmp -s "$work/newer.exe" "$c/Autre/diagreso.exe" && [ "$(listing "$c/Caisse")" = "${shop[*]}" ] && shop_intact
+check "$arch: the exe is $newer's, in C:\\Autre\\ only; C:\\Caisse\\ untouched" $?
+cmp -s "$work/record" "$c/Autre/W_ECRA_R.WDO"; check "$arch: W_ECRA_R.WDO untouched by the upgrade" $?
+check_shortcuts upgrade.log Autre
+msiexec downgrade.log /i "C:\\diagreso-$version-$arch.msi"
+rc=$?
+[ "$rc" -ne 0 ] && [ "$(products)" = "$new_code" ] && cmp -s "$work/newer.exe" "$c/Autre/diagreso.exe"
 check "$arch: $version over $newer is refused (msiexec $rc), $newer stays" $?
 
+# ---- An INSTALLDIR given on the command line wins: the program moves, the record stays.
+msiexec move.log /i "C:\\diagreso-$newest-$arch.msi" 'INSTALLDIR=C:\Caisse\'
+check "$arch: msiexec /i of $newest with INSTALLDIR=C:\\Caisse\\ succeeds" $?
+[ "$(products)" = "$newest_code" ] && cmp -s "$work/newest.exe" "$c/Caisse/diagreso.exe" &&
+    [ "$(listing "$c/Autre")" = "W_ECRA_R.WDO" ] && cmp -s "$work/record" "$c/Autre/W_ECRA_R.WDO"
+check "$arch: one product, $newest, its exe in C:\\Caisse\\; C:\\Autre\\ keeps only W_ECRA_R.WDO, byte for byte" $?
+[ "$(listing "$c/Caisse")" = "LISEZMOI.txt diagreso-LISEZMOI.txt diagreso.exe fc_img_024.gif" ] && shop_intact
+check "$arch: C:\\Caisse\\ holds its own two files, byte for byte, beside diagreso-LISEZMOI.txt and diagreso.exe" $?
+check_shortcuts move.log Caisse
+
 # ---- Uninstall.
-msiexec uninstall.log /x "C:\\diagreso-$newer-$arch.msi"
+msiexec uninstall.log /x "C:\\diagreso-$newest-$arch.msi"
 check "$arch: msiexec /x /qn succeeds" $?
 [ -z "$(products)" ]; check "$arch: no product left" $?
-[ ! -e "$c/Caisse/diagreso.exe" ] && [ ! -e "$c/Caisse/fc_img_024.gif" ] && [ ! -e "$c/Caisse/LISEZMOI.txt" ] &&
+[ ! -e "$c/Caisse/diagreso.exe" ] && [ ! -e "$c/Caisse/diagreso-LISEZMOI.txt" ] &&
     [ ! -e "${shortcuts[0]}" ] && [ ! -e "${shortcuts[1]}" ]
-check "$arch: the exe, the other two files and both shortcuts are gone" $?
-[ -s "$work/record" ] && cmp -s "$work/record" "$c/Caisse/W_ECRA_R.WDO"
-check "$arch: W_ECRA_R.WDO stays in C:\\Caisse\\, byte for byte" $?
+check "$arch: the exe, the readme and both shortcuts are gone" $?
+[ "$(listing "$c/Caisse")" = "${shop[*]}" ] && shop_intact
+check "$arch: C:\\Caisse\\'s own fc_img_024.gif and LISEZMOI.txt stay, byte for byte" $?
+[ -s "$work/record" ] && cmp -s "$work/record" "$c/Autre/W_ECRA_R.WDO"
+check "$arch: W_ECRA_R.WDO stays in C:\\Autre\\, byte for byte" $?
+
+# ---- The other way round: the other architecture installed, this one is refused.
+if [ -n "$other" ]; then
+    other_code=$(product "$work/msi/diagreso-$version-$other.msi")
+    msiexec other-first.log /i "$other_msi" &&
+        msiexec refused.log /i "C:\\diagreso-$version-$arch.msi"
+    rc=$?
+    [ "$rc" -ne 0 ] && [ "$(products)" = "$other_code" ] && detected refused.log "$other_code"
+    check "$arch: with the $other package installed, this one finds it and is refused (msiexec $rc); $other stays" $?
+    msiexec other-uninstall.log /x "$other_msi" && [ -z "$(products)" ]
+    check "$arch: the $other package then uninstalls, no product left" $?
+fi
 
 failed=$(grep -c '^fail' "$results")
 echo "$tier: $(grep -c '^ok' "$results") passed, $failed failed"
 if [ "$failed" -ne 0 ]; then
-    for log in install upgrade downgrade uninstall; do
+    for log in install other repair upgrade downgrade move uninstall other-first refused other-uninstall; do
         [ -f "$c/$log.log" ] && { echo "--- $log.log (errors)"; iconv -f WINDOWS-1252 -t UTF-8 "$c/$log.log" | grep -a -i -E 'error|return value 3|note:' | head -n 20; }
     done
     cat "$work/build.log"
