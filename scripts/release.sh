@@ -2,8 +2,8 @@
 # Builds the release zips dist/diagreso-VERSION-win32.zip and -win64.zip: the exe, the
 # sample fc_img_024.gif, the help page decalage.htm (for a distributor who hosts it) and
 # LISEZMOI.txt (Windows-1252, CRLF, for every Notepad); and the Windows Installer packages
-# dist/diagreso-VERSION-win32.msi and -win64.msi (scripts/build-msi.sh): the same exe,
-# fc_img_024.gif and LISEZMOI.txt.
+# dist/diagreso-VERSION-win32.msi and -win64.msi (scripts/build-msi.sh): the same exe and
+# the readme as diagreso-LISEZMOI.txt, never a picture the point-of-sale folder may have.
 # Each exe is packaged only after the end-to-end tests have passed on that very file: the
 # 64-bit one under 64-bit Wine, the 32-bit one under 32-bit Wine, natively or under
 # qemu-i386 (scripts/i386-mode.sh; under emulation only the tests tests/qemu-i386.txt lets
