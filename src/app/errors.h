@@ -9,16 +9,22 @@
 // (store/saved_resolution.cpp), the report notes what it could not read
 // (command_line/report.cpp), the help page tries its next folder (main_window/help.cpp), and
 // the whole-file writes remove what they made before passing it on.
-#include <stdexcept>
+#include <exception>
 #include <string>
 
 namespace diag {
 
-class AppError : public std::runtime_error {
+// Not a std::runtime_error: its reference-counted string would bring the library's
+// second string implementation into the exe (some 40 KiB of the 32-bit one).
+class AppError : public std::exception {
   public:
-    using std::runtime_error::runtime_error;
+    explicit AppError(std::string what) : what_(std::move(what)) {}
+    const char* what() const noexcept override { return what_.c_str(); }
     // What the user is told, in French: what failed, why, and what to do.
     virtual std::string describe() const;
+
+  private:
+    std::string what_;
 };
 
 // A value that does not fit the variable or integer it is stored in.

@@ -1,9 +1,9 @@
 #include "forms/form.h"
 
 #include "app/error_report.h"
+#include "app/errors.h"
 
 #include <cmath>
-#include <stdexcept>
 
 namespace diag::forms {
 
@@ -103,7 +103,7 @@ Control* Form::find(std::string_view name, int16_t index) {
 
 Control& Form::control(std::string_view name, int16_t index) {
     if (Control* c = find(name, index)) return *c;
-    throw std::logic_error("no control " + std::string(name) + " (" + std::to_string(index) + ") on " +
+    throw AppError("no control " + std::string(name) + " (" + std::to_string(index) + ") on " +
                            std::string(design_.name));
 }
 
@@ -175,7 +175,7 @@ void Form::unload() {
 const ControlDesign& Form::declared(std::string_view name) const {
     for (const ControlDesign& d : design_.controls)
         if (d.name == name) return d;
-    throw std::logic_error("no control " + std::string(name) + " on " + std::string(design_.name));
+    throw AppError("no control " + std::string(name) + " on " + std::string(design_.name));
 }
 
 void Form::setClickHandler(std::string_view name, ClickHandler handler) {
@@ -185,7 +185,7 @@ void Form::setClickHandler(std::string_view name, ClickHandler handler) {
 
 void Form::setTickHandler(std::string_view name, std::function<void()> handler) {
     const ControlDesign& d = declared(name);
-    if (d.kind != Kind::Timer) throw std::logic_error(std::string(name) + " is not a timer");
+    if (d.kind != Kind::Timer) throw AppError(std::string(name) + " is not a timer");
     tickHandlers_[d.name] = std::move(handler);
 }
 
@@ -220,7 +220,7 @@ bool Form::deliver(const std::function<void()>& handler) {
     } catch (const std::exception& e) {
         reporter_.reportFrom(e, backend_.messageOwner(*this));
     } catch (...) {
-        reporter_.reportFrom(std::runtime_error("erreur inconnue"), backend_.messageOwner(*this));
+        reporter_.reportFrom(AppError("erreur inconnue"), backend_.messageOwner(*this));
     }
     return false;
 }

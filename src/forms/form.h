@@ -126,7 +126,7 @@ class Form {
     std::function<void()> onDisplayChange;
 
     // Handlers are bound by control name, checked against the design table at once (a
-    // misspelt name throws std::logic_error), and hold across unload and reload; the
+    // misspelt name throws an AppError), and hold across unload and reload; the
     // members of a group share one handler, which receives the member's index.
     using ClickHandler = std::function<void(int16_t index)>;
     void setClickHandler(std::string_view name, ClickHandler handler);
