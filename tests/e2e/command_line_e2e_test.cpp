@@ -176,6 +176,50 @@ class OwnWindowStation {
     HDESK desktop_ = nullptr;
 };
 
+// A program started from a path with arguments, its first top-level window found, and
+// ended with the test.
+class StandIn {
+  public:
+    StandIn(const std::wstring& exe, const std::wstring& arguments) {
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        std::wstring command = L"\"" + exe + L"\" " + arguments;
+        started_ = CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_);
+    }
+    ~StandIn() {
+        if (!started_) return;
+        TerminateProcess(pi_.hProcess, 0);
+        WaitForSingleObject(pi_.hProcess, 5000);
+        CloseHandle(pi_.hThread);
+        CloseHandle(pi_.hProcess);
+    }
+    StandIn(const StandIn&) = delete;
+    StandIn& operator=(const StandIn&) = delete;
+    HWND window(int ms) const {
+        std::pair<DWORD, HWND> found{pi_.dwProcessId, nullptr};
+        waitFor(
+            [&] {
+                EnumWindows(
+                    [](HWND h, LPARAM lp) {
+                        auto* f = reinterpret_cast<std::pair<DWORD, HWND>*>(lp);
+                        DWORD pid = 0;
+                        GetWindowThreadProcessId(h, &pid);
+                        if (pid != f->first || !IsWindowVisible(h)) return TRUE;
+                        f->second = h;
+                        return FALSE;
+                    },
+                    reinterpret_cast<LPARAM>(&found));
+                return found.second != nullptr;
+            },
+            started_ ? ms : 0);
+        return found.second;
+    }
+
+  private:
+    bool started_ = false;
+    PROCESS_INFORMATION pi_{};
+};
+
 class CommandLine : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -210,7 +254,10 @@ TEST_F(CommandLine, ReportSaysWhatTheWindowShowsAndLeavesTheFileAlone) {
     EXPECT_EQ(member(r, "program"), "\"diagreso\"");
     EXPECT_EQ(member(r, "version"), "\"" DIAGRESO_VERSION "\"");
     EXPECT_EQ(member(r, "computer"), "\"" + computer() + "\"");
-    EXPECT_EQ(member(r, "text"), "{\"state\": \"" + shown[0] + "\", \"height_px\": 16, \"dpi\": 96, \"scale_percent\": null}");
+    EXPECT_EQ(member(r, "text"), "{\"state\": \"" + shown[0] +
+                                     "\", \"height_px\": 16, \"dpi\": 96, \"scale_percent\": null, \"stretch_percent\": 100, "
+                                     "\"dpi_at_sign_in\": 96, \"dpi_now\": 96}");
+    EXPECT_EQ(member(r, "work_area"), "{\"left\": 0, \"top\": 0, \"width\": " + shown[3] + ", \"height\": " + shown[4] + "}");
     // This desktop is the console's own, visible, not remote; its one display as it is.
     DWORD session = 0;
     ProcessIdToSessionId(GetCurrentProcessId(), &session);
@@ -478,7 +525,8 @@ TEST_F(CommandLine, VerifierAnswersInOneLineWithItsExitCode) {
          " Aucune résolution d'origine : pas de fichier W_ECRA_R.WDO dans « "},
         {{800, 600}, true, L"/verifier", nullptr, 6,
          computer() + " : affichage incorrect : écran de 800 x 600, plus petit que la fenêtre classique du logiciel "
-                      "de caisse (1024 x 738).",
+                      "de caisse (1024 x 738) : 138 pixels en hauteur et 224 pixels en largeur hors de l'écran ; "
+                      "choisissez une résolution d'au moins 1024 x 738.",
          savedLine},
         {{1280, 1024}, true, L"/verifier", station.desktop(), 5,
          computer() + " : affichage non vérifié : ce programme tourne dans une session sans écran", savedLine},
@@ -610,28 +658,139 @@ TEST_F(CommandLine, UsageAppearsInTheConsoleItWasStartedFrom) {
         << narrow(shown);
 }
 
+// A desktop whose taskbar takes the bottom of its screen (Wine's, with its shell): the
+// report gives the work area, and the verdict counts the lines the taskbar hides.
+TEST_F(CommandLine, VerdictCountsTheLinesUnderTheTaskbar) {
+    HKEY desktops = nullptr, shell = nullptr;
+    const wchar_t* size = L"1024x750";
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Explorer\\Desktops", 0, nullptr, 0, KEY_SET_VALUE,
+                              nullptr, &desktops, nullptr),
+              0);
+    RegSetValueExW(desktops, L"diagreso-barre", 0, REG_SZ, reinterpret_cast<const BYTE*>(size),
+                   static_cast<DWORD>((wcslen(size) + 1) * sizeof(wchar_t)));
+    ASSERT_EQ(RegCreateKeyExW(desktops, L"diagreso-barre", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &shell, nullptr), 0);
+    DWORD on = 1;
+    RegSetValueExW(shell, L"EnableShell", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), sizeof on);
+    RegCloseKey(shell);
+    RegCloseKey(desktops);
+
+    std::wstring folder = freshFolder();
+    ExeRun printed = runExe(folder, L"/rapport", L"diagreso-barre");
+    ExeRun verdict = runExe(folder, L"/verifier", L"diagreso-barre");
+    keepArtefact("rapport-taskbar.json", printed.out);
+    EXPECT_EQ(printed.exitCode, 0u) << printed.err;
+    EXPECT_EQ(member(printed.out, "current").rfind("{\"width\": 1024, \"height\": 750, ", 0), 0u) << printed.out;
+    std::smatch area;
+    std::string workArea = member(printed.out, "work_area");
+    ASSERT_TRUE(std::regex_match(workArea, area, std::regex("\\{\"left\": 0, \"top\": 0, \"width\": 1024, \"height\": (\\d+)\\}")))
+        << workArea;
+    int high = std::stoi(area[1]);
+    ASSERT_LT(high, 738) << "the taskbar takes some of the screen's 750 lines";
+    EXPECT_EQ(verdict.exitCode, 6u) << verdict.out;
+    EXPECT_NE(verdict.out.find(" : affichage incorrect : la barre des tâches cache " + std::to_string(738 - high) +
+                               " pixels en hauteur de la fenêtre classique du logiciel de caisse (1024 x 738) ; "
+                               "masquez automatiquement la barre des tâches ou choisissez une résolution d'au moins "
+                               "1024 x " + std::to_string(738 + 750 - high) + "."),
+              std::string::npos)
+        << verdict.out;
+    EXPECT_NE(verdict.out.find(" Résolution actuelle : 1024 x 750, espace de travail 1024 x " + std::to_string(high) +
+                               " ; la fenêtre classique (1024 x 738) n'y tient pas"),
+              std::string::npos)
+        << verdict.out;
+}
+
+// A program started from the till's folder (below it), standing in for the point-of-sale
+// program: its window is read for real, whole, then cut by the screen's bottom. One
+// started from a folder whose name only begins as the till's does is not listed.
+TEST_F(CommandLine, ReportReadsThePointOfSaleWindowsOfItsFolder) {
+    std::wstring folder = freshFolder(), below = folder + L"\\bin", other = folder + L"-autre";
+    ASSERT_TRUE(CreateDirectoryW(below.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(other.c_str(), nullptr));
+    wchar_t tests[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, tests, MAX_PATH);
+    std::wstring standIn = std::wstring(tests).substr(0, std::wstring(tests).rfind(L'\\')) + L"\\till_standin.exe";
+    ASSERT_TRUE(CopyFileW(standIn.c_str(), (below + L"\\caisse.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(standIn.c_str(), (other + L"\\autre.exe").c_str(), FALSE));
+    StandIn till(below + L"\\caisse.exe", L"100 100 1024 738"), elsewhere(other + L"\\autre.exe", L"0 0 300 200");
+    HWND window = till.window(10000);
+    ASSERT_NE(window, nullptr);
+    ASSERT_NE(elsewhere.window(10000), nullptr);
+
+    ExeRun whole = runExe(folder, L"/rapport");
+    EXPECT_EQ(whole.exitCode, 0u) << whole.err;
+    keepArtefact("rapport-till-window.json", whole.out);
+    std::string listed = whole.out.substr(whole.out.find("\"till_windows\": "));
+    EXPECT_TRUE(std::regex_match(listed, std::regex("\"till_windows\": \\[\r\n    \\{\"program\": \"caisse.exe\", "
+                                                    "\"title\": \"Caisse de test\", \"left\": 100, \"top\": 100, "
+                                                    "\"width\": 1024, \"height\": 738, \"hidden\": \\{\"left\": 0, "
+                                                    "\"top\": 0, \"right\": 0, \"bottom\": 0\\}, \"awareness\": "
+                                                    "(\"(unaware|system|per_monitor)\"|null)\\}\r\n  \\]\r\n\\}\r\n")))
+        << listed;
+    EXPECT_EQ(member(whole.out, "verdict"), "{\"ok\": true, \"reasons\": [], \"classic_window_fits\": true, "
+                                            "\"wide_window_fits\": false}");
+
+    ASSERT_TRUE(SetWindowPos(window, nullptr, 100, 400, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
+    ExeRun cut = runExe(folder, L"/verifier");
+    EXPECT_EQ(cut.exitCode, 6u) << cut.out;
+    EXPECT_NE(cut.out.find(" : affichage incorrect : la fenêtre « Caisse de test » de caisse.exe (1024 x 738) est "
+                           "coupée : 114 pixels en bas hors de l'écran ; "),
+              std::string::npos)
+        << cut.out;
+    ExeRun printed = runExe(folder, L"/rapport");
+    EXPECT_NE(printed.out.find("\"hidden\": {\"left\": 0, \"top\": 0, \"right\": 0, \"bottom\": 114}"),
+              std::string::npos)
+        << printed.out;
+    EXPECT_EQ(printed.out.find("autre.exe"), std::string::npos) << "not the till's folder";
+}
+
+// The version the program reads comes from Wine's own setting, as a till's Windows 7 or 10:
+// on 10 the point-of-sale program is enlarged as a picture at 125 %, on 7 it is given the
+// density and its texts grow.
 TEST(CommandLineHigherDensity, ReportSaysTheTextIsEnlarged) {
     if (at96dpi()) GTEST_SKIP() << "runs at 120 dpi";
     // Windows 10's "make text bigger" beside the density, as the user's setting holds it.
-    HKEY key = nullptr;
+    HKEY key = nullptr, wine = nullptr;
     const wchar_t* path = L"Software\\Microsoft\\Accessibility";
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr), 0);
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &wine,
+                              nullptr),
+              0);
     DWORD scale = 125;
     RegSetValueExW(key, L"TextScaleFactor", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&scale), sizeof scale);
-    ExeRun run = runExe(freshFolder(), L"/rapport");
-    ExeRun verdict = runExe(freshFolder(), L"/verifier");
+    struct Case {
+        const wchar_t* version;
+        std::string stretch, drawn, seen;
+    } cases[] = {
+        {L"win10", "125", "{\"classic\": {\"width\": 1280, \"height\": 923}, \"wide\": {\"width\": 1710, \"height\": 923}}",
+         " ; Windows agrandit le logiciel de caisse comme une image, à 125 %, et il est flou : sa fenêtre classique "
+         "couvre 1280 x 923 pixels et tient dans l'espace de travail (1280 x 1024)."},
+        {L"win7", "100", "{\"classic\": {\"width\": 1024, \"height\": 738}, \"wide\": {\"width\": 1368, \"height\": 738}}",
+         " ; Windows donne sa densité au logiciel de caisse : ses textes grandissent et débordent de leurs cadres."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(narrow(c.version));
+        RegSetValueExW(wine, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(c.version),
+                       static_cast<DWORD>((wcslen(c.version) + 1) * sizeof(wchar_t)));
+        ExeRun run = runExe(freshFolder(), L"/rapport");
+        ExeRun verdict = runExe(freshFolder(), L"/verifier");
+        EXPECT_EQ(run.exitCode, 0u) << run.err;
+        EXPECT_EQ(member(run.out, "text"), "{\"state\": \"Grossie\", \"height_px\": 20, \"dpi\": 120, \"scale_percent\": "
+                                           "125, \"stretch_percent\": " + c.stretch +
+                                               ", \"dpi_at_sign_in\": 120, \"dpi_now\": 120}");
+        EXPECT_EQ(member(run.out, "drawn_windows"), c.drawn);
+        EXPECT_NE(run.out.find("\"dpi\": 120}\r\n  ]"), std::string::npos) << "the display's own density";
+        keepArtefact(c.stretch == "100" ? "rapport-120dpi-win7.json" : "rapport-120dpi.json", run.out);
+        EXPECT_EQ(verdict.exitCode, 6u) << verdict.err;
+        EXPECT_NE(verdict.out.find(" : affichage incorrect : caractères Grossie : la taille des caractères de Windows "
+                                   "doit être de 96 ppp ou 100 %" + c.seen + " Caractères : Grossie (120 ppp, soit 125 "
+                                   "%, « Agrandir le texte » à 125 %)."),
+                  std::string::npos)
+            << verdict.out;
+        EXPECT_NE(member(run.out, "verdict").find("{\"ok\": false, \"reasons\": [\"caractères Grossie"), std::string::npos)
+            << member(run.out, "verdict");
+    }
+    RegDeleteValueW(wine, L"Version");
     RegDeleteValueW(key, L"TextScaleFactor");
+    RegCloseKey(wine);
     RegCloseKey(key);
-    EXPECT_EQ(run.exitCode, 0u) << run.err;
-    EXPECT_EQ(member(run.out, "text"), "{\"state\": \"Grossie\", \"height_px\": 20, \"dpi\": 120, \"scale_percent\": 125}");
-    EXPECT_NE(run.out.find("\"dpi\": 120}\r\n  ]"), std::string::npos) << "the display's own density";
-    keepArtefact("rapport-120dpi.json", run.out);
-    EXPECT_EQ(verdict.exitCode, 6u) << verdict.err;
-    EXPECT_NE(verdict.out.find(" : affichage incorrect : caractères Grossie : la taille des caractères de Windows doit "
-                               "être de 96 ppp ou 100 %. Caractères : Grossie (120 ppp, soit 125 %, « Agrandir le "
-                               "texte » à 125 %)."),
-              std::string::npos)
-        << verdict.out;
-    EXPECT_NE(member(run.out, "verdict").find("{\"ok\": false, \"reasons\": [\"caractères Grossie"), std::string::npos)
-        << member(run.out, "verdict");
 }
