@@ -39,7 +39,11 @@ uint32_t percentOfStandardDensity(uint32_t dpi);
 // The density Windows enlarges a program that does not handle the density to, as a
 // picture (kStandardDpi where it does not): Windows 10 and later at any density above
 // 96 dpi; Windows Vista to 8.1 from 144 dpi, and above 96 dpi only where the user
-// unticked "Windows XP style DPI scaling" (`xpStyleOff` 1); earlier systems never.
+// unticked "Use Windows XP style DPI scaling" (`xpStyleOff` 1); earlier systems never.
+// Below 144 dpi Vista to 8.1 tick that box by default and give the program the real
+// density ("Really High DPI", the Windows Vista team, MSDN blogs, 2007; Microsoft's
+// "DPI-related APIs and registry settings" for the density). Wine never enlarges a
+// program: this rule is seen in the tests only through what the report computes.
 uint32_t unawareStretchDpi(std::string_view osVersion, uint32_t dpi, std::optional<uint32_t> xpStyleOff);
 
 // A window of the design size `width` x `height`, enlarged to `dpi`, rounded up.

@@ -62,8 +62,9 @@ class SessionApi {
     virtual std::string osVersion() = 0;
     // The primary monitor, in physical pixels; none where the system does not tell it.
     virtual std::optional<MonitorArea> primaryMonitor() = 0;
-    // HKCU\Software\Microsoft\Windows\DWM, UseDpiScaling: the "Windows XP style DPI
-    // scaling" box of Windows Vista to 8.1, 0 where ticked, 1 where not; none where unset.
+    // HKCU\Software\Microsoft\Windows\DWM, UseDpiScaling: the "Use Windows XP style DPI
+    // scaling" box of Windows Vista to 8.1, 0 where ticked, 1 where not; none where unset
+    // (the value that box writes, as deployment scripts set it; docs/SUPPORT.md).
     virtual std::optional<uint32_t> xpStyleScalingOff() = 0;
     // The visible top-level windows of other processes whose program file lies in `folder`
     // (UTF-8, full path) or below it, and those of processes that refuse to be opened.
