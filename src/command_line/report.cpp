@@ -203,13 +203,14 @@ std::string sizeOf(const WindowSize& s) {
 // A window of the point-of-sale program, and how many of its pixels lie outside the work
 // area of its monitor on each side.
 void appendTillWindow(std::string& out, const ProgramWindow& w) {
-    const ScreenRect &r = w.rect, &work = w.monitor.work;
+    const ScreenRect& r = w.rect;
+    Beyond cut = beyond(r, w.monitor.work);
     std::string hidden;
     Members(hidden, ", ")
-        .number("left", std::max(0, work.left - r.left))
-        .number("top", std::max(0, work.top - r.top))
-        .number("right", std::max(0, r.left + r.width - work.left - work.width))
-        .number("bottom", std::max(0, r.top + r.height - work.top - work.height))
+        .number("left", cut.left)
+        .number("top", cut.top)
+        .number("right", cut.right)
+        .number("bottom", cut.bottom)
         .close();
     Members(out, ", ")
         .raw("program", w.program ? jsonString(*w.program) : "null")

@@ -118,15 +118,16 @@ std::string notInWorkArea(const Findings& found) {
 // A measured window cut by the edge of its screen or by the taskbar: which side, by how
 // much, and why; none where it shows whole.
 std::optional<std::string> cutWindow(const ProgramWindow& window) {
-    const ScreenRect &r = window.rect, &work = window.monitor.work, &screen = window.monitor.screen;
+    const ScreenRect& r = window.rect;
+    Beyond hidden = beyond(r, window.monitor.work), off = beyond(r, window.monitor.screen);
     struct Side {
         const char* where;
         int32_t hidden, offScreen;
     } sides[] = {
-        {"à gauche", work.left - r.left, screen.left - r.left},
-        {"en haut", work.top - r.top, screen.top - r.top},
-        {"à droite", r.left + r.width - work.left - work.width, r.left + r.width - screen.left - screen.width},
-        {"en bas", r.top + r.height - work.top - work.height, r.top + r.height - screen.top - screen.height},
+        {"à gauche", hidden.left, off.left},
+        {"en haut", hidden.top, off.top},
+        {"à droite", hidden.right, off.right},
+        {"en bas", hidden.bottom, off.bottom},
     };
     std::string cut;
     for (const Side& side : sides)
@@ -172,6 +173,12 @@ uint32_t unawareStretchDpi(std::string_view osVersion, uint32_t dpi, std::option
                      : major == 6 ? dpi >= 144 || (dpi > kStandardDpi && xpStyleOff == 1u)
                                   : false;
     return stretches ? dpi : kStandardDpi;
+}
+
+Beyond beyond(const ScreenRect& r, const ScreenRect& area) {
+    return {std::max(0, area.left - r.left), std::max(0, area.top - r.top),
+            std::max(0, r.left + r.width - area.left - area.width),
+            std::max(0, r.top + r.height - area.top - area.height)};
 }
 
 WindowSize drawnSize(int32_t width, int32_t height, uint32_t dpi) {

@@ -49,6 +49,12 @@ uint32_t unawareStretchDpi(std::string_view osVersion, uint32_t dpi, std::option
 // A window of the design size `width` x `height`, enlarged to `dpi`, rounded up.
 WindowSize drawnSize(int32_t width, int32_t height, uint32_t dpi);
 
+// How far a rectangle reaches beyond an area on each side, in pixels (0 where it does not).
+struct Beyond {
+    int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
+Beyond beyond(const ScreenRect& r, const ScreenRect& area);
+
 struct Verdict {
     std::optional<bool> ok;                      // none where the session does not show the till's screen,
                                                  // or where the mode in force is unknown
