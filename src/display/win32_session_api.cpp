@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <exception>
 
 namespace diag {
 
@@ -124,14 +125,14 @@ struct WindowSearch {
     UniqueModule dwm = systemDll(L"dwmapi.dll");
     DwmAttribute attribute = from<DwmAttribute>(dwm, "DwmGetWindowAttribute");
     std::vector<ProgramWindow> found;
+    std::exception_ptr failure;
 };
 
-BOOL CALLBACK noteProgramWindow(HWND window, LPARAM data) {
-    auto& search = *reinterpret_cast<WindowSearch*>(data);
+void noteProgramWindow(WindowSearch& search, HWND window) {
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
     // A minimised window is nowhere on the screen.
-    if (pid == search.self || !IsWindowVisible(window) || IsIconic(window)) return TRUE;
+    if (pid == search.self || !IsWindowVisible(window) || IsIconic(window)) return;
     ProgramWindow found;
     UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
     wchar_t path[1024];
@@ -140,7 +141,7 @@ BOOL CALLBACK noteProgramWindow(HWND window, LPARAM data) {
         auto length = static_cast<int>(search.folder.size());
         if (static_cast<int>(size) <= length ||
             CompareStringOrdinal(path, length, search.folder.c_str(), length, TRUE) != CSTR_EQUAL)
-            return TRUE;
+            return;
         found.program = narrow(std::wstring_view(path, size).substr(std::wstring_view(path, size).rfind(L'\\') + 1));
     }
     wchar_t title[256] = {};
@@ -159,7 +160,18 @@ BOOL CALLBACK noteProgramWindow(HWND window, LPARAM data) {
         if (awareness >= 0 && awareness <= 2) found.awareness = kAwareness[awareness];
     }
     search.found.push_back(std::move(found));
-    return TRUE;
+}
+
+// No exception may cross the system's frames of EnumWindows: it is carried over them.
+BOOL CALLBACK noteEach(HWND window, LPARAM data) {
+    auto& search = *reinterpret_cast<WindowSearch*>(data);
+    try {
+        noteProgramWindow(search, window);
+        return TRUE;
+    } catch (...) {
+        search.failure = std::current_exception();
+        return FALSE;
+    }
 }
 
 } // namespace
@@ -224,7 +236,8 @@ std::vector<ProgramWindow> Win32SessionApi::programWindowsIn(const std::string& 
     search.folder = length && length < 1024 ? std::wstring(full, length) : given;
     if (!search.folder.ends_with(L'\\')) search.folder += L'\\';
     PhysicalPixels physical;
-    EnumWindows(&noteProgramWindow, reinterpret_cast<LPARAM>(&search));
+    EnumWindows(&noteEach, reinterpret_cast<LPARAM>(&search));
+    if (search.failure) std::rethrow_exception(search.failure);
     return std::move(search.found);
 }
 
