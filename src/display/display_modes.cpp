@@ -14,6 +14,11 @@ namespace {
 [[noreturn]] void refused(int32_t width, int32_t height, int16_t bits, int32_t code, bool inForce = false) {
     throw DisplayChangeError(width, height, bits, code, inForce);
 }
+
+bool sameMode(const DevModeRecord& a, const DevModeRecord& b) {
+    return a.dmPelsWidth() == b.dmPelsWidth() && a.dmPelsHeight() == b.dmPelsHeight() &&
+           a.dmBitsPerPel() == b.dmBitsPerPel();
+}
 } // namespace
 
 DevModeRecord DisplayModes::current() {
@@ -58,8 +63,19 @@ void DisplayModes::announce(double width, double height, int16_t bits) {
 }
 
 DisplayModes::Outcome DisplayModes::ChangeResolution(float width, float height, int16_t bits) {
-    DevModeRecord request;
-    if (!prepare(width, height, bits, request)) return Outcome::AlreadyInForce;
+    DevModeRecord request, stored;
+    if (!prepare(width, height, bits, request)) {
+        // In force for the session only (a trial nobody answered, another program's
+        // change): the next sign-in would bring the stored one back.
+        request = current();
+        if (api_.enumSettings(static_cast<uint32_t>(ENUM_REGISTRY_SETTINGS_), stored) && sameMode(stored, request))
+            return Outcome::AlreadyInForce;
+        int32_t result = api_.changeSettings(request, CDS_UPDATEREGISTRY_);
+        if (result == DISP_CHANGE_NOTUPDATED_) return Outcome::AppliedNotStored;
+        if (result != DISP_CHANGE_SUCCESSFUL_)
+            refused(request.dmPelsWidth(), request.dmPelsHeight(), bits, result, /*inForce=*/true);
+        return Outcome::StoredOnly;
+    }
     int32_t result = api_.changeSettings(request, CDS_UPDATEREGISTRY_);
     // Only a mode that is really in force is announced to the other windows.
     if (result != DISP_CHANGE_SUCCESSFUL_ && result != DISP_CHANGE_NOTUPDATED_)
@@ -75,10 +91,6 @@ std::optional<DisplayModes::Trial> DisplayModes::TryResolution(float width, floa
     bool earlierKnown = failedQueries_ == failedBefore;
     DevModeRecord stored;
     bool storedKnown = api_.enumSettings(static_cast<uint32_t>(ENUM_REGISTRY_SETTINGS_), stored);
-    auto same = [](const DevModeRecord& a, const DevModeRecord& b) {
-        return a.dmPelsWidth() == b.dmPelsWidth() && a.dmPelsHeight() == b.dmPelsHeight() &&
-               a.dmBitsPerPel() == b.dmBitsPerPel();
-    };
     int32_t result = api_.changeSettings(request, 0);
     if (result != DISP_CHANGE_SUCCESSFUL_ && result != DISP_CHANGE_NOTUPDATED_)
         refused(request.dmPelsWidth(), request.dmPelsHeight(), bits, result);
@@ -88,7 +100,7 @@ std::optional<DisplayModes::Trial> DisplayModes::TryResolution(float width, floa
     trial->earlier = earlier;
     trial->mode = {request.dmPelsWidth(), request.dmPelsHeight()};
     trial->bits = bits;
-    trial->backToStored = !earlierKnown || (storedKnown && same(earlier, stored));
+    trial->backToStored = !earlierKnown || (storedKnown && sameMode(earlier, stored));
     const DevModeRecord* back = earlierKnown ? &earlier : storedKnown ? &stored : nullptr;
     if (back) {
         trial->back = ModeSize{back->dmPelsWidth(), back->dmPelsHeight()};

@@ -23,13 +23,15 @@ class DisplayModes {
     // How many queries of the mode in force the system has failed so far (their values read 0).
     uint32_t failedQueries() const { return failedQueries_; }
 
-    enum class Outcome { AlreadyInForce, Applied, AppliedNotStored };
+    enum class Outcome { AlreadyInForce, StoredOnly, Applied, AppliedNotStored };
 
     // Switches to width x height at bits per pixel, stores it as the user's setting and
-    // tells every top-level window. Returns at once when that mode is already in force.
-    // A change the system refuses raises DisplayChangeError and announces nothing. One it
-    // applies without storing (DISP_CHANGE_NOTUPDATED) is in force: it is announced and
-    // returned as AppliedNotStored, for the caller to finish the change and then say so.
+    // tells every top-level window. A mode already in force and stored is left alone
+    // (AlreadyInForce); one in force for the session only is stored (StoredOnly: nothing
+    // to announce). A change the system refuses raises DisplayChangeError and announces
+    // nothing. One it applies without storing (DISP_CHANGE_NOTUPDATED) is in force: it is
+    // announced and returned as AppliedNotStored, for the caller to finish the change and
+    // then say so.
     Outcome ChangeResolution(float width, float height, int16_t bits);
 
     // A mode applied for this session only: on the screen, not stored, until kept. It owns

@@ -545,13 +545,21 @@ TEST_F(CommandLineTest, RestoreOutcomesAndExitCodes) {
         Mode after;
         const char* outSays;
         const char* errSays;
+        Mode storedBefore = {1440, 900, 32}; // the user's setting; the mode in force is 1440 x 900
+        std::optional<Mode> storedAfter = {}; // none: `after` where done, else as before
     } cases[] = {
         {"back to the saved mode", savedFile("1024", "768", "16"), {}, kExitDone, {1024, 768, 16},
          "La résolution d'origine 1024 x 768 en 16 bits est rétablie.", ""},
         {"already in force", savedFile("1440", "900", "32"), {}, kExitDone, {1440, 900, 32},
          "La résolution d'origine 1440 x 900 en 32 bits était déjà en place.", ""},
-        {"in force but not stored", savedFile("1024", "768", "16"), DISP_CHANGE_NOTUPDATED_, kExitDone,
-         {1024, 768, 16}, "est rétablie", "Elle ne sera pas conservée au prochain démarrage"},
+        {"applied but not stored", savedFile("1024", "768", "16"), DISP_CHANGE_NOTUPDATED_, kExitAppliedNotStored,
+         {1024, 768, 16}, "", "Elle ne sera pas conservée au prochain démarrage", {1440, 900, 32}, Mode{1440, 900, 32}},
+        // A trial nobody answered, or another program's change for the session.
+        {"in force but not stored", savedFile("1440", "900", "32"), {}, kExitDone, {1440, 900, 32},
+         "La résolution d'origine 1440 x 900 en 32 bits était en place pour cette session ; elle est enregistrée.",
+         "", {1024, 768, 32}},
+        {"in force, not storable", savedFile("1440", "900", "32"), DISP_CHANGE_NOTUPDATED_, kExitAppliedNotStored,
+         {1440, 900, 32}, "", "Elle ne sera pas conservée au prochain démarrage", {1024, 768, 32}, Mode{1024, 768, 32}},
         {"refused", savedFile("1024", "768", "16"), DISP_CHANGE_FAILED_, kExitModeRefused, {1440, 900, 32}, "",
          "La résolution 1024 x 768 en 16 bits n'a pas été appliquée : le pilote"},
         {"not offered", savedFile("1000", "700", "32"), {}, kExitModeRefused, {1440, 900, 32}, "",
@@ -578,16 +586,18 @@ TEST_F(CommandLineTest, RestoreOutcomesAndExitCodes) {
         std::filesystem::remove(kRecordFileName);
         if (c.file) writeAll(kRecordFileName, *c.file);
         display.setCurrent({1440, 900, 32});
+        display.setStored(c.storedBefore);
         display.forceResult(c.forced);
         display.clearLog();
         EXPECT_EQ(run({"/retour"}), c.exit);
         EXPECT_EQ(display.current(), c.after);
+        EXPECT_EQ(display.stored(), c.storedAfter.value_or(c.exit == kExitDone ? c.after : c.storedBefore));
         EXPECT_TRUE(contains(out.text, c.outSays)) << out.text;
         EXPECT_EQ(out.text.empty(), *c.outSays == 0) << out.text;
         EXPECT_TRUE(contains(err.text, c.errSays)) << err.text;
         EXPECT_EQ(err.text.empty(), *c.errSays == 0) << err.text;
         // The window's change: announced only when in force, and then twice.
-        bool changed = c.exit == kExitDone && c.after != Mode{1440, 900, 32};
+        bool changed = c.after != Mode{1440, 900, 32};
         EXPECT_EQ(display.count(Kind::Broadcast), changed ? 2u : 0u);
         if (c.file) {
             EXPECT_EQ(readAll(kRecordFileName), *c.file);
