@@ -77,10 +77,13 @@ std::string oneLine(std::string line) {
 
 Verdict decideVerdict(const Findings& found) {
     Verdict verdict;
-    if (!found.text || !found.current) {
-        verdict.reasons.push_back(found.text ? kModeUnknownReason : sessionReason(found.session));
+    if (!found.text) {
+        verdict.reasons.push_back(sessionReason(found.session));
         return verdict;
     }
+    if (!found.text->heightPx) verdict.reasons.push_back(kTextUnknownReason);
+    if (!found.current) verdict.reasons.push_back(kModeUnknownReason);
+    if (!verdict.reasons.empty()) return verdict;
     const ModeReading& mode = *found.current;
     verdict.classicFits = mode.width >= kClassicWindowWidth && mode.height >= kWindowHeight;
     verdict.wideFits = mode.width >= kWideWindowWidth && mode.height >= kWindowHeight;
@@ -102,7 +105,8 @@ std::string verdictLine(const std::string& computer, const Findings& found, cons
     else
         line += *verdict.ok ? "affichage correct." : "affichage incorrect : " + joined(verdict.reasons) + ".";
     if (found.text)
-        line += std::string(" Caractères : ") + (found.text->enlarged ? "Grossie" : "Normale") + " (" +
+        line += std::string(" Caractères : ") +
+                (!found.text->heightPx ? "taille inconnue" : found.text->enlarged ? "Grossie" : "Normale") + " (" +
                 textSettings(*found.text) + ").";
     if (found.current && verdict.classicFits && verdict.wideFits)
         line += " Résolution actuelle : " + size(found.current->width, found.current->height) +

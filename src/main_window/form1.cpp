@@ -68,11 +68,14 @@ void Form1::QuitProgram() {
     form_.backend().endProgram(kExitDone);
 }
 
-bool Form1::FontIsLarge() { return diag::FontIsLarge(services_.font); }
+std::optional<bool> Form1::FontIsLarge() { return diag::FontIsLarge(services_.font); }
 
 void Form1::Command1_Click() {
     forms::Control& label2 = control("Label2");
-    if (FontIsLarge()) {
+    std::optional<bool> large = FontIsLarge();
+    // Not measured: the label stays as it is, as the current resolution's do.
+    if (!large) return;
+    if (*large) {
         label2.setCaption("Grossie");
         label2.setBackColor(kLargeFontColor);
     } else {

@@ -50,7 +50,7 @@ class Form1 {
     void Timer1_Timer();
     void Command1_Click();
     void Command4_Click();
-    bool FontIsLarge();
+    std::optional<bool> FontIsLarge(); // none when nothing was measured
     // Closes every open file and ends the process at once; the display mode stays.
     void QuitProgram();
     // A click on a resolution command (Command6's index, or kRevert), once the start-up

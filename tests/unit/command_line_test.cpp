@@ -205,14 +205,17 @@ TEST_F(CommandLineTest, ReportTellsTheTextStateAsTheWindowDoes) {
         bool noDesktop;
         int dpi;
         const char* text;
+        bool failMetrics = false;
     } cases[] = {
         {16, false, 96, "{\"state\": \"Normale\", \"height_px\": 16, \"dpi\": 96, \"scale_percent\": null}"},
         {15, false, 96, "{\"state\": \"Grossie\", \"height_px\": 15, \"dpi\": 96, \"scale_percent\": null}"},
-        {16, true, 96, "{\"state\": \"Normale\", \"height_px\": null, \"dpi\": null, \"scale_percent\": null}"},
+        {16, true, 96, "{\"state\": null, \"height_px\": null, \"dpi\": null, \"scale_percent\": null}"},
+        {16, false, 96, "{\"state\": null, \"height_px\": null, \"dpi\": 96, \"scale_percent\": null}", true},
     };
     for (const Case& c : cases) {
         font.height = c.height;
         font.noDesktop = c.noDesktop;
+        font.failMetrics = c.failMetrics;
         font.dpi = c.dpi;
         EXPECT_EQ(member(report(), "text", "current"), c.text);
     }
@@ -300,6 +303,7 @@ TEST_F(CommandLineTest, VerifierTellsTheVerdictInOneLineAsTheReportDoes) {
         std::string line; // after "CAISSE-01 : "
         std::string verdict;
         bool modeUnknown = false; // the system does not tell the mode in force
+        bool textUnknown = false; // the font probe measures nothing
     } cases[] = {
         {"above both windows", 16, 96, {}, {1920, 1080, 32}, saved, console, kExitDone,
          "affichage correct." + normal + screen("1920 x 1080", true, true) + savedLine,
@@ -355,6 +359,11 @@ TEST_F(CommandLineTest, VerifierTellsTheVerdictInOneLineAsTheReportDoes) {
         {"mode unknown", 16, 96, {}, {1280, 1024, 32}, saved, console, kExitNotTheScreen,
          std::string("affichage non vérifié : ") + kModeUnknownReason + "." + normal + savedLine,
          verdict("null", quoted(kModeUnknownReason), "null", "null"), true},
+        // A probe that measured nothing is no "Grossie": no verdict either.
+        {"text not measured", 16, 96, {}, {1280, 1024, 32}, saved, console, kExitNotTheScreen,
+         std::string("affichage non vérifié : ") + kTextUnknownReason +
+             ". Caractères : taille inconnue (96 ppp, soit 100 %)." + savedLine,
+         verdict("null", quoted(kTextUnknownReason), "null", "null"), false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -367,10 +376,11 @@ TEST_F(CommandLineTest, VerifierTellsTheVerdictInOneLineAsTheReportDoes) {
         session.info = c.where;
         display.setCurrent(c.mode);
         display.failEnumerations(c.modeUnknown);
+        font.failMetrics = c.textUnknown;
         EXPECT_EQ(run({"/verifier"}), c.exit);
         EXPECT_EQ(out.text, "CAISSE-01 : " + c.line + "\r\n");
         EXPECT_EQ(err.text, "");
-        std::string json = report(c.exit == kExitNotTheScreen ? kExitNotTheScreen : kExitDone);
+        std::string json = report(c.exit == kExitNotTheScreen && !c.textUnknown ? kExitNotTheScreen : kExitDone);
         EXPECT_EQ(member(json, "verdict", "text"), c.verdict);
         if (c.modeUnknown) {
             EXPECT_EQ(member(json, "current", "displays"), "null");
@@ -388,6 +398,7 @@ TEST_F(CommandLineTest, VerifierTellsTheVerdictInOneLineAsTheReportDoes) {
 
     // A folder whose name alone is longer than a console keeps: the line is cut, still one line.
     display.failEnumerations(false);
+    font.failMetrics = false;
     std::filesystem::remove_all(kRecordFileName);
     session.info = console;
     display.setCurrent({1280, 1024, 32});
