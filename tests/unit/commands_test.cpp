@@ -23,7 +23,8 @@ class CommandsTest : public Form1Test {
         backend.advance(500);
         return f;
     }
-    enum class Keep { Valider, Annuler, Close, NoAnswer, Quit };
+    enum class Keep { Valider, Annuler, Close, NoAnswer, Quit, Elsewhere };
+    static constexpr Mode kElsewhere{1280, 800, 32}; // what another program sets meanwhile
     // Answers every question with `confirm` and every keep question with `keep`,
     // remembering the prompts of the first and the stored mode while the second is up.
     void answer(bool confirm, Keep keep = Keep::Valider) {
@@ -35,6 +36,11 @@ class CommandsTest : public Form1Test {
             if (keepQuestion && keep == Keep::Close) return; // Esc, Alt+F4
             if (keepQuestion && keep == Keep::NoAnswer) return backend.advance(kKeepSeconds * 1000);
             if (keepQuestion && keep == Keep::Quit) form1->form().onCloseRequest(); // a close sent from outside
+            if (keepQuestion && keep == Keep::Elsewhere) {
+                display.setCurrent(kElsewhere);
+                dialog.deliver(dialog.onDisplayChange);
+                return void(closedByTheChange = !dialog.loaded());
+            }
             backend.advance(backend.doubleClick); // a person reads the question first
             backend.click(dialog.control("btc", (keepQuestion ? keep == Keep::Valider : confirm) ? 2 : 3));
         };
@@ -42,6 +48,7 @@ class CommandsTest : public Form1Test {
     bool timer2Running() { return backend.timerRunning(form1->control("Timer2")); }
     std::vector<std::string> prompts, keepPrompts;
     std::optional<Mode> storedWhileAsked;
+    bool closedByTheChange = false;
 };
 
 const std::string kTestPrompt = "Confirmez le test de la résolution en mode \r\n";
@@ -192,6 +199,8 @@ TEST_F(CommandsTest, ATriedModeIsStoredOnlyWhenKept) {
         {"Esc or Alt+F4", Keep::Close, saved, saved, saved, 1, 0},
         {"nobody answers", Keep::NoAnswer, saved, saved, saved, 1, 0},
         {"a mode another program set for the session", Keep::Annuler, elsewhere, elsewhere, saved, 0, 1},
+        // Its mode stays: nothing given back, nothing stored, no answer awaited.
+        {"another program's change during the question", Keep::Elsewhere, saved, kElsewhere, saved, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -200,6 +209,7 @@ TEST_F(CommandsTest, ATriedModeIsStoredOnlyWhenKept) {
         Form1& f = started();
         answer(true, c.keep);
         keepPrompts.clear();
+        closedByTheChange = false;
         display.clearLog();
         backend.click(f.control("Command6", 0));
         std::string back = std::to_string(c.before.width) + " x " + std::to_string(c.before.height);
@@ -216,7 +226,9 @@ TEST_F(CommandsTest, ATriedModeIsStoredOnlyWhenKept) {
         auto last = *std::find_if(display.log().rbegin(), display.log().rend(),
                                   [](const auto& call) { return call.kind == CallKind::Broadcast; });
         EXPECT_EQ(last.message, WM_DISPLAYCHANGE_);
-        EXPECT_EQ(last.lParam, c.keep == Keep::Valider ? 1024 + 768 * 65536 : c.after.width + c.after.height * 65536);
+        bool lastIsTheTrial = c.keep == Keep::Valider || c.keep == Keep::Elsewhere;
+        EXPECT_EQ(last.lParam, lastIsTheTrial ? 1024 + 768 * 65536 : c.after.width + c.after.height * 65536);
+        EXPECT_EQ(closedByTheChange, c.keep == Keep::Elsewhere);
         EXPECT_TRUE(reporter.messages.empty());
         EXPECT_TRUE(timer2Running());
         form1.reset();
