@@ -147,9 +147,10 @@ void Form1::changeResolutionAndRepin() {
     std::optional<DisplayModes::Trial> trial = display_.TryResolution(m_.ModeWidth, m_.ModeHeight, m_.ModeBits);
     afterChange();
     if (!trial) return; // the mode was already in force: nothing to keep
-    if (keptByUser(*trial)) return trial->keep();
-    // Another program's mode stays: only the labels follow it.
+    bool kept = keptByUser(*trial);
+    // Another program's mode stays, whatever the answer: only the labels follow it.
     if (trial->overtaken()) return showCurrentResolution();
+    if (kept) return trial->keep();
     trial->giveBack();
     afterChange();
 }

@@ -96,7 +96,7 @@ inline constexpr int kKeepSeconds = 15;          // a tried mode nobody keeps go
 
 // Where the saved resolution is introduced, when this session recorded none: its mode is
 // not the till's screen's.
-inline constexpr const char* kNotRecordedCaption = " Résolution d'origine non enregistrée depuis cette session";
+inline constexpr const char* kNotRecordedCaption = " Résolution d'origine non enregistrée dans cette session";
 
 inline constexpr forms::Color kLargeFontColor = 0xC0C0FF; // light red
 inline constexpr forms::Color kNormalFontColor = 0xC0FFC0; // light green
