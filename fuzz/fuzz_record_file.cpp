@@ -101,9 +101,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     diag::SavedResolutionView view{[&](const std::string& s) { savedWidth = s; },
                                    [&](const std::string& s) { savedHeight = s; },
                                    [&](const std::string& s) { currentWidth = s; },
-                                   [&](const std::string& s) { currentHeight = s; }};
+                                   [&](const std::string& s) { currentHeight = s; },
+                                   [] {}};
 
-    bool captured = step([&] { diag::captureSavedResolution(m, file, clock, queries, view); });
+    bool captured = step([&] { diag::captureSavedResolution(m, file, clock, queries, view, true); });
     if (!captured) fail("the capture failed on a readable, writable file");
     if (!file.isOpen()) fail("the capture must leave the file open");
     if (currentWidth != "1280" || currentHeight != "1024") fail("current resolution shown wrong");

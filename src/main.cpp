@@ -107,7 +107,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     diag::Win32ProcessLauncher launcher;
     diag::Win32HelpPageFiles helpFiles(instance);
     diag::Form1 form1(backend, reporter, module,
-                      {display, font, clock, recordFile, launcher, helpFiles, DIAGRESO_HELP_URL});
+                      {display, font, clock, recordFile, launcher, helpFiles, DIAGRESO_HELP_URL, session});
     // Told in a message box: nothing to run without the window.
     if (!form1.start()) return diag::kExitWindowNotMade;
     // The window ends in Form1's QuitProgram (the exit picture, the close box, Alt+F4):

@@ -20,6 +20,9 @@ enum ExitCode : int {
     // The main window could not be made (the system lacked memory or resources); the user
     // was told why in a message box.
     kExitWindowNotMade = 7,
+    // /retour: the saved mode is in force, but Windows could not store it as the user's
+    // setting, so the next sign-in brings the stored one back.
+    kExitAppliedNotStored = 8,
 };
 
 } // namespace diag

@@ -51,21 +51,13 @@ double readNumber(std::string_view text) {
             }
             [[fallthrough]];
         case State::Mantissa:
-            if (isDigit(c)) {
-                mantissaDigits = taken = true;
-                state = State::Mantissa;
-            } else if (c == '.') {
-                taken = true;
-                state = State::Fraction;
-            } else if ((c == 'e' || c == 'E') && mantissaDigits) {
-                beforeExponent = number.size();
-                taken = true;
-                state = State::ExponentSign;
-            }
-            break;
         case State::Fraction:
             if (isDigit(c)) {
                 mantissaDigits = taken = true;
+                if (state == State::Sign) state = State::Mantissa;
+            } else if (c == '.' && state != State::Fraction) {
+                taken = true;
+                state = State::Fraction;
             } else if ((c == 'e' || c == 'E') && mantissaDigits) {
                 beforeExponent = number.size();
                 taken = true;

@@ -131,9 +131,11 @@ std::string usageText() {
            "  5 cette session ne montre pas l'écran de la caisse (service, tâche sans\r\n"
            "    utilisateur connecté, Bureau à distance) ou Windows n'a pas indiqué la\r\n"
            "    résolution en vigueur : rapport écrit sans l'écran, /retour ne change\r\n"
-           "    rien, /verifier ne peut pas conclure\r\n"
+           "    rien, /verifier ne peut pas conclure (ni sans la taille des caractères)\r\n"
            "  6 affichage incorrect (/verifier) : caractères grossis ou écran plus petit\r\n"
-           "    que 1024 x 738\r\n";
+           "    que 1024 x 738\r\n"
+           "  8 /retour : résolution d'origine appliquée, mais Windows n'a pas pu\r\n"
+           "    l'enregistrer ; elle ne sera pas conservée au prochain démarrage\r\n";
 }
 
 int runSwitch(const Invocation& call, const ReportSources& sources, TextOutput& out, TextOutput& err) {

@@ -179,7 +179,7 @@ TextReading readText(const ReportSources& sources, const std::vector<DisplayDevi
 
 void appendText(std::string& out, const TextReading& text) {
     Members(out, ", ")
-        .text("state", text.enlarged ? "Grossie" : "Normale")
+        .raw("state", !text.heightPx ? "null" : text.enlarged ? "\"Grossie\"" : "\"Normale\"")
         .raw("height_px", nullOr(text.heightPx))
         .raw("dpi", text.dpi > 0 ? std::to_string(text.dpi) : "null")
         .raw("scale_percent", nullOr(text.scalePercent))

@@ -32,7 +32,7 @@ struct SavedReading {
 };
 
 struct TextReading {
-    std::optional<int32_t> heightPx; // none without a desktop window or context
+    std::optional<int32_t> heightPx; // none when the probe measured nothing: the state is unknown
     int dpi = 0;                     // 0 when unknown: the session's, fixed at sign-in
     std::optional<uint32_t> scalePercent;
     bool enlarged = false;           // what the window shows: "Grossie"

@@ -31,13 +31,19 @@ int restoreSavedMode(DisplayApi& display, const SessionInfo& session, TextOutput
     }
     try {
         DisplayModes modes(display);
-        DisplayModes::Outcome outcome = modes.ChangeResolution(m.ModeWidth, m.ModeHeight, m.ModeBits);
+        using Outcome = DisplayModes::Outcome;
+        Outcome outcome = modes.ChangeResolution(m.ModeWidth, m.ModeHeight, m.ModeBits);
         int32_t width = toInt32(m.ModeWidth), height = toInt32(m.ModeHeight);
-        if (outcome == DisplayModes::Outcome::AppliedNotStored)
+        // In force, but the next sign-in brings the stored one back: no success.
+        if (outcome == Outcome::AppliedNotStored) {
             err.write(describeError(DisplayChangeError(width, height, m.ModeBits, DISP_CHANGE_NOTUPDATED_)) + "\r\n");
+            return kExitAppliedNotStored;
+        }
         out.write("La résolution d'origine " + std::to_string(width) + " x " + std::to_string(height) + " en " +
                   std::to_string(m.ModeBits) + " bits " +
-                  (outcome == DisplayModes::Outcome::AlreadyInForce ? "était déjà en place." : "est rétablie.") +
+                  (outcome == Outcome::AlreadyInForce ? "était déjà en place."
+                   : outcome == Outcome::StoredOnly   ? "était en place pour cette session ; elle est enregistrée."
+                                                      : "est rétablie.") +
                   "\r\n");
         return kExitDone;
     } catch (const std::exception& e) {

@@ -8,9 +8,9 @@
 
 namespace diag {
 
-// The exit code: done when the saved mode is in force afterwards (a mode applied but not
-// stored is, and is told on err); no saved mode; mode refused; not the till's screen, where
-// nothing is tried. Each failure is told on err.
+// The exit code: done when the saved mode is in force and stored afterwards; applied but
+// not stored; no saved mode; mode refused; not the till's screen, where nothing is tried.
+// Each failure is told on err.
 int restoreSavedMode(DisplayApi& display, const SessionInfo& session, TextOutput& out, TextOutput& err);
 
 } // namespace diag

@@ -190,10 +190,13 @@ WindowSize drawnSize(int32_t width, int32_t height, uint32_t dpi) {
 
 Verdict decideVerdict(const Findings& found) {
     Verdict verdict;
-    if (!found.text || !found.current) {
-        verdict.reasons.push_back(found.text ? kModeUnknownReason : sessionReason(found.session));
+    if (!found.text) {
+        verdict.reasons.push_back(sessionReason(found.session));
         return verdict;
     }
+    if (!found.text->heightPx) verdict.reasons.push_back(kTextUnknownReason);
+    if (!found.current) verdict.reasons.push_back(kModeUnknownReason);
+    if (!verdict.reasons.empty()) return verdict;
     const TextReading& text = *found.text;
     ScreenRect area = workArea(found);
     auto fits = [&](int32_t width) {
@@ -228,7 +231,8 @@ std::string verdictLine(const std::string& computer, const Findings& found, cons
     else
         line += *verdict.ok ? "affichage correct." : "affichage incorrect : " + joined(verdict.reasons) + ".";
     if (found.text)
-        line += std::string(" Caractères : ") + (found.text->enlarged ? "Grossie" : "Normale") + " (" +
+        line += std::string(" Caractères : ") +
+                (!found.text->heightPx ? "taille inconnue" : found.text->enlarged ? "Grossie" : "Normale") + " (" +
                 textSettings(*found.text) + ").";
     if (found.current && found.text && verdict.classicFits && verdict.wideFits) {
         const ModeReading& mode = *found.current;

@@ -23,6 +23,8 @@ inline constexpr size_t kMostVerdictLineBytes = 2048;
 // Why there is no verdict where the session shows the screen but the system did not tell
 // the mode in force.
 inline constexpr const char* kModeUnknownReason = "le système n'a pas indiqué la résolution en vigueur";
+// Likewise where the size of the system text could not be measured.
+inline constexpr const char* kTextUnknownReason = "la taille des caractères de Windows n'a pas pu être mesurée";
 
 // The standard density, at which a program that does not declare that it handles the
 // density is drawn before Windows enlarges it.
@@ -57,7 +59,7 @@ Beyond beyond(const ScreenRect& r, const ScreenRect& area);
 
 struct Verdict {
     std::optional<bool> ok;                      // none where the session does not show the till's screen,
-                                                 // or where the mode in force is unknown
+                                                 // or where the mode in force or the text size is unknown
     std::optional<bool> classicFits, wideFits;   // likewise; at their drawn size, in the work area
     std::vector<std::string> reasons;            // French: why not ok, or why it cannot be told
 };

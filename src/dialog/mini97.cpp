@@ -47,8 +47,12 @@ Mini97::Mini97(Backend& backend, ErrorReporter& reporter, Module1& module, TileH
     form_.setClickHandler("btc", [this](int16_t index) { btc_Click(index); });
     form_.setTickHandler("Timer1", [this] { Timer1_Timer(); });
     // Another program changed the mode while the question is up: it comes back whole
-    // onto the new screen, centred as at its load, so its keys can still be reached.
-    form_.onDisplayChange = [this] { CenterOnScreen(form_); };
+    // onto the new screen, centred as at its load, so its keys can still be reached; or,
+    // when that change leaves nothing to ask, it closes with no answer.
+    form_.onDisplayChange = [this] {
+        if (countdown_ && countdown_->moot && countdown_->moot()) return closeUnanswered();
+        CenterOnScreen(form_);
+    };
 }
 
 void Mini97::show() {
@@ -58,11 +62,10 @@ void Mini97::show() {
 
 void Mini97::show(Countdown countdown) {
     countdown_ = std::move(countdown);
-    struct Reset {
-        std::optional<Countdown>& c;
-        ~Reset() { c.reset(); }
-    } reset{countdown_};
     form_.showModal();
+    // A show that failed leaves it to the next, which sets its own before the load reads
+    // it: only the dialog's own window, made by a show, asks it anything.
+    countdown_.reset();
 }
 
 void Mini97::showPrompt() {
@@ -74,6 +77,10 @@ void Mini97::showPrompt() {
 void Mini97::Timer1_Timer() {
     if (!countdown_) return;
     if (--secondsLeft_ > 0) return showPrompt();
+    closeUnanswered();
+}
+
+void Mini97::closeUnanswered() {
     form_.control("Timer1").setInterval(0);
     form_.unload(); // no answer: DialogCode keeps the request
 }

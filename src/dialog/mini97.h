@@ -5,6 +5,7 @@
 #include "dialog/skin.h"
 #include "forms/form.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -27,10 +28,13 @@ class Mini97 {
     void show();
 
     // A question that answers itself: a second line below the prompt counts the seconds
-    // down, once a second, and at 0 the dialog closes with no answer, as Esc does.
+    // down, once a second, and at 0 the dialog closes with no answer, as Esc does. It
+    // also closes with no answer at a change of the display mode after which `moot` says
+    // there is nothing left to ask.
     struct Countdown {
         int seconds;
         std::string before, after; // the second line: before, the seconds left, after
+        std::function<bool()> moot = {};
     };
     void show(Countdown countdown);
 
@@ -41,6 +45,7 @@ class Mini97 {
     void btc_Click(int16_t index);
     void Timer1_Timer();
     void showPrompt();
+    void closeUnanswered();
 
     forms::Form form_;
     Module1& m_;

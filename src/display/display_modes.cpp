@@ -5,6 +5,7 @@
 #include "app/values.h"
 
 #include <cmath>
+#include <utility>
 
 namespace diag {
 
@@ -12,6 +13,11 @@ namespace {
 // One place builds the error, whatever step the system refused.
 [[noreturn]] void refused(int32_t width, int32_t height, int16_t bits, int32_t code, bool inForce = false) {
     throw DisplayChangeError(width, height, bits, code, inForce);
+}
+
+bool sameMode(const DevModeRecord& a, const DevModeRecord& b) {
+    return a.dmPelsWidth() == b.dmPelsWidth() && a.dmPelsHeight() == b.dmPelsHeight() &&
+           a.dmBitsPerPel() == b.dmBitsPerPel();
 }
 } // namespace
 
@@ -57,8 +63,19 @@ void DisplayModes::announce(double width, double height, int16_t bits) {
 }
 
 DisplayModes::Outcome DisplayModes::ChangeResolution(float width, float height, int16_t bits) {
-    DevModeRecord request;
-    if (!prepare(width, height, bits, request)) return Outcome::AlreadyInForce;
+    DevModeRecord request, stored;
+    if (!prepare(width, height, bits, request)) {
+        // In force for the session only (a trial nobody answered, another program's
+        // change): the next sign-in would bring the stored one back.
+        request = current();
+        if (api_.enumSettings(static_cast<uint32_t>(ENUM_REGISTRY_SETTINGS_), stored) && sameMode(stored, request))
+            return Outcome::AlreadyInForce;
+        int32_t result = api_.changeSettings(request, CDS_UPDATEREGISTRY_);
+        if (result == DISP_CHANGE_NOTUPDATED_) return Outcome::AppliedNotStored;
+        if (result != DISP_CHANGE_SUCCESSFUL_)
+            refused(request.dmPelsWidth(), request.dmPelsHeight(), bits, result, /*inForce=*/true);
+        return Outcome::StoredOnly;
+    }
     int32_t result = api_.changeSettings(request, CDS_UPDATEREGISTRY_);
     // Only a mode that is really in force is announced to the other windows.
     if (result != DISP_CHANGE_SUCCESSFUL_ && result != DISP_CHANGE_NOTUPDATED_)
@@ -68,44 +85,89 @@ DisplayModes::Outcome DisplayModes::ChangeResolution(float width, float height, 
 }
 
 std::optional<DisplayModes::Trial> DisplayModes::TryResolution(float width, float height, int16_t bits) {
-    Trial trial;
+    DevModeRecord request, earlier;
     uint32_t failedBefore = failedQueries_;
-    if (!prepare(width, height, bits, trial.request, &trial.earlier)) return std::nullopt;
-    trial.mode = {trial.request.dmPelsWidth(), trial.request.dmPelsHeight()};
-    trial.bits = bits;
+    if (!prepare(width, height, bits, request, &earlier)) return std::nullopt;
     bool earlierKnown = failedQueries_ == failedBefore;
     DevModeRecord stored;
     bool storedKnown = api_.enumSettings(static_cast<uint32_t>(ENUM_REGISTRY_SETTINGS_), stored);
-    auto same = [](const DevModeRecord& a, const DevModeRecord& b) {
-        return a.dmPelsWidth() == b.dmPelsWidth() && a.dmPelsHeight() == b.dmPelsHeight() &&
-               a.dmBitsPerPel() == b.dmBitsPerPel();
-    };
-    trial.backToStored = !earlierKnown || (storedKnown && same(trial.earlier, stored));
-    const DevModeRecord* back = earlierKnown ? &trial.earlier : storedKnown ? &stored : nullptr;
+    int32_t result = api_.changeSettings(request, 0);
+    if (result != DISP_CHANGE_SUCCESSFUL_ && result != DISP_CHANGE_NOTUPDATED_)
+        refused(request.dmPelsWidth(), request.dmPelsHeight(), bits, result);
+    // Owned from here: whatever fails next, the mode is given back.
+    std::optional<Trial> trial(Trial(*this));
+    trial->request = request;
+    trial->earlier = earlier;
+    trial->mode = {request.dmPelsWidth(), request.dmPelsHeight()};
+    trial->bits = bits;
+    trial->backToStored = !earlierKnown || (storedKnown && sameMode(earlier, stored));
+    const DevModeRecord* back = earlierKnown ? &earlier : storedKnown ? &stored : nullptr;
     if (back) {
-        trial.back = ModeSize{back->dmPelsWidth(), back->dmPelsHeight()};
-        trial.backBits = static_cast<int16_t>(back->dmBitsPerPel());
+        trial->back = ModeSize{back->dmPelsWidth(), back->dmPelsHeight()};
+        trial->backBits = static_cast<int16_t>(back->dmBitsPerPel());
     }
-
-    int32_t result = api_.changeSettings(trial.request, 0);
-    if (result != DISP_CHANGE_SUCCESSFUL_ && result != DISP_CHANGE_NOTUPDATED_) refused(trial.mode.width, trial.mode.height, bits, result);
     announce(width, height, bits);
     return trial;
 }
 
-void DisplayModes::KeepResolution(const Trial& trial) {
-    int32_t result = api_.changeSettings(trial.request, CDS_UPDATEREGISTRY_);
-    if (result != DISP_CHANGE_SUCCESSFUL_)
-        refused(trial.mode.width, trial.mode.height, trial.bits, result, /*inForce=*/true);
+DisplayModes::Trial::Trial(DisplayModes& modes) : modes_(&modes) { modes.trial_ = this; }
+
+DisplayModes::Trial::Trial(Trial&& other) noexcept
+    : mode(other.mode), bits(other.bits), back(other.back), backBits(other.backBits),
+      modes_(std::exchange(other.modes_, nullptr)), request(other.request), earlier(other.earlier),
+      backToStored(other.backToStored), overtaken_(other.overtaken_) {
+    if (modes_) modes_->trial_ = this;
 }
 
-void DisplayModes::GiveBack(const Trial& trial) {
-    int32_t result = trial.backToStored ? api_.changeToStoredSettings() : api_.changeSettings(trial.earlier, 0);
+DisplayModes::Trial::~Trial() {
+    try {
+        giveBack();
+    } catch (...) {
+    }
+}
+
+DisplayModes* DisplayModes::Trial::release() {
+    DisplayModes* modes = std::exchange(modes_, nullptr);
+    if (modes && modes->trial_ == this) modes->trial_ = nullptr;
+    return modes;
+}
+
+void DisplayModes::endTrial() noexcept {
+    try {
+        if (trial_) trial_->giveBack();
+    } catch (...) {
+    }
+}
+
+void DisplayModes::Trial::keep() {
+    DisplayModes* modes = release();
+    if (!modes) return;
+    int32_t result = modes->api_.changeSettings(request, CDS_UPDATEREGISTRY_);
+    if (result != DISP_CHANGE_SUCCESSFUL_) refused(mode.width, mode.height, bits, result, /*inForce=*/true);
+}
+
+void DisplayModes::Trial::giveBack() {
+    DisplayModes* modes = release();
+    if (!modes) return;
+    DisplayApi& api = modes->api_;
+    int32_t result = backToStored ? api.changeToStoredSettings() : api.changeSettings(earlier, 0);
     // Back to the stored mode, whose size could not be read: the one in force tells it.
-    ModeSize back = trial.back.value_or(ModeSize{GetCurrentWidth(), GetCurrentHeight()});
-    int16_t backBits = trial.back ? trial.backBits : GetCurrentBitsPerPixel();
-    if (result != DISP_CHANGE_SUCCESSFUL_) refused(back.width, back.height, backBits, result);
-    announce(back.width, back.height, backBits);
+    ModeSize size = back.value_or(ModeSize{modes->GetCurrentWidth(), modes->GetCurrentHeight()});
+    int16_t sizeBits = back ? backBits : modes->GetCurrentBitsPerPixel();
+    if (result != DISP_CHANGE_SUCCESSFUL_) refused(size.width, size.height, sizeBits, result);
+    modes->announce(size.width, size.height, sizeBits);
+}
+
+bool DisplayModes::Trial::overtaken() {
+    if (!modes_) return overtaken_;
+    uint32_t failedBefore = modes_->failedQueries_;
+    DevModeRecord now = modes_->current();
+    // A mode the system does not tell is no sign of another program.
+    bool tried = now.dmPelsWidth() == mode.width && now.dmPelsHeight() == mode.height &&
+                 now.dmBitsPerPel() == static_cast<uint16_t>(bits);
+    if (tried || modes_->failedQueries_ != failedBefore) return false;
+    release();
+    return overtaken_ = true;
 }
 
 } // namespace diag

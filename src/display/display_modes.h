@@ -23,37 +23,63 @@ class DisplayModes {
     // How many queries of the mode in force the system has failed so far (their values read 0).
     uint32_t failedQueries() const { return failedQueries_; }
 
-    enum class Outcome { AlreadyInForce, Applied, AppliedNotStored };
+    enum class Outcome { AlreadyInForce, StoredOnly, Applied, AppliedNotStored };
 
     // Switches to width x height at bits per pixel, stores it as the user's setting and
-    // tells every top-level window. Returns at once when that mode is already in force.
-    // A change the system refuses raises DisplayChangeError and announces nothing. One it
-    // applies without storing (DISP_CHANGE_NOTUPDATED) is in force: it is announced and
-    // returned as AppliedNotStored, for the caller to finish the change and then say so.
+    // tells every top-level window. A mode already in force and stored is left alone
+    // (AlreadyInForce); one in force for the session only is stored (StoredOnly: nothing
+    // to announce). A change the system refuses raises DisplayChangeError and announces
+    // nothing. One it applies without storing (DISP_CHANGE_NOTUPDATED) is in force: it is
+    // announced and returned as AppliedNotStored, for the caller to finish the change and
+    // then say so.
     Outcome ChangeResolution(float width, float height, int16_t bits);
 
-    // A mode applied for this session only: on the screen, not stored, until kept. A
-    // restart or a sign-out meanwhile comes back to the stored mode.
-    struct Trial {
+    // A mode applied for this session only: on the screen, not stored, until kept. It owns
+    // the way back: destroyed before it is kept, it gives the earlier mode back (announced
+    // as a change is), so that no failure between the change and the answer leaves a mode
+    // nobody kept. A restart or a sign-out meanwhile comes back to the stored mode.
+    class Trial {
+      public:
+        Trial(Trial&& other) noexcept;
+        Trial& operator=(Trial&&) = delete;
+        // A way back that fails here cannot be told: the error that ended the trial is.
+        ~Trial();
+
+        // Stores the tried mode as the user's setting. The trial is over even when the
+        // system cannot store it: DisplayChangeError, the mode in force but not stored.
+        void keep();
+        // Back to the mode in force before, announced; DisplayChangeError when refused.
+        void giveBack();
+        // True when the mode in force is no longer the one tried (another program changed
+        // it): then the trial is over with nothing given back, the other mode stays; true
+        // again when asked later.
+        bool overtaken();
+        // Once over (kept, given back, overtaken), keep and giveBack do nothing.
+
+        ModeSize mode{}; // the size tried
+        int16_t bits = 0;
+        std::optional<ModeSize> back; // the size the way back gives, when it is known
+        int16_t backBits = 0;
+
+      private:
+        friend class DisplayModes;
+        explicit Trial(DisplayModes& modes);
+        DisplayModes* release(); // the trial over: its DisplayModes, or none if it was
+        DisplayModes* modes_;    // none once the trial is over
         DevModeRecord request; // as applied; stored as it is when kept
         DevModeRecord earlier; // the mode in force before, as the system described it
         // The way back is the stored mode (ChangeDisplaySettings(NULL, 0)): the earlier
         // mode was the stored one, or could not be read. Otherwise `earlier` is applied
         // for the session again, as another program had it.
         bool backToStored = true;
-        std::optional<ModeSize> back; // the size the way back gives, when it is known
-        int16_t backBits = 0;
-        ModeSize mode{}; // the size tried
-        int16_t bits = 0;
+        bool overtaken_ = false;
     };
     // As ChangeResolution, but for the session only: nothing when the mode is already in
     // force; DisplayChangeError when the system refuses it (nothing announced).
     std::optional<Trial> TryResolution(float width, float height, int16_t bits);
-    // Stores the tried mode as the user's setting; DisplayChangeError (the mode in force
-    // but not stored) when the system cannot.
-    void KeepResolution(const Trial& trial);
-    // Back to the mode in force before the trial, announced as a change is.
-    void GiveBack(const Trial& trial);
+    // The program ends: a trial under way gives its mode back first (a failure is not
+    // told, the program ends all the same), as its owner would.
+    void endTrial() noexcept;
 
   private:
     DevModeRecord current();
@@ -63,6 +89,7 @@ class DisplayModes {
     void announce(double width, double height, int16_t bits);
     DisplayApi& api_;
     uint32_t failedQueries_ = 0;
+    Trial* trial_ = nullptr; // the trial under way, kept by the trial itself
 };
 
 } // namespace diag

@@ -26,14 +26,14 @@ class FontApi {
 };
 
 // True when the default font of the desktop window's device context is not 16 pixels
-// high, i.e. Windows draws its system text enlarged (or shrunk). No desktop window or
-// no device context: false.
-bool FontIsLarge(FontApi& api);
+// high, i.e. Windows draws its system text enlarged (or shrunk). None when nothing was
+// measured (no desktop window, no device context, a failed metrics query): unknown.
+std::optional<bool> FontIsLarge(FontApi& api);
 
-// The probe of FontIsLarge, call for call: the height in pixels it measures (0 when the
-// metrics query fails); none without a desktop window or device context.
+// The probe of FontIsLarge, call for call: the height in pixels it measures; none when
+// nothing was measured.
 std::optional<int32_t> systemFontHeight(FontApi& api);
-// FontIsLarge's answer for what the probe measured.
+// FontIsLarge's answer for what the probe measured; false when nothing was.
 bool isEnlarged(std::optional<int32_t> height);
 
 // The system's logical pixels per inch, read on the desktop window's context; 0 without one.

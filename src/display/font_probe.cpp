@@ -8,17 +8,23 @@ std::optional<int32_t> systemFontHeight(FontApi& api) {
     DcHandle dc = api.getWindowDC(desktop);
     if (dc == 0) return std::nullopt;
     int previous = api.setMapMode(dc, MM_TEXT_);
-    TextMetrics metrics; // zero-filled: a failed query reads as height 0
-    api.getTextMetrics(dc, metrics);
+    TextMetrics metrics;
+    bool measured = api.getTextMetrics(dc, metrics);
     api.setMapMode(dc, previous);
     api.releaseDC(desktop, dc);
+    // A failed query's zeros are no height: no font is 0 pixels high.
+    if (!measured) return std::nullopt;
     return metrics.tmHeight;
 }
 
 // 16 pixels is the system font at 96 dpi; any other height counts as enlarged.
 bool isEnlarged(std::optional<int32_t> height) { return height && *height != 16; }
 
-bool FontIsLarge(FontApi& api) { return isEnlarged(systemFontHeight(api)); }
+std::optional<bool> FontIsLarge(FontApi& api) {
+    std::optional<int32_t> height = systemFontHeight(api);
+    if (!height) return std::nullopt;
+    return isEnlarged(height);
+}
 
 int systemDpi(FontApi& api) {
     WindowHandle desktop = api.getDesktopWindow();

@@ -1,5 +1,7 @@
 #include "forms/headless_backend.h"
 
+#include "forms/creation_error.h"
+
 #include <algorithm>
 #include <fstream>
 #include <utility>
@@ -50,6 +52,10 @@ void HeadlessBackend::controlChanged(Control& control, Property what) {
     calls.push_back(nameOf(control) + "." + propertyName(what));
 }
 
+void HeadlessBackend::create(const char* what) {
+    if (refuseCreation > 0 && --refuseCreation == 0) throw CreationError(what, "refusée par le test");
+}
+
 void HeadlessBackend::realize(Form& form) {
     calls.push_back(std::string(form.design().name) + ".realize");
     // Timers are part of the design state: a freshly loaded form starts with none running.
@@ -59,6 +65,7 @@ void HeadlessBackend::realize(Form& form) {
 
 void HeadlessBackend::show(Form& form) {
     if (std::find(shown_.begin(), shown_.end(), &form) != shown_.end()) return;
+    create("la fenêtre");
     shown_.push_back(&form);
     form.appeared(static_cast<uint32_t>(now_));
 }
@@ -88,7 +95,9 @@ void HeadlessBackend::unload(Form& form) {
 void HeadlessBackend::setTimer(Control& timer, uint32_t intervalMs) {
     timers_.erase(std::remove_if(timers_.begin(), timers_.end(), [&](const Timer& t) { return t.control == &timer; }),
                   timers_.end());
-    if (intervalMs != 0) timers_.push_back({&timer, intervalMs, now_ + intervalMs});
+    if (intervalMs == 0) return;
+    create("le minuteur");
+    timers_.push_back({&timer, intervalMs, now_ + intervalMs});
 }
 
 bool HeadlessBackend::timerRunning(const Control& timer) const {

@@ -65,6 +65,10 @@ class HeadlessBackend final : public Backend {
     } frame;
     uint32_t doubleClick = 500;
 
+    // As the Win32 creation gate: the n-th creation from now on (a form's windows, a timer
+    // started) throws CreationError; 0, none.
+    int refuseCreation = 0;
+
     std::vector<std::function<void()>> pending; // clicks and ticks waiting for the next pass
     bool ended = false;
     int exitCode = -1; // what endProgram was given
@@ -74,6 +78,7 @@ class HeadlessBackend final : public Backend {
     std::vector<std::string> calls;
 
   private:
+    void create(const char* what);
     struct Timer {
         Control* control;
         uint32_t interval;

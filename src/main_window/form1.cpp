@@ -52,26 +52,30 @@ void Form1::Form_Load() {
 }
 
 void Form1::Timer1_Timer() {
-    // Stopped first, so a slow start-up can never see a second tick.
+    // Stopped first, so a slow start-up can never see a second tick. Nothing in the tick
+    // runs messages, so no command can come while it runs: they may follow it from here,
+    // whether it ends well or not.
     control("Timer1").setInterval(0);
-    struct Finish {
-        bool& flag;
-        ~Finish() { flag = true; }
-    } finish{startupFinished_};
+    startupFinished_ = true;
     Command1_Click();
     Command4_Click();
 }
 
 void Form1::QuitProgram() {
+    // Ended from outside during the keep question (a close request): nobody kept the mode.
+    display_.endTrial();
     closeAllFiles();
     form_.backend().endProgram(kExitDone);
 }
 
-bool Form1::FontIsLarge() { return diag::FontIsLarge(services_.font); }
+std::optional<bool> Form1::FontIsLarge() { return diag::FontIsLarge(services_.font); }
 
 void Form1::Command1_Click() {
     forms::Control& label2 = control("Label2");
-    if (FontIsLarge()) {
+    std::optional<bool> large = FontIsLarge();
+    // Not measured: the label stays as it is, as the current resolution's do.
+    if (!large) return;
+    if (*large) {
         label2.setCaption("Grossie");
         label2.setBackColor(kLargeFontColor);
     } else {
@@ -86,8 +90,10 @@ void Form1::Command4_Click() {
     };
     ModeQueries queries{[this] { return display_.GetCurrentWidth(); }, [this] { return display_.GetCurrentHeight(); },
                         [this] { return display_.GetCurrentBitsPerPixel(); }, [this] { return display_.failedQueries(); }};
+    auto notRecorded = [this] { control("Label10").setCaption(kNotRecordedCaption); };
     captureSavedResolution(m_, services_.recordFile, services_.clock, queries,
-                           {caption("Label11"), caption("Label12"), caption("Label16"), caption("Label15")});
+                           {caption("Label11"), caption("Label12"), caption("Label16"), caption("Label15"), notRecorded},
+                           services_.session.session().showsTheScreen());
 }
 
 } // namespace diag
@@ -137,31 +143,33 @@ bool Form1::confirmed(std::string prompt) {
 }
 
 void Form1::changeResolutionAndRepin() {
+    // Until it is kept, the trial gives the earlier mode back if anything fails.
     std::optional<DisplayModes::Trial> trial = display_.TryResolution(m_.ModeWidth, m_.ModeHeight, m_.ModeBits);
     afterChange();
     if (!trial) return; // the mode was already in force: nothing to keep
-    if (keptByUser(*trial)) return display_.KeepResolution(*trial);
-    display_.GiveBack(*trial);
+    bool kept = keptByUser(*trial);
+    // Another program's mode stays, whatever the answer: only the labels follow it.
+    if (trial->overtaken()) return showCurrentResolution();
+    if (kept) return trial->keep();
+    trial->giveBack();
     afterChange();
 }
 
-bool Form1::keptByUser(const DisplayModes::Trial& trial) {
+bool Form1::keptByUser(DisplayModes::Trial& trial) {
     auto size = [](ModeSize s) { return std::to_string(s.width) + " x " + std::to_string(s.height); };
     std::string back = trial.back ? size(*trial.back) : "la résolution précédente";
     m_.DialogCode = kRequestChoice;
     m_.DialogText = "Conserver la résolution " + size(trial.mode) + " ?";
-    dialog_.show({kKeepSeconds, "Retour à " + back + " dans ", " s"});
+    dialog_.show({kKeepSeconds, "Retour à " + back + " dans ", " s", [&trial] { return trial.overtaken(); }});
     return m_.DialogCode == kAnswerConfirm;
 }
 
 void Form1::afterChange() {
-    {
-        struct Changing {
-            bool& flag;
-            ~Changing() { flag = false; }
-        } changing{changing_ = true};
-        form_.backend().doEvents();
-    }
+    // Every event of the pass is delivered through Form::deliver, which stops its errors:
+    // only the program's end leaves the pass, and then nothing of the program runs.
+    changing_ = true;
+    form_.backend().doEvents();
+    changing_ = false;
     control("Timer2").setInterval(kRepinDelayMs);
     showCurrentResolution();
 }

@@ -9,6 +9,7 @@
 #include "display/display_api.h"
 #include "display/display_modes.h"
 #include "display/font_api.h"
+#include "display/session_api.h"
 #include "forms/form.h"
 #include "main_window/help.h"
 #include "store/record_file.h"
@@ -24,6 +25,7 @@ struct Form1Services {
     ProcessLauncher& launcher;
     HelpPageFiles& helpFiles;
     std::string_view helpAddress; // a web address chosen at build time; empty: the built-in page
+    SessionApi& session;          // whether this session shows the till's screen
 };
 
 class Form1 {
@@ -48,7 +50,7 @@ class Form1 {
     void Timer1_Timer();
     void Command1_Click();
     void Command4_Click();
-    bool FontIsLarge();
+    std::optional<bool> FontIsLarge(); // none when nothing was measured
     // Closes every open file and ends the process at once; the display mode stays.
     void QuitProgram();
     // A click on a resolution command (Command6's index, or kRevert), once the start-up
@@ -68,8 +70,9 @@ class Form1 {
     // After a change: one pass over pending messages, Timer2 at 5000 ms, the current
     // resolution shown.
     void afterChange();
-    // The keep question, with its countdown: true when kept.
-    bool keptByUser(const DisplayModes::Trial& trial);
+    // The keep question, with its countdown: true when kept. It ends with no answer when
+    // another program changes the mode meanwhile (the trial is then overtaken).
+    bool keptByUser(DisplayModes::Trial& trial);
     // The current-resolution labels: the mode in force. The saved labels, the record and
     // the font state (fixed until the next sign-in) stay as they are.
     void showCurrentResolution();
@@ -90,6 +93,10 @@ class Form1 {
 inline constexpr uint32_t kStartupDelayMs = 500; // from the load to the start-up tick
 inline constexpr uint32_t kRepinDelayMs = 5000;  // from a change to the window back in its corner
 inline constexpr int kKeepSeconds = 15;          // a tried mode nobody keeps goes back after this
+
+// Where the saved resolution is introduced, when this session recorded none: its mode is
+// not the till's screen's.
+inline constexpr const char* kNotRecordedCaption = " Résolution d'origine non enregistrée dans cette session";
 
 inline constexpr forms::Color kLargeFontColor = 0xC0C0FF; // light red
 inline constexpr forms::Color kNormalFontColor = 0xC0FFC0; // light green

@@ -79,10 +79,12 @@ void showCurrentMode(Module1& m, const ModeQueries& queries, const SavedResoluti
 }
 
 void captureInFile(Module1& m, RecordFile& file, const Clock& clock, const ModeQueries& queries,
-                   const SavedResolutionView& view) {
+                   const SavedResolutionView& view, bool tillScreen) {
     file.close();
     file.open(kRecordFileName);
     m.RecordBuffer = file.read(1);
+    // Another session's mode (a remote one, another user's) is no till's origin.
+    if (!isInitialised(m.RecordBuffer) && !tillScreen) return view.notRecorded();
     if (!isInitialised(m.RecordBuffer)) {
         uint32_t failedBefore = queries.failures();
         m.ModeWidth = queries.width();
@@ -112,11 +114,11 @@ void captureInFile(Module1& m, RecordFile& file, const Clock& clock, const ModeQ
 } // namespace
 
 void captureSavedResolution(Module1& m, RecordFile& file, const Clock& clock, const ModeQueries& queries,
-                            const SavedResolutionView& view) {
+                            const SavedResolutionView& view, bool tillScreen) {
     // The mode in force does not depend on the file: it is shown whatever becomes of the
     // file, and the file's failure is the one told (a query failing after it too is not).
     try {
-        captureInFile(m, file, clock, queries, view);
+        captureInFile(m, file, clock, queries, view, tillScreen);
     } catch (...) {
         try {
             showCurrentMode(m, queries, view);

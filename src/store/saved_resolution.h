@@ -25,6 +25,7 @@ struct ModeQueries {
 // Where the operation shows what it found (captions, UTF-8).
 struct SavedResolutionView {
     std::function<void(const std::string&)> savedWidth, savedHeight, currentWidth, currentHeight;
+    std::function<void()> notRecorded; // the file holds no origin, and none was taken
 };
 
 // Record 1 of a first start: the marker, MM-DD-YYYY and hh:mm:ss, cut to 20 characters.
@@ -56,10 +57,13 @@ SavedFile readSavedFile(Module1& m);
 
 // The start-up operation: (re)opens the file, writes the mode in force at the first
 // start (records 2, 3, 4, then the marker in record 1), shows the saved and the current
-// resolution, and leaves the file open. A mode the system could not tell is neither
-// recorded (the next start captures again) nor shown. Errors (FileError, OverflowError)
-// stop the file's steps where they happen; the current resolution is shown all the same.
+// resolution, and leaves the file open. The first start's capture runs only where
+// `tillScreen` (the session shows the till's screen): elsewhere nothing is recorded, the
+// view is told so, and the next start on the till captures. A mode the system could not
+// tell is neither recorded (the next start captures again) nor shown. Errors (FileError,
+// OverflowError) stop the file's steps where they happen; the current resolution is
+// shown all the same.
 void captureSavedResolution(Module1& m, RecordFile& file, const Clock& clock, const ModeQueries& queries,
-                            const SavedResolutionView& view);
+                            const SavedResolutionView& view, bool tillScreen);
 
 } // namespace diag

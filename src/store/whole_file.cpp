@@ -17,6 +17,12 @@ bool isRecordFileName(std::string_view name) {
 }
 } // namespace
 
+void writeWholeFile(const std::string& path, std::string_view bytes) {
+    MadeFolders made = makeFoldersFor(path);
+    replaceWhole(path, path, bytes);
+    made.keep();
+}
+
 GuardedWrite writeWholeFileUnlessRecord(const std::string& path, std::string_view bytes) {
     OpenedFile target = openedFile(path, kInitMarker.size());
     GuardedWrite refused = GuardedWrite::Written;
@@ -25,13 +31,9 @@ GuardedWrite writeWholeFileUnlessRecord(const std::string& path, std::string_vie
     else if (target.existed && isInitialised(Record(target.head)))
         refused = GuardedWrite::RecordCopy;
     // A write refused or failed leaves nothing it made, the folders on the way neither.
-    try {
-        if (refused == GuardedWrite::Written) replaceWhole(target.path, path, bytes);
-    } catch (...) {
-        removeFolders(target.madeFolders);
-        throw;
-    }
-    if (refused != GuardedWrite::Written) removeFolders(target.madeFolders);
+    if (refused != GuardedWrite::Written) return refused;
+    replaceWhole(target.path, path, bytes);
+    target.madeFolders.keep();
     return refused;
 }
 

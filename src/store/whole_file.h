@@ -27,20 +27,40 @@ enum class GuardedWrite {
 // and by its first bytes; the bytes then go to that very name. FileError (Write).
 GuardedWrite writeWholeFileUnlessRecord(const std::string& path, std::string_view bytes);
 
+// The folders made on the way to a file, from the top down: removed again, the deepest
+// first, unless kept (the file was written), so that a write refused or failed leaves
+// nothing it made.
+class MadeFolders {
+  public:
+    MadeFolders() = default;
+    MadeFolders(MadeFolders&& other) noexcept : folders_(std::move(other.folders_)) { other.folders_.clear(); }
+    // The folders held before go with `other`.
+    MadeFolders& operator=(MadeFolders&& other) noexcept {
+        folders_.swap(other.folders_);
+        return *this;
+    }
+    ~MadeFolders();
+    void add(std::string folder) { folders_.push_back(std::move(folder)); }
+    void keep() { folders_.clear(); }
+
+  private:
+    std::vector<std::string> folders_;
+};
+
+// Makes every folder of the path that does not exist yet; FileError (Write) naming the path.
+MadeFolders makeFoldersFor(const std::string& path);
+
 // The file the system opens for a path: its full name as the system gives it (on Windows
 // with \\?\ before it) and its first headSize bytes. A file that does not exist is
 // created to learn its name, and removed again; the folders on the way are made, and
-// removed again when it fails. FileError (Write) naming the path.
+// removed again unless kept. FileError (Write) naming the path.
 struct OpenedFile {
     std::string path;
     bool existed = false;
     std::string head;
-    std::vector<std::string> madeFolders; // made on the way to it, from the top down
+    MadeFolders madeFolders;
 };
 OpenedFile openedFile(const std::string& path, size_t headSize);
-
-// Removes folders made on the way to a file that was not written, the deepest first.
-void removeFolders(const std::vector<std::string>& folders);
 
 // The bytes written to a file beside `target`, which then replaces it; failures name
 // `shownAs`. FileError (Write).

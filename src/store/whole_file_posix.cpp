@@ -23,24 +23,26 @@ namespace {
                     systemReason(static_cast<unsigned long>(code)));
 }
 
-// Every folder of the path that does not exist yet, from the top down, noted in `made`
-// (all removed again when one cannot be made).
-void makeFolders(const std::string& folder, std::string_view path, std::vector<std::string>& made) {
+// Every folder of the path that does not exist yet, from the top down, noted in `made`.
+void makeFolders(const std::string& folder, std::string_view path, MadeFolders& made) {
     struct stat st {};
     if (folder.empty() || stat(folder.c_str(), &st) == 0) return;
     size_t up = folder.find_last_of('/');
     if (up != std::string::npos && up > 0) makeFolders(folder.substr(0, up), path, made);
-    if (mkdir(folder.c_str(), 0777) == 0) return made.push_back(folder);
-    if (errno == EEXIST) return;
-    int code = errno;
-    removeFolders(made);
-    fail(path, code);
+    if (mkdir(folder.c_str(), 0777) == 0) return made.add(folder);
+    if (errno != EEXIST) fail(path, errno);
 }
 
 } // namespace
 
-void removeFolders(const std::vector<std::string>& folders) {
-    for (auto it = folders.rbegin(); it != folders.rend(); ++it) ::rmdir(it->c_str());
+MadeFolders::~MadeFolders() {
+    for (auto it = folders_.rbegin(); it != folders_.rend(); ++it) ::rmdir(it->c_str());
+}
+
+MadeFolders makeFoldersFor(const std::string& path) {
+    MadeFolders made;
+    makeFolders(std::string(folderOf(path)), path, made);
+    return made;
 }
 
 OpenedFile openedFile(const std::string& path, size_t headSize) {
@@ -49,14 +51,10 @@ OpenedFile openedFile(const std::string& path, size_t headSize) {
     file.existed = fd >= 0;
     if (!file.existed) {
         if (errno != ENOENT) fail(path, errno);
-        makeFolders(std::string(folderOf(path)), path, file.madeFolders);
+        file.madeFolders = makeFoldersFor(path);
         // Made only to learn the name the system gives it.
         fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0) {
-            int code = errno;
-            removeFolders(file.madeFolders);
-            fail(path, code);
-        }
+        if (fd < 0) fail(path, errno);
     }
     // The opened file's own name, after links and . and .., as the system keeps it.
     std::error_code error;
@@ -71,10 +69,7 @@ OpenedFile openedFile(const std::string& path, size_t headSize) {
     }
     ::close(fd);
     if (!file.existed) ::unlink(path.c_str());
-    if (code != 0) {
-        removeFolders(file.madeFolders);
-        fail(path, code);
-    }
+    if (code != 0) fail(path, code);
     file.path = named;
     return file;
 }
@@ -95,17 +90,6 @@ void replaceWhole(const std::string& target, std::string_view shownAs, std::stri
     if (code != 0) {
         ::unlink(beside.c_str());
         fail(shownAs, code);
-    }
-}
-
-void writeWholeFile(const std::string& path, std::string_view bytes) {
-    std::vector<std::string> made;
-    makeFolders(std::string(folderOf(path)), path, made);
-    try {
-        replaceWhole(path, path, bytes);
-    } catch (...) {
-        removeFolders(made);
-        throw;
     }
 }
 

@@ -20,23 +20,26 @@ namespace {
                     systemReason(code));
 }
 
-// Every folder of the path that does not exist yet, from the top down, noted in `made`
-// (all removed again when one cannot be made).
-void makeFolders(const std::wstring& folder, std::string_view path, std::vector<std::string>& made) {
+// Every folder of the path that does not exist yet, from the top down, noted in `made`.
+void makeFolders(const std::wstring& folder, std::string_view path, MadeFolders& made) {
     if (folder.empty() || GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES) return;
     size_t up = folder.find_last_of(L"\\/");
     if (up != std::wstring::npos && up > 0) makeFolders(folder.substr(0, up), path, made);
-    if (CreateDirectoryW(folder.c_str(), nullptr)) return made.push_back(narrow(folder));
+    if (CreateDirectoryW(folder.c_str(), nullptr)) return made.add(narrow(folder));
     DWORD code = GetLastError();
-    if (code == ERROR_ALREADY_EXISTS) return;
-    removeFolders(made);
-    fail(path, code);
+    if (code != ERROR_ALREADY_EXISTS) fail(path, code);
 }
 
 } // namespace
 
-void removeFolders(const std::vector<std::string>& folders) {
-    for (auto it = folders.rbegin(); it != folders.rend(); ++it) RemoveDirectoryW(widen(*it).c_str());
+MadeFolders::~MadeFolders() {
+    for (auto it = folders_.rbegin(); it != folders_.rend(); ++it) RemoveDirectoryW(widen(*it).c_str());
+}
+
+MadeFolders makeFoldersFor(const std::string& path) {
+    MadeFolders made;
+    makeFolders(widen(folderOf(path)), path, made);
+    return made;
 }
 
 OpenedFile openedFile(const std::string& path, size_t headSize) {
@@ -52,15 +55,11 @@ OpenedFile openedFile(const std::string& path, size_t headSize) {
     if (!file.existed) {
         code = GetLastError();
         if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND) fail(path, code);
-        makeFolders(widen(folderOf(path)), path, file.madeFolders);
+        file.madeFolders = makeFoldersFor(path);
         // Made only to learn the name the system gives it.
         opened.reset(CreateFileW(given.c_str(), GENERIC_READ | DELETE, kShareAll, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (opened.get() == INVALID_HANDLE_VALUE) {
-            code = GetLastError();
-            removeFolders(file.madeFolders);
-            fail(path, code);
-        }
+        if (opened.get() == INVALID_HANDLE_VALUE) fail(path, GetLastError());
     }
     HANDLE h = opened.get();
     std::wstring named(MAX_PATH, L'\0');
@@ -85,10 +84,7 @@ OpenedFile openedFile(const std::string& path, size_t headSize) {
     }
     opened.reset(); // closed before a file made here can be deleted by its name
     if (!gone) DeleteFileW(given.c_str());
-    if (code != ERROR_SUCCESS) {
-        removeFolders(file.madeFolders);
-        fail(path, code);
-    }
+    if (code != ERROR_SUCCESS) fail(path, code);
     file.path = narrow(named);
     return file;
 }
@@ -110,17 +106,6 @@ void replaceWhole(const std::string& targetPath, std::string_view shownAs, std::
     if (code != ERROR_SUCCESS) {
         DeleteFileW(beside.c_str());
         fail(shownAs, code);
-    }
-}
-
-void writeWholeFile(const std::string& path, std::string_view bytes) {
-    std::vector<std::string> made;
-    makeFolders(widen(folderOf(path)), path, made);
-    try {
-        replaceWhole(path, path, bytes);
-    } catch (...) {
-        removeFolders(made);
-        throw;
     }
 }
 

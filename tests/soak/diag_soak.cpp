@@ -9,6 +9,7 @@
 #include "app/module1.h"
 #include "main_window/process_launcher.h"
 #include "display/win32_display_api.h"
+#include "display/win32_session_api.h"
 #include "forms/win32_backend.h"
 #include "main_window/form1.h"
 #include "main_window/win32_help_files.h"
@@ -206,7 +207,8 @@ int main() {
     RecordFile recordFile;
     test::RecordingLauncher launcher; // the soak opens no help page
     Win32HelpPageFiles helpFiles(GetModuleHandleW(nullptr));
-    Form1 form1(backend, reporter, module, {display, font, clock, recordFile, launcher, helpFiles, {}});
+    Win32SessionApi session;
+    Form1 form1(backend, reporter, module, {display, font, clock, recordFile, launcher, helpFiles, {}, session});
     g_form1 = &form1;
     g_backend = &backend;
 

@@ -214,6 +214,7 @@ TEST_F(CommandLineTest, ReportTellsTheTextStateAsTheWindowDoes) {
         bool noDesktop;
         int dpi;
         const char* text;
+        bool failMetrics = false;
     } cases[] = {
         {16, false, 96,
          "{\"state\": \"Normale\", \"height_px\": 16, \"dpi\": 96, \"scale_percent\": null, \"stretch_percent\": 100, "
@@ -222,12 +223,17 @@ TEST_F(CommandLineTest, ReportTellsTheTextStateAsTheWindowDoes) {
          "{\"state\": \"Grossie\", \"height_px\": 15, \"dpi\": 96, \"scale_percent\": null, \"stretch_percent\": 100, "
          "\"dpi_at_sign_in\": 96, \"dpi_now\": 96}"},
         {16, true, 96,
-         "{\"state\": \"Normale\", \"height_px\": null, \"dpi\": null, \"scale_percent\": null, \"stretch_percent\": "
-         "100, \"dpi_at_sign_in\": null, \"dpi_now\": null}"},
+         "{\"state\": null, \"height_px\": null, \"dpi\": null, \"scale_percent\": null, \"stretch_percent\": 100, "
+         "\"dpi_at_sign_in\": null, \"dpi_now\": null}"},
+        {16, false, 96,
+         "{\"state\": null, \"height_px\": null, \"dpi\": 96, \"scale_percent\": null, \"stretch_percent\": 100, "
+         "\"dpi_at_sign_in\": 96, \"dpi_now\": 96}",
+         true},
     };
     for (const Case& c : cases) {
         font.height = c.height;
         font.noDesktop = c.noDesktop;
+        font.failMetrics = c.failMetrics;
         font.dpi = c.dpi;
         EXPECT_EQ(member(report(), "text", "current"), c.text);
     }
@@ -319,6 +325,7 @@ TEST_F(CommandLineTest, VerifierTellsTheVerdictInOneLineAsTheReportDoes) {
         std::string line; // after "CAISSE-01 : "
         std::string verdict;
         bool modeUnknown = false; // the system does not tell the mode in force
+        bool textUnknown = false; // the font probe measures nothing
     } cases[] = {
         {"above both windows", 16, 96, {}, {1920, 1080, 32}, saved, console, kExitDone,
          "affichage correct." + normal + screen("1920 x 1080", true, true) + savedLine,
@@ -380,6 +387,11 @@ TEST_F(CommandLineTest, VerifierTellsTheVerdictInOneLineAsTheReportDoes) {
         {"mode unknown", 16, 96, {}, {1280, 1024, 32}, saved, console, kExitNotTheScreen,
          std::string("affichage non vérifié : ") + kModeUnknownReason + "." + normal + savedLine,
          verdict("null", quoted(kModeUnknownReason), "null", "null"), true},
+        // A probe that measured nothing is no "Grossie": no verdict either.
+        {"text not measured", 16, 96, {}, {1280, 1024, 32}, saved, console, kExitNotTheScreen,
+         std::string("affichage non vérifié : ") + kTextUnknownReason +
+             ". Caractères : taille inconnue (96 ppp, soit 100 %)." + savedLine,
+         verdict("null", quoted(kTextUnknownReason), "null", "null"), false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -393,10 +405,11 @@ TEST_F(CommandLineTest, VerifierTellsTheVerdictInOneLineAsTheReportDoes) {
         session.info = c.where;
         display.setCurrent(c.mode);
         display.failEnumerations(c.modeUnknown);
+        font.failMetrics = c.textUnknown;
         EXPECT_EQ(run({"/verifier"}), c.exit);
         EXPECT_EQ(out.text, "CAISSE-01 : " + c.line + "\r\n");
         EXPECT_EQ(err.text, "");
-        std::string json = report(c.exit == kExitNotTheScreen ? kExitNotTheScreen : kExitDone);
+        std::string json = report(c.exit == kExitNotTheScreen && !c.textUnknown ? kExitNotTheScreen : kExitDone);
         EXPECT_EQ(member(json, "verdict", "text"), c.verdict);
         if (c.modeUnknown) {
             EXPECT_EQ(member(json, "current", "displays"), "null");
@@ -414,6 +427,7 @@ TEST_F(CommandLineTest, VerifierTellsTheVerdictInOneLineAsTheReportDoes) {
 
     // A folder whose name alone is longer than a console keeps: the line is cut, still one line.
     display.failEnumerations(false);
+    font.failMetrics = false;
     std::filesystem::remove_all(kRecordFileName);
     session.info = console;
     display.setCurrent({1280, 1024, 32});
@@ -685,13 +699,21 @@ TEST_F(CommandLineTest, RestoreOutcomesAndExitCodes) {
         Mode after;
         const char* outSays;
         const char* errSays;
+        Mode storedBefore = {1440, 900, 32}; // the user's setting; the mode in force is 1440 x 900
+        std::optional<Mode> storedAfter = {}; // none: `after` where done, else as before
     } cases[] = {
         {"back to the saved mode", savedFile("1024", "768", "16"), {}, kExitDone, {1024, 768, 16},
          "La résolution d'origine 1024 x 768 en 16 bits est rétablie.", ""},
         {"already in force", savedFile("1440", "900", "32"), {}, kExitDone, {1440, 900, 32},
          "La résolution d'origine 1440 x 900 en 32 bits était déjà en place.", ""},
-        {"in force but not stored", savedFile("1024", "768", "16"), DISP_CHANGE_NOTUPDATED_, kExitDone,
-         {1024, 768, 16}, "est rétablie", "Elle ne sera pas conservée au prochain démarrage"},
+        {"applied but not stored", savedFile("1024", "768", "16"), DISP_CHANGE_NOTUPDATED_, kExitAppliedNotStored,
+         {1024, 768, 16}, "", "Elle ne sera pas conservée au prochain démarrage", {1440, 900, 32}, Mode{1440, 900, 32}},
+        // A trial nobody answered, or another program's change for the session.
+        {"in force but not stored", savedFile("1440", "900", "32"), {}, kExitDone, {1440, 900, 32},
+         "La résolution d'origine 1440 x 900 en 32 bits était en place pour cette session ; elle est enregistrée.",
+         "", {1024, 768, 32}},
+        {"in force, not storable", savedFile("1440", "900", "32"), DISP_CHANGE_NOTUPDATED_, kExitAppliedNotStored,
+         {1440, 900, 32}, "", "Elle ne sera pas conservée au prochain démarrage", {1024, 768, 32}, Mode{1024, 768, 32}},
         {"refused", savedFile("1024", "768", "16"), DISP_CHANGE_FAILED_, kExitModeRefused, {1440, 900, 32}, "",
          "La résolution 1024 x 768 en 16 bits n'a pas été appliquée : le pilote"},
         {"not offered", savedFile("1000", "700", "32"), {}, kExitModeRefused, {1440, 900, 32}, "",
@@ -718,16 +740,18 @@ TEST_F(CommandLineTest, RestoreOutcomesAndExitCodes) {
         std::filesystem::remove(kRecordFileName);
         if (c.file) writeAll(kRecordFileName, *c.file);
         display.setCurrent({1440, 900, 32});
+        display.setStored(c.storedBefore);
         display.forceResult(c.forced);
         display.clearLog();
         EXPECT_EQ(run({"/retour"}), c.exit);
         EXPECT_EQ(display.current(), c.after);
+        EXPECT_EQ(display.stored(), c.storedAfter.value_or(c.exit == kExitDone ? c.after : c.storedBefore));
         EXPECT_TRUE(contains(out.text, c.outSays)) << out.text;
         EXPECT_EQ(out.text.empty(), *c.outSays == 0) << out.text;
         EXPECT_TRUE(contains(err.text, c.errSays)) << err.text;
         EXPECT_EQ(err.text.empty(), *c.errSays == 0) << err.text;
         // The window's change: announced only when in force, and then twice.
-        bool changed = c.exit == kExitDone && c.after != Mode{1440, 900, 32};
+        bool changed = c.after != Mode{1440, 900, 32};
         EXPECT_EQ(display.count(Kind::Broadcast), changed ? 2u : 0u);
         if (c.file) {
             EXPECT_EQ(readAll(kRecordFileName), *c.file);

@@ -23,7 +23,8 @@ class CommandsTest : public Form1Test {
         backend.advance(500);
         return f;
     }
-    enum class Keep { Valider, Annuler, Close, NoAnswer, EndProgram };
+    enum class Keep { Valider, Annuler, Close, NoAnswer, Quit, Elsewhere };
+    static constexpr Mode kElsewhere{1280, 800, 32}; // what another program sets meanwhile
     // Answers every question with `confirm` and every keep question with `keep`,
     // remembering the prompts of the first and the stored mode while the second is up.
     void answer(bool confirm, Keep keep = Keep::Valider) {
@@ -34,7 +35,12 @@ class CommandsTest : public Form1Test {
             else keepPrompts.push_back(prompt), storedWhileAsked = display.stored();
             if (keepQuestion && keep == Keep::Close) return; // Esc, Alt+F4
             if (keepQuestion && keep == Keep::NoAnswer) return backend.advance(kKeepSeconds * 1000);
-            if (keepQuestion && keep == Keep::EndProgram) backend.endProgram(0);
+            if (keepQuestion && keep == Keep::Quit) form1->form().onCloseRequest(); // a close sent from outside
+            if (keepQuestion && keep == Keep::Elsewhere) {
+                display.setCurrent(kElsewhere);
+                dialog.deliver(dialog.onDisplayChange);
+                return void(closedByTheChange = !dialog.loaded());
+            }
             backend.advance(backend.doubleClick); // a person reads the question first
             backend.click(dialog.control("btc", (keepQuestion ? keep == Keep::Valider : confirm) ? 2 : 3));
         };
@@ -42,6 +48,7 @@ class CommandsTest : public Form1Test {
     bool timer2Running() { return backend.timerRunning(form1->control("Timer2")); }
     std::vector<std::string> prompts, keepPrompts;
     std::optional<Mode> storedWhileAsked;
+    bool closedByTheChange = false;
 };
 
 const std::string kTestPrompt = "Confirmez le test de la résolution en mode \r\n";
@@ -192,6 +199,8 @@ TEST_F(CommandsTest, ATriedModeIsStoredOnlyWhenKept) {
         {"Esc or Alt+F4", Keep::Close, saved, saved, saved, 1, 0},
         {"nobody answers", Keep::NoAnswer, saved, saved, saved, 1, 0},
         {"a mode another program set for the session", Keep::Annuler, elsewhere, elsewhere, saved, 0, 1},
+        // Its mode stays: nothing given back, nothing stored, no answer awaited.
+        {"another program's change during the question", Keep::Elsewhere, saved, kElsewhere, saved, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -200,6 +209,7 @@ TEST_F(CommandsTest, ATriedModeIsStoredOnlyWhenKept) {
         Form1& f = started();
         answer(true, c.keep);
         keepPrompts.clear();
+        closedByTheChange = false;
         display.clearLog();
         backend.click(f.control("Command6", 0));
         std::string back = std::to_string(c.before.width) + " x " + std::to_string(c.before.height);
@@ -216,7 +226,9 @@ TEST_F(CommandsTest, ATriedModeIsStoredOnlyWhenKept) {
         auto last = *std::find_if(display.log().rbegin(), display.log().rend(),
                                   [](const auto& call) { return call.kind == CallKind::Broadcast; });
         EXPECT_EQ(last.message, WM_DISPLAYCHANGE_);
-        EXPECT_EQ(last.lParam, c.keep == Keep::Valider ? 1024 + 768 * 65536 : c.after.width + c.after.height * 65536);
+        bool lastIsTheTrial = c.keep == Keep::Valider || c.keep == Keep::Elsewhere;
+        EXPECT_EQ(last.lParam, lastIsTheTrial ? 1024 + 768 * 65536 : c.after.width + c.after.height * 65536);
+        EXPECT_EQ(closedByTheChange, c.keep == Keep::Elsewhere);
         EXPECT_TRUE(reporter.messages.empty());
         EXPECT_TRUE(timer2Running());
         form1.reset();
@@ -224,7 +236,7 @@ TEST_F(CommandsTest, ATriedModeIsStoredOnlyWhenKept) {
 }
 
 // No question where there is nothing to keep; a mode that cannot be stored is told when
-// kept; a program that ends while asking has stored nothing.
+// kept; a program closed while asking gives the earlier mode back and stores nothing.
 TEST_F(CommandsTest, KeepQuestionOnlyForAModeTriedAndItsFailuresTold) {
     SimulatedDisplay small({1280, 1024, 32}, {{1280, 1024, 32}, {1024, 768, 32}});
     struct Case {
@@ -244,7 +256,7 @@ TEST_F(CommandsTest, KeepQuestionOnlyForAModeTriedAndItsFailuresTold) {
          "La résolution 1024 x 768 en 32 bits est appliquée, mais Windows n'a pas pu l'enregistrer"},
         {"a revert not storable", -1, {1024, 768, 32}, true, Keep::Valider, 1, {1280, 1024, 32}, {1024, 768, 32},
          "La résolution 1280 x 1024 en 32 bits est appliquée, mais Windows n'a pas pu l'enregistrer"},
-        {"the program ends while asking", 0, {1280, 1024, 32}, false, Keep::EndProgram, 1, {1024, 768, 32},
+        {"the program closed while asking", 0, {1280, 1024, 32}, false, Keep::Quit, 1, {1280, 1024, 32},
          {1280, 1024, 32}, ""},
     };
     for (const Case& c : cases) {
@@ -258,7 +270,7 @@ TEST_F(CommandsTest, KeepQuestionOnlyForAModeTriedAndItsFailuresTold) {
         keepPrompts.clear();
         reporter.messages.clear();
         Control& clicked = c.index < 0 ? f.control("Command5") : f.control("Command6", c.index);
-        if (c.keep == Keep::EndProgram) {
+        if (c.keep == Keep::Quit) {
             EXPECT_THROW(backend.click(clicked), ProgramEnded);
         } else {
             backend.click(clicked);
@@ -272,6 +284,38 @@ TEST_F(CommandsTest, KeepQuestionOnlyForAModeTriedAndItsFailuresTold) {
         }
         form1.reset();
         backend.ended = false;
+    }
+}
+
+// Whatever fails between the change and the answer (the timer, the keep question's
+// window or its countdown), the earlier mode comes back, announced, and the failure is
+// told; the stored mode never changes.
+TEST_F(CommandsTest, EachCreationFailingDuringATrialGivesTheEarlierModeBack) {
+    Form1& f = started();
+    for (int n = 1;; ++n) {
+        SCOPED_TRACE(n);
+        reporter.messages.clear();
+        display.clearLog();
+        backend.modalAnswerer = [&](Form& dialog) {
+            bool keepQuestion = dialog.control("Label1").caption().starts_with("Conserver");
+            if (!keepQuestion) backend.refuseCreation = n; // from the change on
+            backend.advance(backend.doubleClick);
+            backend.click(dialog.control("btc", 2));
+        };
+        backend.advance(backend.doubleClick); // not the tail of the last answer
+        ASSERT_TRUE(backend.click(f.control("Command6", 0)));
+        backend.refuseCreation = 0;
+        if (reporter.messages.empty()) {
+            EXPECT_EQ(display.stored(), (Mode{1024, 768, 32})) << "kept: the whole trial needs " << n - 1;
+            EXPECT_GT(n, 3) << "the timer, the countdown and the window";
+            break;
+        }
+        EXPECT_EQ(reporter.messages[0].rfind("Impossible de créer ", 0), 0u) << reporter.messages[0];
+        EXPECT_EQ(display.current(), (Mode{1280, 1024, 32}));
+        EXPECT_EQ(display.stored(), (Mode{1280, 1024, 32}));
+        EXPECT_EQ(display.count(CallKind::ChangeToStored), 1u);
+        EXPECT_EQ(display.log().back().message, WM_DISPLAYCHANGE_) << "the way back is announced";
+        EXPECT_EQ(display.log().back().lParam, 1280 + 1024 * 65536);
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,7 @@ TEST(FontIsLarge, AnyHeightButSixteenCountsAsEnlarged) {
 
 TEST(FontIsLarge, MeasuresInPixelsWhateverTheContextsMappingMode) {
     SimulatedFont font(16); // reads 8 unless the probe switches to MM_TEXT
-    EXPECT_FALSE(FontIsLarge(font));
+    EXPECT_EQ(FontIsLarge(font), std::optional<bool>(false));
 }
 
 TEST(FontIsLarge, EarlyEndsAndFailures) {
@@ -33,13 +34,13 @@ TEST(FontIsLarge, EarlyEndsAndFailures) {
     struct Case {
         const char* name;
         bool noDesktop, noDc, failMetrics;
-        bool large;
+        std::optional<bool> large; // none: nothing measured, the state unknown
         Calls calls;
     } cases[] = {
         {"all well", false, false, false, false, full},
-        {"no desktop window", true, false, false, false, {"GetDesktopWindow"}},
-        {"no device context", false, true, false, false, {"GetDesktopWindow", "GetWindowDC"}},
-        {"metrics fail", false, false, true, true, full},
+        {"no desktop window", true, false, false, {}, {"GetDesktopWindow"}},
+        {"no device context", false, true, false, {}, {"GetDesktopWindow", "GetWindowDC"}},
+        {"metrics fail", false, false, true, {}, full},
     };
     for (const Case& c : cases) {
         SimulatedFont font(16);

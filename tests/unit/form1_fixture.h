@@ -3,6 +3,7 @@
 // launcher that records, inside a fresh directory.
 #include "display/simulated_display.h"
 #include "display/simulated_font.h"
+#include "display/simulated_session.h"
 #include "forms/headless_backend.h"
 #include "main_window/form1.h"
 #include "support/fixed_clock.h"
@@ -52,7 +53,7 @@ class Form1Test : public InTempDir {
     Form1& make(FontApi& fontApi) {
         form1 = std::make_unique<Form1>(
             backend, reporter, module,
-            Form1Services{display, fontApi, clock, recordFile, launcher, helpFiles, helpAddress});
+            Form1Services{display, fontApi, clock, recordFile, launcher, helpFiles, helpAddress, session});
         return *form1;
     }
     std::string caption(const char* name) { return form1->control(name).caption(); }
@@ -62,6 +63,7 @@ class Form1Test : public InTempDir {
     Module1 module;
     SimulatedDisplay display{{1280, 1024, 32}};
     SimulatedFont font{16};
+    SimulatedSession session; // the console's own, showing the till's screen
     FixedClock clock;
     RecordFile recordFile;
     RecordingLauncher launcher;

@@ -60,6 +60,32 @@ TEST_F(Form1Test, StartUpTickComesOnlyOnce) {
     EXPECT_FALSE(backend.timerRunning(f.control("Timer1")));
 }
 
+// Only the till's own screen gives the origin: in a Remote Desktop session, or in another
+// user's while the till's is at the console, the window records nothing and says so
+// where the saved resolution is shown; the next start on the till records it.
+TEST_F(Form1Test, FirstStartRecordsNothingFromASessionThatIsNotTheTillsScreen) {
+    const SessionInfo remote{3, 1, "WinSta0", true, true, "CAISSE-01\\support"},
+        otherUser{2, 1, "WinSta0", true, false, "CAISSE-01\\gerant"};
+    for (const SessionInfo& where : {remote, otherUser}) {
+        SCOPED_TRACE(where.user);
+        session.info = where;
+        Form1& f = make(font);
+        f.start();
+        backend.advance(500);
+        EXPECT_EQ(caption("Label10"), kNotRecordedCaption);
+        EXPECT_EQ(caption("Label11") + caption("Label12"), "");
+        EXPECT_EQ(caption("Label16") + " x " + caption("Label15"), "1280 x 1024") << "the mode in force all the same";
+        EXPECT_EQ(readAll(kRecordFileName), "") << "nothing recorded";
+        EXPECT_TRUE(reporter.messages.empty());
+        recordFile.close();
+    }
+    session = SimulatedSession();
+    make(font).start();
+    backend.advance(500);
+    EXPECT_EQ(caption("Label11") + " x " + caption("Label12"), "1280 x 1024");
+    EXPECT_NE(caption("Label10"), kNotRecordedCaption);
+}
+
 TEST_F(Form1Test, EnlargedFontShowsGrossieOnLightRed) {
     for (int32_t height : {20, 13}) {
         SimulatedFont large{height};
@@ -70,6 +96,10 @@ TEST_F(Form1Test, EnlargedFontShowsGrossieOnLightRed) {
         EXPECT_EQ(f.control("Label2").backColor(), 0xC0C0FFu) << height;
         f.form().click(f.control("Command1")); // a second run leaves it as one run does
         EXPECT_EQ(caption("Label2"), "Grossie");
+        large.failMetrics = true; // a run that measures nothing is no answer: the label stays
+        f.form().click(f.control("Command1"));
+        EXPECT_EQ(caption("Label2"), "Grossie");
+        EXPECT_EQ(f.control("Label2").backColor(), 0xC0C0FFu);
         recordFile.close();
     }
 }

@@ -36,7 +36,8 @@ class SavedResolutionTest : public InTempDir {
                                                 [&] { return modes.GetCurrentHeight(); },
                                                 [&] { return modes.GetCurrentBitsPerPixel(); },
                                                 [&] { return modes.failedQueries(); }},
-                               {set("Label11"), set("Label12"), set("Label16"), set("Label15")});
+                               {set("Label11"), set("Label12"), set("Label16"), set("Label15"), [&labels] { labels["notRecorded"] = ""; }},
+                               tillScreen);
         return labels;
     }
     using Labels = std::map<std::string, std::string>;
@@ -45,6 +46,7 @@ class SavedResolutionTest : public InTempDir {
     Module1 m;
     RecordFile file;
     FixedClock clock;
+    bool tillScreen = true;
 };
 
 // A record file whose n-th write fails, as a full disk or a lost network folder would.
