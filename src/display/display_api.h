@@ -9,7 +9,8 @@ namespace diag {
 class DisplayApi {
   public:
     virtual ~DisplayApi() = default;
-    // EnumDisplaySettingsA(NULL, ENUM_CURRENT_SETTINGS_, &record); the result is not used.
+    // EnumDisplaySettingsA(NULL, ENUM_CURRENT_SETTINGS_, &record): false when the system
+    // does not tell the mode in force (then the record says nothing; it is counted and left).
     virtual bool enumCurrentSettings(DevModeRecord& record) = 0;
     // EnumDisplaySettingsA(NULL, modeNumber, &record): the modes the display offers, numbered
     // from 0, false past the last one; or ENUM_REGISTRY_SETTINGS_, the stored setting.

@@ -10,7 +10,7 @@
 
 namespace diag {
 
-// Ends in one blank, which separates the program from its argument.
+// The browser, started with the page's address after one blank (helpCommandLine).
 inline constexpr std::string_view kBrowserPath = "c:\\Program Files\\Internet Explorer\\iexplore.exe";
 
 // Where the built-in page may be written, and the page itself.
