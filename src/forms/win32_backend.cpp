@@ -197,11 +197,12 @@ bool Win32Backend::pump(bool wait, const std::function<bool()>& done) {
     return true;
 }
 
-void Win32Backend::answeredByPress(uint32_t at, POINT where) {
+void Win32Backend::answeringPress(uint32_t at, POINT where) {
     tail_ = Press{at, where};
+    swallowRelease_ = 0;
     tailWatcher = this;
-    // A hook rather than a test in our pump: the answer's consequence may run a loop of
-    // the system's (an error's message box) that takes the tail from the queue first.
+    // A hook rather than a test in our pump: the answer may run a loop of the system's
+    // (an error's message box) that takes the tail from the queue first.
     if (!tailHook_)
         tailHook_.reset(SetWindowsHookExW(WH_GETMESSAGE, &Win32Backend::onMessageTaken, nullptr, GetCurrentThreadId()));
 }

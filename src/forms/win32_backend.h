@@ -63,10 +63,15 @@ class Win32Backend final : public Backend {
     FormWindow* modalForm() const { return modal_.empty() ? nullptr : modal_.back(); }
     // The picture of a source, decoded (built-in ones once for all); null when it cannot be.
     std::shared_ptr<const Picture> decode(const PictureSource& source);
-    // A mouse press on a key answered its form and unloaded it: the second press of the
-    // same double-click (and its release) then reaches nothing beneath, whichever loop
-    // takes it from the queue: ours, a message box's or any other of the thread.
-    void answeredByPress(uint32_t at, POINT where);
+    // A mouse press on a key is about to be answered: the second press of the same
+    // double-click (and its release) will reach nothing, whichever loop takes it from the
+    // queue: ours, or one the answer runs (a question, an error's message box), which is
+    // why this comes before the handler.
+    void answeringPress(uint32_t at, POINT where);
+    // That press answered nothing (too early for its form): the next one is a click.
+    void pressUnanswered(uint32_t at) {
+        if (tail_ && tail_->at == at) tail_.reset();
+    }
 
     // Every window procedure of ours runs inside one. A form unloaded meanwhile keeps its
     // window objects, hidden and deaf to messages, until the outermost has returned: no
@@ -111,7 +116,7 @@ class Win32Backend final : public Backend {
     };
     std::optional<Press> tail_;  // the press that answered, until the next press
     UINT swallowRelease_ = 0;    // the release of a press taken as a tail
-    UniqueHook tailHook_;        // onMessageTaken, from the first answering press on
+    UniqueHook tailHook_;        // onMessageTaken, from the first answered press on
     bool highContrast_ = false;
 };
 
