@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -62,6 +63,7 @@ class FocusEvents {
         : hook_(SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, &FocusEvents::heard, pid, 0,
                                 WINEVENT_OUTOFCONTEXT)) {
         last_ = nullptr;
+        heard_.clear();
     }
     ~FocusEvents() {
         if (hook_) UnhookWinEvent(hook_);
@@ -77,9 +79,16 @@ class FocusEvents {
         return last_;
     }
 
+    // Whether any event so far named that window.
+    bool named(HWND window) const { return std::find(heard_.begin(), heard_.end(), window) != heard_.end(); }
+
   private:
-    static void CALLBACK heard(HWINEVENTHOOK, DWORD, HWND hwnd, LONG, LONG, DWORD, DWORD) { last_ = hwnd; }
+    static void CALLBACK heard(HWINEVENTHOOK, DWORD, HWND hwnd, LONG, LONG, DWORD, DWORD) {
+        last_ = hwnd;
+        heard_.push_back(hwnd);
+    }
     static inline HWND last_ = nullptr;
+    static inline std::vector<HWND> heard_;
     HWINEVENTHOOK hook_;
 };
 
@@ -348,6 +357,7 @@ TEST_F(RealHands, KeyboardKeepsItsPlaceAndEnterPressesTheFocusedButton) {
     EXPECT_TRUE(waitFor([&] { return focusOf(program) == target; }, 2000));
     HWND told = events.last(800);
     EXPECT_EQ(told, target) << "the last focus event names \"" << windowText(told) << "\"";
+    EXPECT_FALSE(events.named(form)) << "whatever the order of the activation's events, none names the window";
     EXPECT_EQ(screenMode(), (std::pair{1280, 1024}));
     clickAt(form, design("Image6"));
     EXPECT_TRUE(program.ended(5000));
@@ -475,7 +485,8 @@ TEST_F(RealHands, DoubleClickOnValiderAsksNothingMore) {
 
 // A key of the main window pressed by BM_CLICK (automation, a screen reader's default
 // action) while a question is up answers nothing: the question stays the one put, its
-// countdown goes on, and the mode the person keeps is the one stored.
+// countdown goes on, and the mode the person keeps is the one stored. After Valider the
+// focus is back on the key that asked, and no focus event names the window itself.
 TEST_F(RealHands, ClickSentToAKeyDuringEitherQuestionAsksNothing) {
     Program program(freshFolder());
     HWND form = start(program);
@@ -497,8 +508,16 @@ TEST_F(RealHands, ClickSentToAKeyDuringEitherQuestionAsksNothing) {
                         8000))
         << "the countdown goes on: " << childTexts(question);
     EXPECT_NE(childTexts(question).find("Conserver la résolution 1152 x 864 ?"), std::string::npos);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(form, &pid);
+    FocusEvents events(pid);
+    ASSERT_TRUE(events.hooked());
     clickButton(question, "Valider");
     EXPECT_TRUE(waitFor([&] { return storedMode() == std::pair{1152, 864}; }, 3000)) << "kept";
+    HWND asked = childAt(form, design("Command6", 6));
+    EXPECT_TRUE(waitFor([&] { return focusOf(program) == asked; }, 2000)) << "the focus is back on 1152 x 864";
+    EXPECT_EQ(events.last(300), asked) << "the last focus event names it";
+    EXPECT_FALSE(events.named(form));
     EXPECT_EQ(waitForDialog(form, 1500, false), nullptr) << "no question left";
     EXPECT_EQ(screenMode(), (std::pair{1152, 864}));
     EXPECT_EQ(storedMode(), (std::pair{1152, 864}));
@@ -549,6 +568,7 @@ TEST_F(RealHands, DoubleClickAnsweringARefusedChangeLeavesTheErrorToBeRead) {
         EXPECT_EQ(focusOf(program), revert) << "the focus is back on the revert";
         HWND told = events.last(300);
         EXPECT_EQ(told, revert) << "the last focus event names \"" << windowText(told) << "\"";
+        EXPECT_FALSE(events.named(form));
         EXPECT_EQ(screenMode(), (std::pair{1024, 768}));
         clickAt(form, design("Image6"));
         EXPECT_TRUE(program.ended(5000));
