@@ -42,6 +42,9 @@ class Backend {
     // The control that has the keyboard focus, if it is one of ours; moving it there.
     virtual Control* focusedControl() = 0;
     virtual void setFocus(Control& control) = 0;
+    // True while a modal form or a message box keeps this form from input: a click that
+    // reaches it anyway (BM_CLICK, a screen reader's default action) answers nothing.
+    virtual bool turnedOff(const Form& form) = 0;
     // The window a message about an event of this form belongs to: the modal form on top
     // while one is up, else the form's own; 0 when there is none (an HWND on Windows).
     virtual uintptr_t messageOwner(const Form& form) = 0;

@@ -205,7 +205,8 @@ bool Form::userClick(Control& control, uint32_t pressedAt) {
     // delay takes every click, whatever time its message carries.
     auto since = static_cast<int32_t>(pressedAt - appearedAt_);
     bool early = pressDelay_ > 0 && (since < 0 || static_cast<uint32_t>(since) < pressDelay_);
-    if (early || !clickable(control)) return false;
+    // One question at a time: a form that a question turned off answers nothing.
+    if (early || !clickable(control) || backend_.turnedOff(*this)) return false;
     // The handler may unload this form: its controls live until the next load.
     deliver([this, &control] { click(control); });
     return true;

@@ -150,8 +150,7 @@ void HeadlessBackend::advance(uint32_t ms) {
 bool HeadlessBackend::click(Control& control) {
     Form& form = control.form();
     bool shown = std::find(shown_.begin(), shown_.end(), &form) != shown_.end();
-    bool blocked = !modal_.empty() && modal_.back() != &form;
-    if (!form.loaded() || !shown || blocked || !control.visible()) return false;
+    if (!form.loaded() || !shown || turnedOff(form) || !control.visible()) return false;
     std::optional<uint64_t> answered = std::exchange(answeredAt_, std::nullopt);
     if (answered && now_ - *answered < doubleClick) return false;
     bool delivered = form.userClick(control, static_cast<uint32_t>(now_));

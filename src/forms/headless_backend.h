@@ -31,6 +31,7 @@ class HeadlessBackend final : public Backend {
     Control* focusedControl() override { return focused_; }
     void setFocus(Control& control) override { focused_ = &control; }
     uint32_t doubleClickTime() override { return doubleClick; }
+    bool turnedOff(const Form& form) override { return !modal_.empty() && modal_.back() != &form; }
     uintptr_t messageOwner(const Form&) override { return 0; }
     [[noreturn]] void endProgram(int exitCode) override;
 

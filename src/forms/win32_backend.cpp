@@ -23,11 +23,14 @@ bool focusEdgeStop(HWND form, bool last) {
     if (found) SetFocus(found);
     return found != nullptr;
 }
+// The backend whose tail the message hook watches: the one that armed it last.
+Win32Backend* tailWatcher = nullptr;
 } // namespace
 
 Win32Backend::Win32Backend(HINSTANCE instance) : instance_(instance) { settingsChanged(); }
 
 Win32Backend::~Win32Backend() {
+    if (tailWatcher == this) tailWatcher = nullptr;
     retired_.clear();
     forms_.clear(); // before the maps and the decoder they use
 }
@@ -179,7 +182,6 @@ bool Win32Backend::pump(bool wait, const std::function<bool()>& done) {
             PostQuitMessage(static_cast<int>(msg.wParam)); // let an outer loop end too
             return false;
         }
-        if (isAnswerTail(msg)) continue;
         // Tab, arrows, Space and Enter move and press as in a dialog box, in our forms.
         HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
         bool ours = root && std::any_of(forms_.begin(), forms_.end(),
@@ -193,6 +195,23 @@ bool Win32Backend::pump(bool wait, const std::function<bool()>& done) {
         }
     }
     return true;
+}
+
+void Win32Backend::answeringPress(uint32_t at, POINT where) {
+    tail_ = Press{at, where};
+    swallowRelease_ = 0;
+    tailWatcher = this;
+    // A hook rather than a test in our pump: the answer may run a loop of the system's
+    // (an error's message box) that takes the tail from the queue first.
+    if (!tailHook_)
+        tailHook_.reset(SetWindowsHookExW(WH_GETMESSAGE, &Win32Backend::onMessageTaken, nullptr, GetCurrentThreadId()));
+}
+
+LRESULT CALLBACK Win32Backend::onMessageTaken(int code, WPARAM removed, LPARAM message) {
+    auto* msg = reinterpret_cast<MSG*>(message);
+    if (code == HC_ACTION && removed == PM_REMOVE && tailWatcher && tailWatcher->isAnswerTail(*msg))
+        msg->message = WM_NULL;
+    return CallNextHookEx(nullptr, code, removed, message);
 }
 
 bool Win32Backend::isAnswerTail(const MSG& msg) {
@@ -253,12 +272,14 @@ void Win32Backend::setFocus(Control& control) {
     HWND h = windowOf(control);
     if (!h) return;
     SetFocus(h);
-    // The activation that gave the form back may have told assistive technology of the
-    // form itself last: the control that has the focus is told again.
-    if (GetFocus() == h) NotifyWinEvent(EVENT_OBJECT_FOCUS, h, OBJID_CLIENT, CHILDID_SELF);
 }
 
 uint32_t Win32Backend::doubleClickTime() { return GetDoubleClickTime(); }
+
+bool Win32Backend::turnedOff(const Form& form) {
+    HWND h = windowOf(form);
+    return !h || !IsWindowEnabled(h);
+}
 
 uintptr_t Win32Backend::messageOwner(const Form& form) {
     FormWindow* modal = modalForm();

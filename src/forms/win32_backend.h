@@ -6,6 +6,7 @@
 #include "forms/backend.h"
 #include "forms/creation_error.h"
 #include "forms/form.h"
+#include "forms/win32_handles.h"
 #include "forms/win32_picture.h"
 
 #include <windows.h>
@@ -42,6 +43,7 @@ class Win32Backend final : public Backend {
     Control* focusedControl() override;
     void setFocus(Control& control) override;
     uint32_t doubleClickTime() override;
+    bool turnedOff(const Form& form) override;
     uintptr_t messageOwner(const Form& form) override;
     [[noreturn]] void endProgram(int exitCode) override;
 
@@ -61,9 +63,15 @@ class Win32Backend final : public Backend {
     FormWindow* modalForm() const { return modal_.empty() ? nullptr : modal_.back(); }
     // The picture of a source, decoded (built-in ones once for all); null when it cannot be.
     std::shared_ptr<const Picture> decode(const PictureSource& source);
-    // A mouse press on a key answered its form and unloaded it: the second press of the
-    // same double-click (and its release) then reaches nothing beneath.
-    void answeredByPress(uint32_t at, POINT where) { tail_ = Press{at, where}; }
+    // A mouse press on a key is about to be answered: the second press of the same
+    // double-click (and its release) will reach nothing, whichever loop takes it from the
+    // queue: ours, or one the answer runs (a question, an error's message box), which is
+    // why this comes before the handler.
+    void answeringPress(uint32_t at, POINT where);
+    // That press answered nothing (too early for its form): the next one is a click.
+    void pressUnanswered(uint32_t at) {
+        if (tail_ && tail_->at == at) tail_.reset();
+    }
 
     // Every window procedure of ours runs inside one. A form unloaded meanwhile keeps its
     // window objects, hidden and deaf to messages, until the outermost has returned: no
@@ -89,6 +97,9 @@ class Win32Backend final : public Backend {
     FormWindow& windowsFor(Form& form); // made if need be (CreationError)
     // True when the message is the tail of a double-click whose first press answered.
     bool isAnswerTail(const MSG& msg);
+    // Sees every message any loop of the thread takes from the queue (WH_GETMESSAGE),
+    // and turns the tail into WM_NULL, which nothing answers.
+    static LRESULT CALLBACK onMessageTaken(int code, WPARAM removed, LPARAM message);
     void destroyRetired();
 
     HINSTANCE instance_;
@@ -105,6 +116,7 @@ class Win32Backend final : public Backend {
     };
     std::optional<Press> tail_;  // the press that answered, until the next press
     UINT swallowRelease_ = 0;    // the release of a press taken as a tail
+    UniqueHook tailHook_;        // onMessageTaken, from the first answered press on
     bool highContrast_ = false;
 };
 

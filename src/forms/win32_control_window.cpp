@@ -178,10 +178,11 @@ class PictureFace : public PictureWindow {
 // its face. A mouse press answers at the press itself: nothing that happens before the
 // release (an activation or a focus change arriving then) can cancel it. The second press
 // of a double-click answers only where the first answered nothing (it came too early for
-// a dialog's key): a double-click is one click. Space answers at its release, as a button
-// does, with the moment of the press that the release completes; Enter at its press; a
-// programmatic press (BM_CLICK, a screen reader's default action) counts now. A release
-// with no such press (a key held since before, its auto-repeat) answers nothing.
+// a dialog's key; otherwise the backend drops it): a double-click is one click. Space
+// answers at its release, as a button does, with the moment of the press that the release
+// completes; Enter at its press; a programmatic press (BM_CLICK, a screen reader's default
+// action) counts now. A release with no such press (a key held since before, its
+// auto-repeat) answers nothing. Nothing answers while the form is turned off (userClick).
 template <class Face> class KeyWindow final : public Face {
   public:
     using Face::Face;
@@ -209,9 +210,7 @@ template <class Face> class KeyWindow final : public Face {
             self->pressed(GetTickCount(), false);
             self->press();
             return 0;
-        case WM_LBUTTONDBLCLK:
-            if (self->lastAnswered_) return 0; // the second press of a double-click that answered
-            [[fallthrough]];
+        case WM_LBUTTONDBLCLK: // reaches here only where the first press answered nothing
         case WM_LBUTTONDOWN:
             // A white button keeps the focus a press gives it (the dialog gives it back there).
             if (self->control_.kind() == Kind::Button) SetFocus(hwnd);
@@ -256,16 +255,15 @@ template <class Face> class KeyWindow final : public Face {
         if (!pressedAt_) return;
         uint32_t at = *pressedAt_;
         pressedAt_.reset();
-        Form& form = this->control_.form();
-        lastAnswered_ = form.userClick(this->control_, at);
-        if (lastAnswered_ && pressedByMouse_ && !form.loaded())
-            this->owner_.backend().answeredByPress(at, {GET_X_LPARAM(pressedWhere_), GET_Y_LPARAM(pressedWhere_)});
+        Win32Backend& backend = this->owner_.backend();
+        bool mouse = pressedByMouse_;
+        if (mouse) backend.answeringPress(at, {GET_X_LPARAM(pressedWhere_), GET_Y_LPARAM(pressedWhere_)});
+        if (!this->control_.form().userClick(this->control_, at) && mouse) backend.pressUnanswered(at);
     }
 
     WNDPROC buttonProc_ = nullptr;
     std::optional<uint32_t> pressedAt_;
     bool pressedByMouse_ = false;
-    bool lastAnswered_ = false;
     DWORD pressedWhere_ = 0;
 };
 

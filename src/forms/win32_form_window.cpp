@@ -223,7 +223,9 @@ LRESULT FormWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC: return onCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_TIMER: return onTimer(wParam);
     case WM_CLOSE: return onClose();
-    case WM_ACTIVATE: onActivate(LOWORD(wParam) != WA_INACTIVE); break;
+    case WM_ACTIVATE:
+        if (onActivate(LOWORD(wParam), HIWORD(wParam) != 0)) return 0;
+        break;
     case WM_SETCURSOR: onSetCursor(static_cast<short>(LOWORD(lParam)), HIWORD(lParam)); break;
     case WM_SETTINGCHANGE:
     case WM_SYSCOLORCHANGE: onSettingChange(); break;
@@ -305,12 +307,24 @@ LRESULT FormWindow::onClose() {
     return 0;
 }
 
-void FormWindow::onActivate(bool active) {
+bool FormWindow::onActivate(WORD state, bool minimized) {
+    if (state == WA_INACTIVE) {
+        focusBack_ = controlOf(GetFocus()) ? GetFocus() : nullptr;
+        return false;
+    }
     // Brought forward (taskbar, Alt+Tab) while a modal form keeps it off: the modal form
     // comes back in front and takes the activation, as an owned dialog would.
-    if (active && !IsWindowEnabled(hwnd()))
+    if (!IsWindowEnabled(hwnd())) {
         if (FormWindow* modal = backend_.modalForm(); modal && modal != this)
             PostMessageW(modal->hwnd(), kBringForward, 0, 0);
+        return false;
+    }
+    // Given back (a question or a message box gone): the control that had the focus takes
+    // it again, as in a dialog box. The system's default would give it to the window, and
+    // a screen reader would name the window last, whenever this activation comes.
+    if (minimized || !focusBack_ || !IsWindowVisible(focusBack_) || !IsWindowEnabled(focusBack_)) return false;
+    SetFocus(focusBack_);
+    return true;
 }
 
 void FormWindow::onSetCursor(int hitTest, UINT mouseMessage) {

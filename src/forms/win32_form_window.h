@@ -68,8 +68,10 @@ class FormWindow {
     LRESULT onCtlColorStatic(HDC dc, HWND child);
     LRESULT onTimer(WPARAM id);
     LRESULT onClose();
+    // True when it gave the focus back to a control: the system's default (the focus on
+    // the window itself) must not follow.
+    bool onActivate(WORD state, bool minimized);
     // These do their part, and the system's default handling follows.
-    void onActivate(bool active);
     void onSetCursor(int hitTest, UINT mouseMessage);
     void onSettingChange();
     LRESULT onDisplayChange();
@@ -81,6 +83,7 @@ class FormWindow {
     std::vector<std::unique_ptr<ControlWindow>> controls_;
     std::vector<ControlWindow*> pendingBack_; // sent to the back before the windows existed
     std::vector<HWND> disabled_;              // what a modal show turned off
+    HWND focusBack_ = nullptr;                // the control that had the focus when the window lost it
     // Released in the reverse order: the window first, then what it used.
     UniqueIcon icon_, smallIcon_;
     ClassRegistration class_;

@@ -1,5 +1,5 @@
 #pragma once
-// The forms' handle owners: windows, fonts, icons, window classes, painting and DC
+// The forms' handle owners: windows, fonts, icons, hooks, window classes, painting and DC
 // selections (Windows builds only). The general ones are in app/win32_handles.h.
 #include "app/win32_handles.h"
 
@@ -18,10 +18,14 @@ struct WindowDeleter {
 struct IconDeleter {
     void operator()(HICON h) const { DestroyIcon(h); }
 };
+struct HookDeleter {
+    void operator()(HHOOK h) const { UnhookWindowsHookEx(h); }
+};
 
 using UniqueFont = UniqueHandle<HFONT, GdiDeleter>;
 using UniqueWindow = UniqueHandle<HWND, WindowDeleter>;
 using UniqueIcon = UniqueHandle<HICON, IconDeleter>;
+using UniqueHook = UniqueHandle<HHOOK, HookDeleter>;
 
 // A registered window class, unregistered when dropped (after its windows are gone).
 class ClassRegistration {

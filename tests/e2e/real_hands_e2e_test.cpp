@@ -3,11 +3,13 @@
 // picture decoder, the keyboard, and a minimised window at the re-pinning tick.
 #include "e2e_support.h"
 #include "support/density.h"
+#include "support/records.h"
 #include "support/screenshot.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -59,7 +61,10 @@ class FocusEvents {
   public:
     explicit FocusEvents(DWORD pid)
         : hook_(SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, &FocusEvents::heard, pid, 0,
-                                WINEVENT_OUTOFCONTEXT)) {}
+                                WINEVENT_OUTOFCONTEXT)) {
+        last_ = nullptr;
+        heard_.clear();
+    }
     ~FocusEvents() {
         if (hook_) UnhookWinEvent(hook_);
     }
@@ -74,9 +79,16 @@ class FocusEvents {
         return last_;
     }
 
+    // Whether any event so far named that window.
+    bool named(HWND window) const { return std::find(heard_.begin(), heard_.end(), window) != heard_.end(); }
+
   private:
-    static void CALLBACK heard(HWINEVENTHOOK, DWORD, HWND hwnd, LONG, LONG, DWORD, DWORD) { last_ = hwnd; }
+    static void CALLBACK heard(HWINEVENTHOOK, DWORD, HWND hwnd, LONG, LONG, DWORD, DWORD) {
+        last_ = hwnd;
+        heard_.push_back(hwnd);
+    }
     static inline HWND last_ = nullptr;
+    static inline std::vector<HWND> heard_;
     HWINEVENTHOOK hook_;
 };
 
@@ -345,6 +357,7 @@ TEST_F(RealHands, KeyboardKeepsItsPlaceAndEnterPressesTheFocusedButton) {
     EXPECT_TRUE(waitFor([&] { return focusOf(program) == target; }, 2000));
     HWND told = events.last(800);
     EXPECT_EQ(told, target) << "the last focus event names \"" << windowText(told) << "\"";
+    EXPECT_FALSE(events.named(form)) << "whatever the order of the activation's events, none names the window";
     EXPECT_EQ(screenMode(), (std::pair{1280, 1024}));
     clickAt(form, design("Image6"));
     EXPECT_TRUE(program.ended(5000));
@@ -468,6 +481,98 @@ TEST_F(RealHands, DoubleClickOnValiderAsksNothingMore) {
     EXPECT_EQ(screenMode(), (std::pair{1024, 768}));
     clickAt(form, design("Image6"));
     EXPECT_TRUE(program.ended(5000));
+}
+
+// A key of the main window pressed by BM_CLICK (automation, a screen reader's default
+// action) while a question is up answers nothing: the question stays the one put, its
+// countdown goes on, and the mode the person keeps is the one stored. After Valider the
+// focus is back on the key that asked, and no focus event names the window itself.
+TEST_F(RealHands, ClickSentToAKeyDuringEitherQuestionAsksNothing) {
+    Program program(freshFolder());
+    HWND form = start(program);
+    ASSERT_NE(form, nullptr);
+    HWND other = childAt(form, design("Command6", 0)); // "1024 x 768"
+    ASSERT_NE(other, nullptr);
+    clickAt(form, design("Command6", 6));
+    HWND dialog = waitForDialog(form);
+    ASSERT_NE(dialog, nullptr);
+    PostMessageW(other, BM_CLICK, 0, 0);
+    Sleep(700);
+    EXPECT_NE(childTexts(dialog).find("1152 x 864 ?"), std::string::npos) << "still the question put: " << childTexts(dialog);
+    clickButton(dialog, "Valider");
+    ASSERT_TRUE(waitFor([&] { return screenMode() == std::pair{1152, 864}; }, 5000));
+    HWND question = waitForKeepQuestion(form);
+    ASSERT_NE(question, nullptr);
+    PostMessageW(other, BM_CLICK, 0, 0);
+    EXPECT_TRUE(waitFor([&] { return childTexts(question).find("Retour à 1280 x 1024 dans 10 s") != std::string::npos; },
+                        8000))
+        << "the countdown goes on: " << childTexts(question);
+    EXPECT_NE(childTexts(question).find("Conserver la résolution 1152 x 864 ?"), std::string::npos);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(form, &pid);
+    FocusEvents events(pid);
+    ASSERT_TRUE(events.hooked());
+    clickButton(question, "Valider");
+    EXPECT_TRUE(waitFor([&] { return storedMode() == std::pair{1152, 864}; }, 3000)) << "kept";
+    HWND asked = childAt(form, design("Command6", 6));
+    EXPECT_TRUE(waitFor([&] { return focusOf(program) == asked; }, 2000)) << "the focus is back on 1152 x 864";
+    EXPECT_EQ(events.last(300), asked) << "the last focus event names it";
+    EXPECT_FALSE(events.named(form));
+    EXPECT_EQ(waitForDialog(form, 1500, false), nullptr) << "no question left";
+    EXPECT_EQ(screenMode(), (std::pair{1152, 864}));
+    EXPECT_EQ(storedMode(), (std::pair{1152, 864}));
+    clickAt(form, design("Image6"));
+    EXPECT_TRUE(program.ended(5000));
+}
+
+// A refused change answered by a double-click, fast or a person's: its second press, on
+// "1280 x 768" of the window the error's message box belongs to, asks nothing and closes
+// nothing; once the error is read, the focus and the last focus event are on the key
+// that asked.
+TEST_F(RealHands, DoubleClickAnsweringARefusedChangeLeavesTheErrorToBeRead) {
+    ASSERT_TRUE(setMode(1024, 768));
+    for (DWORD gapMs : {150, 15}) {
+        SCOPED_TRACE(gapMs);
+        std::wstring folder = freshFolder();
+        // A saved mode no screen offers: the revert is refused.
+        using test::rec;
+        ASSERT_TRUE(writeBytes(folder + L"\\W_ECRA_R.WDO", rec("#INIT#03-14-202409:2") + rec("1000") + rec("700") + rec("32")));
+        Program program(folder);
+        HWND form = start(program);
+        ASSERT_NE(form, nullptr);
+        clickAt(form, design("Command5"));
+        HWND dialog = waitForDialog(form);
+        ASSERT_NE(dialog, nullptr);
+        HWND valider = childNamed(dialog, "Valider");
+        ASSERT_NE(valider, nullptr);
+        RECT key, beneath = screenRectOf(form, design("Command6", 5)), both;
+        GetWindowRect(valider, &key);
+        ASSERT_TRUE(IntersectRect(&both, &key, &beneath)) << "Valider lies over 1280 x 768";
+        DWORD pid = 0;
+        GetWindowThreadProcessId(form, &pid);
+        FocusEvents events(pid);
+        ASSERT_TRUE(events.hooked());
+        POINT p{(both.left + both.right) / 2, (both.top + both.bottom) / 2};
+        test::clickScreen(p);
+        Sleep(gapMs);
+        test::clickScreen(p);
+        HWND box = waitForMessageBox(form, 5000);
+        ASSERT_NE(box, nullptr) << "the refusal is told";
+        Sleep(GetDoubleClickTime() + 200);
+        EXPECT_TRUE(IsWindowVisible(box)) << "the error waits to be read";
+        EXPECT_EQ(waitForWindowOfClass(form, L"diagreso.mini_97", 0), nullptr) << "no question beside the error";
+        test::pressKey(VK_RETURN);
+        ASSERT_TRUE(waitFor([&] { return !IsWindow(box); }, 3000));
+        EXPECT_EQ(waitForDialog(form, 1500, false), nullptr) << "no question after it";
+        HWND revert = childAt(form, design("Command5"));
+        EXPECT_EQ(focusOf(program), revert) << "the focus is back on the revert";
+        HWND told = events.last(300);
+        EXPECT_EQ(told, revert) << "the last focus event names \"" << windowText(told) << "\"";
+        EXPECT_FALSE(events.named(form));
+        EXPECT_EQ(screenMode(), (std::pair{1024, 768}));
+        clickAt(form, design("Image6"));
+        EXPECT_TRUE(program.ended(5000));
+    }
 }
 
 // A test nobody keeps (a screen gone black, a person away) comes back by itself after

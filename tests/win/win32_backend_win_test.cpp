@@ -4,6 +4,7 @@
 #include "app/win32_wide.h"
 #include "forms/form.h"
 #include "forms/win32_backend.h"
+#include "support/input.h"
 #include "win_test_support.h"
 
 #include <gtest/gtest.h>
@@ -85,6 +86,28 @@ RECT rectInParent(HWND child) {
     return r;
 }
 
+
+// A message box of this thread, found and closed from a timer while its own loop runs.
+constexpr wchar_t kBoxCaption[] = L"Essai de la boîte";
+struct BoxWatch {
+    RECT ok{};
+    bool upAtTheTimer = false;
+} boxWatch;
+
+void CALLBACK closeTheBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    HWND box = FindWindowW(L"#32770", kBoxCaption);
+    boxWatch.upAtTheTimer = box && IsWindowVisible(box);
+    if (!box) return;
+    GetWindowRect(GetDlgItem(box, IDOK), &boxWatch.ok);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+void showBox(UINT closeAfterMs) {
+    UINT_PTR timer = SetTimer(nullptr, 0, closeAfterMs, &closeTheBox);
+    MessageBoxW(nullptr, L"Une erreur", kBoxCaption, MB_OK);
+    KillTimer(nullptr, timer);
+}
 
 class Win32BackendTest : public testing::Test {
   protected:
@@ -246,4 +269,34 @@ TEST_F(Win32BackendTest, CloseRequestWithoutHandlerUnloadsTheForm) {
     SendMessageW(hwnd, WM_CLOSE, 0, 0);
     EXPECT_FALSE(form.loaded());
     EXPECT_FALSE(IsWindow(hwnd));
+}
+
+// The answer to a double-click runs a loop of the system's (an error's message box) before
+// it returns; the second press, landing on the box's OK button, is dropped there too: the
+// error waits to be read.
+TEST_F(Win32BackendTest, TailOfAnAnsweringDoubleClickIsDroppedInAMessageBoxLoop) {
+    showBox(300); // where its OK button stands: the same box comes back at the same place
+    ASSERT_GT(boxWatch.ok.right, boxWatch.ok.left);
+    POINT ok{(boxWatch.ok.left + boxWatch.ok.right) / 2, (boxWatch.ok.top + boxWatch.ok.bottom) / 2};
+    form.setClickHandler("Second", [&](int16_t) {
+        form.unload();
+        showBox(1500);
+    });
+    form.show();
+    HWND window = backend.windowOf(form), key = backend.windowOf(form.control("Second"));
+    RECT r, keyRect;
+    GetWindowRect(window, &r);
+    GetWindowRect(key, &keyRect);
+    // The key moved under the OK button to be.
+    SetWindowPos(window, nullptr, r.left + ok.x - (keyRect.left + keyRect.right) / 2,
+                 r.top + ok.y - (keyRect.top + keyRect.bottom) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    pump(300);
+    boxWatch = {};
+    // Both clicks at once: within this run's short double-click time.
+    INPUT doubleClick[] = {test::mouseAt(ok, 0), test::mouseAt(ok, MOUSEEVENTF_LEFTDOWN), test::mouseAt(ok, MOUSEEVENTF_LEFTUP),
+                           test::mouseAt(ok, MOUSEEVENTF_LEFTDOWN), test::mouseAt(ok, MOUSEEVENTF_LEFTUP)};
+    test::sendAll(5, doubleClick);
+    pump(2500);
+    EXPECT_FALSE(form.loaded()) << "the first press answered";
+    EXPECT_TRUE(boxWatch.upAtTheTimer) << "the second press closed the box";
 }
