@@ -273,7 +273,7 @@ TEST_P(RecordFileRows, ShownRevertedReportedAndNeverAltered) {
     } unlock{lock};
 
     Program program(folder);
-    ASSERT_TRUE(program.started());
+    ASSERT_TRUE(program.started()) << program.state();
     HWND form = program.mainWindow(15000);
     ASSERT_NE(form, nullptr);
     // Where the start-up tells a failure, the person is in another program meanwhile: the

@@ -91,6 +91,7 @@ class Program {
         std::wstring block = environmentWith(environment);
         started_ = CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
                                   environment.empty() ? nullptr : block.data(), folder.c_str(), &si, &pi_) != FALSE;
+        if (!started_) startError_ = GetLastError();
     }
     ~Program() {
         if (!started_) return;
@@ -123,6 +124,7 @@ class Program {
     DWORD threadId() const { return pi_.dwThreadId; }
     // For a failure's message: whether the program still runs, and how it ended.
     std::string state() const {
+        if (!started_) return "the program could not be started: error " + std::to_string(startError_);
         if (!ended(0)) return "the program still runs";
         char text[64];
         std::snprintf(text, sizeof text, "the program ended with 0x%08lX", static_cast<unsigned long>(exitCode()));
@@ -130,6 +132,7 @@ class Program {
     }
 
   private:
+    DWORD startError_ = 0;
     static std::wstring environmentWith(const std::vector<std::wstring>& changes) {
         std::vector<std::wstring> entries;
         wchar_t* own = GetEnvironmentStringsW();
