@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <initializer_list>
 #include <optional>
 
 namespace diag {
@@ -58,13 +59,15 @@ class Members {
     bool first_ = true;
 };
 
+// An object of whole numbers only, on one line.
+void appendNumbers(std::string& out, std::initializer_list<std::pair<const char*, int64_t>> members) {
+    Members object(out, ", ");
+    for (const auto& [key, value] : members) object.number(key, value);
+    object.close();
+}
+
 void appendMode(std::string& out, const ModeReading& m) {
-    Members(out, ", ")
-        .number("width", m.width)
-        .number("height", m.height)
-        .number("bits", m.bits)
-        .number("frequency", m.frequency)
-        .close();
+    appendNumbers(out, {{"width", m.width}, {"height", m.height}, {"bits", m.bits}, {"frequency", m.frequency}});
 }
 
 // Every distinct mode, in the order the system numbers them (it lists some more than once).
@@ -190,13 +193,12 @@ void appendText(std::string& out, const TextReading& text) {
 }
 
 void appendRect(std::string& out, const ScreenRect& r) {
-    Members(out, ", ").number("left", r.left).number("top", r.top).number("width", r.width).number("height", r.height)
-        .close();
+    appendNumbers(out, {{"left", r.left}, {"top", r.top}, {"width", r.width}, {"height", r.height}});
 }
 
 std::string sizeOf(const WindowSize& s) {
     std::string out;
-    Members(out, ", ").number("width", s.width).number("height", s.height).close();
+    appendNumbers(out, {{"width", s.width}, {"height", s.height}});
     return out;
 }
 
@@ -206,12 +208,7 @@ void appendTillWindow(std::string& out, const ProgramWindow& w) {
     const ScreenRect& r = w.rect;
     Beyond cut = beyond(r, w.monitor.work);
     std::string hidden;
-    Members(hidden, ", ")
-        .number("left", cut.left)
-        .number("top", cut.top)
-        .number("right", cut.right)
-        .number("bottom", cut.bottom)
-        .close();
+    appendNumbers(hidden, {{"left", cut.left}, {"top", cut.top}, {"right", cut.right}, {"bottom", cut.bottom}});
     Members(out, ", ")
         .raw("program", w.program ? jsonString(*w.program) : "null")
         .text("title", w.title)
