@@ -199,16 +199,7 @@ class StandIn {
         std::pair<DWORD, HWND> found{pi_.dwProcessId, nullptr};
         waitFor(
             [&] {
-                EnumWindows(
-                    [](HWND h, LPARAM lp) {
-                        auto* f = reinterpret_cast<std::pair<DWORD, HWND>*>(lp);
-                        DWORD pid = 0;
-                        GetWindowThreadProcessId(h, &pid);
-                        if (pid != f->first || !IsWindowVisible(h)) return TRUE;
-                        f->second = h;
-                        return FALSE;
-                    },
-                    reinterpret_cast<LPARAM>(&found));
+                EnumWindows(&visibleWindowOf, reinterpret_cast<LPARAM>(&found));
                 return found.second != nullptr;
             },
             started_ ? ms : 0);
@@ -216,6 +207,16 @@ class StandIn {
     }
 
   private:
+    // A named function: a lambda has no stdcall conversion for 32-bit EnumWindows.
+    static BOOL CALLBACK visibleWindowOf(HWND h, LPARAM lp) {
+        auto* found = reinterpret_cast<std::pair<DWORD, HWND>*>(lp);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(h, &pid);
+        if (pid != found->first || !IsWindowVisible(h)) return TRUE;
+        found->second = h;
+        return FALSE;
+    }
+
     bool started_ = false;
     PROCESS_INFORMATION pi_{};
 };
