@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,15 @@ class RealHands : public ::testing::Test {
     }
     RestoreMode restore_;
 };
+
+// Where the dialog's Valider lies over "1280 x 768" of the main window: the point a
+// double-click's second press lands on the window beneath once the dialog is gone.
+std::optional<POINT> validerOverAKey(HWND form, HWND dialog) {
+    HWND valider = childNamed(dialog, "Valider");
+    RECT key, beneath = screenRectOf(form, design("Command6", 5)), both;
+    if (!valider || !GetWindowRect(valider, &key) || !IntersectRect(&both, &key, &beneath)) return std::nullopt;
+    return POINT{(both.left + both.right) / 2, (both.top + both.bottom) / 2};
+}
 
 } // namespace
 
@@ -467,15 +477,11 @@ TEST_F(RealHands, DoubleClickOnValiderAsksNothingMore) {
     clickAt(form, design("Command6", 0));
     HWND dialog = waitForDialog(form);
     ASSERT_NE(dialog, nullptr);
-    HWND valider = childNamed(dialog, "Valider");
-    ASSERT_NE(valider, nullptr);
-    RECT key, beneath = screenRectOf(form, design("Command6", 5)), both;
-    GetWindowRect(valider, &key);
-    ASSERT_TRUE(IntersectRect(&both, &key, &beneath)) << "Valider lies over 1280 x 768";
-    POINT p{(both.left + both.right) / 2, (both.top + both.bottom) / 2};
-    test::clickScreen(p);
+    std::optional<POINT> p = validerOverAKey(form, dialog);
+    ASSERT_TRUE(p) << "Valider lies over 1280 x 768";
+    test::clickScreen(*p);
     Sleep(150);
-    test::clickScreen(p);
+    test::clickScreen(*p);
     EXPECT_TRUE(waitFor([&] { return !IsWindow(dialog); }, 3000)) << "answered";
     EXPECT_EQ(waitForDialog(form, 1500, false), nullptr) << "no second question";
     EXPECT_EQ(screenMode(), (std::pair{1024, 768}));
@@ -543,19 +549,15 @@ TEST_F(RealHands, DoubleClickAnsweringARefusedChangeLeavesTheErrorToBeRead) {
         clickAt(form, design("Command5"));
         HWND dialog = waitForDialog(form);
         ASSERT_NE(dialog, nullptr);
-        HWND valider = childNamed(dialog, "Valider");
-        ASSERT_NE(valider, nullptr);
-        RECT key, beneath = screenRectOf(form, design("Command6", 5)), both;
-        GetWindowRect(valider, &key);
-        ASSERT_TRUE(IntersectRect(&both, &key, &beneath)) << "Valider lies over 1280 x 768";
+        std::optional<POINT> p = validerOverAKey(form, dialog);
+        ASSERT_TRUE(p) << "Valider lies over 1280 x 768";
         DWORD pid = 0;
         GetWindowThreadProcessId(form, &pid);
         FocusEvents events(pid);
         ASSERT_TRUE(events.hooked());
-        POINT p{(both.left + both.right) / 2, (both.top + both.bottom) / 2};
-        test::clickScreen(p);
+        test::clickScreen(*p);
         Sleep(gapMs);
-        test::clickScreen(p);
+        test::clickScreen(*p);
         HWND box = waitForMessageBox(form, 5000);
         ASSERT_NE(box, nullptr) << "the refusal is told";
         Sleep(GetDoubleClickTime() + 200);
