@@ -18,12 +18,12 @@ byte() { od -An -tu"$3" -j "$2" -N "$3" --endian=little "$1" | tr -d ' '; }
 
 # name  identify-format  width  height
 expect=(
-  "revert_96.png    PNG  96  96"
-  "monitor_43.png   PNG  53  62"
-  "monitor_wide.png PNG  72  62"
-  "arrow_right.png  PNG  64  64"
-  "arrow_down.png   PNG  64  64"
-  "exit.png         PNG  64  64"
+  "revert_96.bmp    BMP3 96  96"
+  "monitor_43.bmp   BMP3 53  62"
+  "monitor_wide.bmp BMP3 72  62"
+  "arrow_right.bmp  BMP3 64  64"
+  "arrow_down.bmp   BMP3 64  64"
+  "exit.bmp         BMP3 64  64"
   "diagreso.ico     ICO  32  32"
   "illustration.png PNG 117 82"
   "cancel_73.jpg    JPEG 73  73"
@@ -46,10 +46,21 @@ echo "total size: $total bytes"
 ((total < 100 * 1024)) || bad "pictures take $total bytes, budget is 100 KiB"
 
 # PNG: 8-bit truecolour without alpha (IHDR colour type 2)
-for name in revert_96 monitor_43 monitor_wide arrow_right arrow_down exit illustration; do
+for name in illustration; do
   f=$dir/$name.png; [[ -f $f ]] || continue
   depth=$(byte "$f" 24 1); ctype=$(byte "$f" 25 1)
   [[ $depth == 8 && $ctype == 2 ]] || bad "$name.png: bit depth $depth colour type $ctype, want 8 and 2 (RGB)"
+done
+
+# BMP: what the program draws without decoding (Picture::fromPackedDib): a 40-byte header,
+# 8 bits per pixel, uncompressed, rows bottom-up (a positive height), whole rows present
+for name in revert_96 monitor_43 monitor_wide arrow_right arrow_down exit; do
+  f=$dir/$name.bmp; [[ -f $f ]] || continue
+  hsize=$(byte "$f" 14 4); height=$(od -An -td4 -j 22 -N 4 --endian=little "$f" | tr -d ' ')
+  bpp=$(byte "$f" 28 2); comp=$(byte "$f" 30 4); at=$(byte "$f" 10 4); width=$(byte "$f" 18 4)
+  [[ $hsize == 40 && $bpp == 8 && $comp == 0 && $height -gt 0 ]] ||
+    bad "$name.bmp: header $hsize bytes, $bpp bpp, compression $comp, height $height; want 40, 8, 0, > 0"
+  (( $(stat -c %s "$f") >= at + (width + 3) / 4 * 4 * height )) || bad "$name.bmp: rows cut short"
 done
 
 
@@ -70,8 +81,8 @@ for name in cancel_73.jpg ok_73.jpg fc_img_024.gif; do
 done
 
 # Ground: the colour behind each picture on its form (the panel, or the white window)
-for entry in revert_96.png:255,224,192 monitor_43.png:255,224,192 monitor_wide.png:255,224,192 \
-             arrow_right.png:255,255,255 arrow_down.png:255,255,255 exit.png:255,255,255 \
+for entry in revert_96.bmp:255,224,192 monitor_43.bmp:255,224,192 monitor_wide.bmp:255,224,192 \
+             arrow_right.bmp:255,255,255 arrow_down.bmp:255,255,255 exit.bmp:255,255,255 \
              illustration.png:255,255,255; do
   name=${entry%%:*} want=${entry#*:}
   [[ -f $dir/$name ]] || continue

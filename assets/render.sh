@@ -41,23 +41,27 @@ draw() {
   "$IM" "${args[@]}" "$tmp/canvas.miff"
 }
 
-png() {  # png NAME SIZE MVG...
+# 8-bit BMP (a colour table of up to 256 entries, uncompressed, bottom-up): GDI draws it
+# from the exe as it is stored. Only the revert arrow has more colours (333, the shades
+# of its smoothed edges); the nearest 256 are kept, without dithering.
+BMP_OUT=("${NOMETA[@]}" -alpha off -depth 8 +dither -colors 256 -type Palette -compress None)
+bmp() {  # bmp NAME SIZE MVG...
   local name=$1; shift
   draw "$@"
-  "$IM" "$tmp/canvas.miff" "${PNG_OUT[@]}" "PNG24:$out/$name.png"
+  "$IM" "$tmp/canvas.miff" "${BMP_OUT[@]}" "BMP3:$out/$name.bmp"
 }
 
-# Main window: 24-bit RGB PNG on the colour of what lies behind them: the light orange
-# panel of the middle column, or the white window.
-GROUND='#FFE0C0' png revert_96    96x96 revert_96.mvg
-GROUND='#FFE0C0' png monitor_43   53x62 monitor_43.mvg
-GROUND='#FFE0C0' png monitor_wide 72x62 monitor_wide.mvg
-png arrow_right  64x64 arrow_right.mvg
-png exit         64x64 exit.mvg
+# Main window: 8-bit BMP on the colour of what lies behind them: the light orange panel
+# of the middle column, or the white window.
+GROUND='#FFE0C0' bmp revert_96    96x96 revert_96.mvg
+GROUND='#FFE0C0' bmp monitor_43   53x62 monitor_43.mvg
+GROUND='#FFE0C0' bmp monitor_wide 72x62 monitor_wide.mvg
+bmp arrow_right  64x64 arrow_right.mvg
+bmp exit         64x64 exit.mvg
 # The down arrow is the right arrow mirrored on the diagonal, which also
 # moves the highlight from the top edge to the left edge.
 draw 64x64 arrow_right.mvg
-"$IM" "$tmp/canvas.miff" -transpose "${PNG_OUT[@]}" "PNG24:$out/arrow_down.png"
+"$IM" "$tmp/canvas.miff" -transpose "${BMP_OUT[@]}" "BMP3:$out/arrow_down.bmp"
 
 # Program icon: 32x32, 8 bits per pixel with a 256-entry palette
 "$IM" -size 32x32 xc:none -draw "$(cat "$src/diagreso_32.mvg")" "$tmp/icon.miff"

@@ -41,14 +41,43 @@ constexpr COLORREF kTransparent = 0xFFFFFFFF; // a label that lets the window sh
 COLORREF resolve(COLORREF c) { return (c & 0x80000000) ? GetSysColor(static_cast<int>(c & 0xFF)) : c; }
 
 // --- pictures ---------------------------------------------------------------------------
-// As the program holds them: 32-bit top-down pixels, drawn with StretchDIBits, no GDI object.
+// As the program holds them, drawn with StretchDIBits, no GDI object: the main window's
+// bitmaps where the exe stores them, the dialog's pictures as 32-bit top-down pixels.
 struct Picture {
     std::vector<uint32_t> pixels;
+    const BITMAPINFO* dib = nullptr; // a bitmap resource: header, colour table
+    const void* dibBits = nullptr;   // and rows
     int width = 0, height = 0;
-    explicit operator bool() const { return !pixels.empty(); }
+    explicit operator bool() const { return width > 0; }
 };
 
-IWICImagingFactory* gFactory; // made at start-up, as the program makes its own for the main window
+IWICImagingFactory* gFactory; // made at the dialog's first show, as the program makes its own
+
+IWICImagingFactory* factory() {
+    if (!gFactory)
+        CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                         reinterpret_cast<void**>(&gFactory));
+    return gFactory;
+}
+
+// The resources are our own: an uncompressed DIB of at most 8 bits per pixel, checked
+// only for what drawing it needs.
+Picture fromBitmap(const BYTE* data, DWORD size) {
+    const auto* h = reinterpret_cast<const BITMAPINFOHEADER*>(data);
+    if (!data || size < sizeof *h || h->biCompression != BI_RGB || h->biBitCount > 8 || h->biWidth <= 0 ||
+        h->biHeight <= 0)
+        return {};
+    DWORD colours = h->biClrUsed ? h->biClrUsed : 1u << h->biBitCount;
+    DWORD at = h->biSize + colours * sizeof(RGBQUAD);
+    DWORD stride = (static_cast<DWORD>(h->biWidth) * h->biBitCount + 31) / 32 * 4;
+    if (at + stride * static_cast<DWORD>(h->biHeight) > size) return {};
+    Picture out;
+    out.dib = reinterpret_cast<const BITMAPINFO*>(data);
+    out.dibBits = data + at;
+    out.width = h->biWidth;
+    out.height = h->biHeight;
+    return out;
+}
 
 Picture decode(IWICBitmapDecoder* decoder) {
     Picture out;
@@ -61,7 +90,7 @@ Picture decode(IWICBitmapDecoder* decoder) {
                                         WICBitmapPaletteTypeCustom))) {
         std::vector<uint32_t> pixels(static_cast<size_t>(w) * h);
         if (SUCCEEDED(converter->CopyPixels(nullptr, w * 4, w * h * 4, reinterpret_cast<BYTE*>(pixels.data()))))
-            out = {std::move(pixels), static_cast<int>(w), static_cast<int>(h)};
+            out = {.pixels = std::move(pixels), .width = static_cast<int>(w), .height = static_cast<int>(h)};
     }
     if (converter) converter->Release();
     if (frame) frame->Release();
@@ -69,8 +98,11 @@ Picture decode(IWICBitmapDecoder* decoder) {
 }
 
 Picture fromResource(HINSTANCE instance, const wchar_t* name) {
+    if (HRSRC bitmap = FindResourceW(instance, name, MAKEINTRESOURCEW(2) /* RT_BITMAP */))
+        return fromBitmap(static_cast<BYTE*>(LockResource(LoadResource(instance, bitmap))),
+                          SizeofResource(instance, bitmap));
     HRSRC res = FindResourceW(instance, name, MAKEINTRESOURCEW(10) /* RT_RCDATA */);
-    if (!res || !gFactory) return {};
+    if (!res || !factory()) return {};
     auto* data = static_cast<BYTE*>(LockResource(LoadResource(instance, res)));
     DWORD size = SizeofResource(instance, res);
     if (!data || size == 0) return {};
@@ -86,7 +118,7 @@ Picture fromResource(HINSTANCE instance, const wchar_t* name) {
 }
 
 Picture fromFile(const wchar_t* path) {
-    if (!gFactory) return {};
+    if (!factory()) return {};
     IWICBitmapDecoder* decoder = nullptr;
     if (FAILED(gFactory->CreateDecoderFromFilename(path, nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
                                                    &decoder)))
@@ -114,6 +146,12 @@ void fill(HDC dc, const RECT& r, COLORREF colour) {
 
 // At the picture's own size, or stretched to w x h with exact pixels.
 void drawPicture(HDC dc, const Picture& p, int w, int h) {
+    int oldMode = SetStretchBltMode(dc, COLORONCOLOR); // exact pixels for the frame tiles
+    if (p.dib) {
+        StretchDIBits(dc, 0, 0, w, h, 0, 0, p.width, p.height, p.dibBits, p.dib, DIB_RGB_COLORS, SRCCOPY);
+        SetStretchBltMode(dc, oldMode);
+        return;
+    }
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = p.width;
@@ -121,7 +159,6 @@ void drawPicture(HDC dc, const Picture& p, int w, int h) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    int oldMode = SetStretchBltMode(dc, COLORONCOLOR); // exact pixels for the frame tiles
     StretchDIBits(dc, 0, 0, w, h, 0, 0, p.width, p.height, p.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
     SetStretchBltMode(dc, oldMode);
 }
@@ -517,8 +554,6 @@ LRESULT CALLBACK mainProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     gInstance = instance;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                     reinterpret_cast<void**>(&gFactory));
     // Decoded before the window is made, as the program does with its own.
     for (int i = 0; i < kMainCount; ++i)
         if (kMainChildren[i].picture) gMainPictures[i] = fromResource(instance, kMainChildren[i].picture);

@@ -13,8 +13,41 @@ namespace {
 constexpr UINT kMaxSide = 8192;
 } // namespace
 
+Picture Picture::fromPackedDib(const void* data, size_t size) {
+    const auto* header = static_cast<const BITMAPINFOHEADER*>(data);
+    if (!data || size < sizeof(BITMAPINFOHEADER) || header->biSize < sizeof(BITMAPINFOHEADER) ||
+        header->biSize > size || header->biPlanes != 1 || header->biCompression != BI_RGB)
+        return {};
+    const WORD bits = header->biBitCount;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return {};
+    // Rows run bottom-up for a positive height, top-down for a negative one.
+    const LONG width = header->biWidth, height = header->biHeight;
+    if (width <= 0 || width > LONG{kMaxSide} || height == 0 || height < -LONG{kMaxSide} || height > LONG{kMaxSide})
+        return {};
+    uint64_t colours = header->biClrUsed;
+    if (bits <= 8) {
+        if (colours > (1u << bits)) return {};
+        if (colours == 0) colours = 1u << bits;
+    }
+    const uint64_t stride = (static_cast<uint64_t>(width) * bits + 31) / 32 * 4;
+    const uint64_t rowsAt = header->biSize + colours * sizeof(RGBQUAD);
+    if (rowsAt + stride * static_cast<uint64_t>(height < 0 ? -height : height) > size) return {};
+    Picture picture;
+    picture.dib_ = static_cast<const BITMAPINFO*>(data);
+    picture.dibBits_ = static_cast<const BYTE*>(data) + rowsAt;
+    picture.width_ = static_cast<int>(width);
+    picture.height_ = static_cast<int>(height < 0 ? -height : height);
+    return picture;
+}
+
 void Picture::drawStretched(HDC dc, int x, int y, int w, int h) const {
-    if (pixels_.empty()) return;
+    if (width_ <= 0) return;
+    int oldMode = SetStretchBltMode(dc, COLORONCOLOR); // exact pixels for the frame tiles
+    if (dib_) {
+        StretchDIBits(dc, x, y, w, h, 0, 0, width_, height_, dibBits_, dib_, DIB_RGB_COLORS, SRCCOPY);
+        SetStretchBltMode(dc, oldMode);
+        return;
+    }
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = width_;
@@ -22,7 +55,6 @@ void Picture::drawStretched(HDC dc, int x, int y, int w, int h) const {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    int oldMode = SetStretchBltMode(dc, COLORONCOLOR); // exact pixels for the frame tiles
     StretchDIBits(dc, x, y, w, h, 0, 0, width_, height_, pixels_.data(), &info, DIB_RGB_COLORS, SRCCOPY);
     SetStretchBltMode(dc, oldMode);
 }
@@ -53,7 +85,11 @@ Picture PictureDecoder::decode(IWICBitmapDecoder* decoder) {
 }
 
 Picture PictureDecoder::fromResource(HINSTANCE instance, std::string_view name) {
-    HRSRC res = FindResourceW(instance, widen(name).c_str(), RT_RCDATA);
+    const std::wstring wideName = widen(name);
+    // A bitmap is drawn as the exe stores it: no decoder, so no WIC in the process.
+    if (HRSRC bitmap = FindResourceW(instance, wideName.c_str(), RT_BITMAP))
+        return Picture::fromPackedDib(LockResource(LoadResource(instance, bitmap)), SizeofResource(instance, bitmap));
+    HRSRC res = FindResourceW(instance, wideName.c_str(), RT_RCDATA);
     if (!res || !factory()) return {};
     HGLOBAL loaded = LoadResource(instance, res);
     DWORD size = SizeofResource(instance, res);

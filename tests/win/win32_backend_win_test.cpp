@@ -300,3 +300,48 @@ TEST_F(Win32BackendTest, TailOfAnAnsweringDoubleClickIsDroppedInAMessageBoxLoop)
     EXPECT_FALSE(form.loaded()) << "the first press answered";
     EXPECT_TRUE(boxWatch.upAtTheTimer) << "the second press closed the box";
 }
+
+// A built-in bitmap is drawn from where the exe stores it, so its header alone says how
+// much GDI reads: one that claims more than is there, or a form GDI would read otherwise
+// (compressed, a colour table past its depth), is refused rather than read beyond.
+TEST(PackedDibTest, OnlyWholeUncompressedBitmapsAreDrawn) {
+    struct Row {
+        const char* what;
+        void (*change)(BITMAPINFOHEADER&);
+        size_t cut; // bytes taken off the end
+        bool drawn;
+    };
+    const Row rows[] = {
+        {"as rendered", [](BITMAPINFOHEADER&) {}, 0, true},
+        {"top-down", [](BITMAPINFOHEADER& h) { h.biHeight = -h.biHeight; }, 0, true},
+        {"a shorter colour table", [](BITMAPINFOHEADER& h) { h.biClrUsed = 16; }, 0, true},
+        {"last row cut by a byte", [](BITMAPINFOHEADER&) {}, 1, false},
+        {"one row more than stored", [](BITMAPINFOHEADER& h) { ++h.biHeight; }, 0, false},
+        {"a wider row than stored", [](BITMAPINFOHEADER& h) { h.biWidth += 4; }, 0, false},
+        {"more colours than 8 bits hold", [](BITMAPINFOHEADER& h) { h.biClrUsed = 257; }, 0, false},
+        {"run-length compressed", [](BITMAPINFOHEADER& h) { h.biCompression = BI_RLE8; }, 0, false},
+        {"a header longer than the data", [](BITMAPINFOHEADER& h) { h.biSize = 1u << 20; }, 0, false},
+        {"no width", [](BITMAPINFOHEADER& h) { h.biWidth = 0; }, 0, false},
+        {"no height", [](BITMAPINFOHEADER& h) { h.biHeight = 0; }, 0, false},
+        {"the lowest height", [](BITMAPINFOHEADER& h) { h.biHeight = LONG(0x80000000u); }, 0, false},
+        {"7 bits per pixel", [](BITMAPINFOHEADER& h) { h.biBitCount = 7; }, 0, false},
+    };
+    for (const Row& row : rows) {
+        // 6 x 3 pixels, 8 bits: rows of 8 bytes after 256 colours.
+        std::vector<BYTE> dib(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD) + 8 * 3);
+        auto* h = reinterpret_cast<BITMAPINFOHEADER*>(dib.data());
+        h->biSize = sizeof(BITMAPINFOHEADER);
+        h->biWidth = 6;
+        h->biHeight = 3;
+        h->biPlanes = 1;
+        h->biBitCount = 8;
+        h->biCompression = BI_RGB;
+        h->biClrUsed = 256;
+        row.change(*h);
+        Picture p = Picture::fromPackedDib(dib.data(), dib.size() - row.cut);
+        EXPECT_EQ(bool(p), row.drawn) << row.what;
+        if (p) {
+            EXPECT_EQ(std::pair(p.width(), p.height()), std::pair(6, 3)) << row.what;
+        }
+    }
+}
