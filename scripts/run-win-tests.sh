@@ -43,26 +43,45 @@ WINE_ENV_LEFT_OUT=0
 summary=()
 failed=0
 
-# run_tests NAME DPI FILTER
-run_tests() {
-    local name=$1 dpi=$2 t0=$SECONDS rc
-    echo
-    echo "=== diag_win_tests ($arch) at $dpi dpi ($name) ==="
-    if ! wine_prefix_fresh "$name" || ! wine_set_dpi "$dpi"; then
-        summary+=("$name ($dpi dpi): could not prepare the Wine prefix")
+# Under qemu-i386, Wine itself failing (a step of the harness that fails or never ends, a
+# wineserver that dies) means the tier could not run: it is told so and ends with 3,
+# counted neither as passed nor as failed. Natively the same is a failure.
+emulation_failed() { # WHAT
+    if [ "${WINE_ENV_I386:-}" != qemu ]; then
+        summary+=("$name ($dpi dpi): FAILED: $1")
         failed=1
         return
     fi
+    wine_env_log "win32: not run: 32-bit Wine under qemu-i386 failed: $1"
+    wine_tier_how win32 "not run (32-bit Wine under qemu-i386 failed: $1)"
+    echo "=== Windows tests under Wine ($arch, qemu): not run after $((SECONDS - started)) s: $1 ==="
+    exit 3
+}
+
+# run_tests NAME DPI FILTER
+run_tests() {
+    local name=$1 dpi=$2 t0=$SECONDS rc steps
+    steps=$(wine_step_limit)
+    echo
+    echo "=== diag_win_tests ($arch) at $dpi dpi ($name) ==="
+    if ! wine_prefix_fresh "$name" || ! wine_set_dpi "$dpi"; then
+        emulation_failed "could not prepare the Wine prefix"
+        return
+    fi
     mkdir -p "$build/artefacts"
-    local report=() xml=
+    local report=() xml= artefacts
     if [ -n "${DIAGRESO_TEST_REPORTS:-}" ]; then
         xml=$DIAGRESO_TEST_REPORTS/$arch-$name.xml
         mkdir -p "$DIAGRESO_TEST_REPORTS" && rm -f "$xml"
-        report=("--gtest_output=xml:$(winepath -w "$xml" 2>/dev/null)")
+        report=("--gtest_output=xml:$(wine_bounded "$steps" winepath -w "$xml" 2>/dev/null)")
+    fi
+    artefacts=$(wine_bounded "$steps" winepath -w "$build/artefacts" 2>/dev/null)
+    if [ -z "$artefacts" ] || [ "${report[*]}" = "--gtest_output=xml:" ]; then
+        emulation_failed "winepath gave no Windows path"
+        return
     fi
     if ! wine_test_filter "$arch" "$exe" "$3"; then
-        summary+=("$name ($dpi dpi): FAILED: its tests could not be listed")
-        failed=1
+        emulation_failed "its tests could not be listed"
         return
     fi
     if [ -z "$WINE_ENV_FILTER" ]; then
@@ -72,12 +91,20 @@ run_tests() {
         wine_stop
         return
     fi
-    # Wine hands a console program's stdout and stderr straight to ours. A hung test is
-    # cut off rather than left to block the caller.
-    (cd "$build" && DIAGRESO_TEST_DPI=$dpi DIAGRESO_ARTEFACTS="$(winepath -w "$build/artefacts" 2>/dev/null)" \
-        timeout -k 10 "$limit" wine "$exe" --gtest_color=no "${report[@]}" "--gtest_filter=$WINE_ENV_FILTER")
+    # Wine hands a console program's stdout straight to ours; its stderr is kept and shown
+    # after, to tell a wineserver that died from a test that failed. A hung test is cut
+    # off rather than left to block the caller.
+    local errors="$WINE_ENV_ROOT/$name.stderr"
+    (cd "$build" && export DIAGRESO_TEST_DPI=$dpi DIAGRESO_ARTEFACTS="$artefacts" &&
+        wine_bounded "$limit" wine "$exe" --gtest_color=no "${report[@]}" "--gtest_filter=$WINE_ENV_FILTER") \
+        2>"$errors"
     rc=$?
+    cat "$errors" >&2
     wine_stop
+    if [ "$rc" -ne 0 ] && wine_server_crashed "$errors"; then
+        emulation_failed "its wineserver died during the tests (exit code $rc)"
+        return
+    fi
     if [ "$rc" -eq 0 ]; then
         summary+=("$name ($dpi dpi): passed in $((SECONDS - t0)) s")
         [ "${DIAGRESO_KEEP_PREFIXES:-0}" = 1 ] || rm -rf "$WINEPREFIX"

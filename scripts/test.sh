@@ -96,8 +96,9 @@ scripts/check-msi.sh build/win64 2>&1 | tee "$logs/msi64.log"
 # told, and never counted as passed.
 not_run=()
 declare -A why_not how
-# A runner's 3 says 32-bit Wine itself could not start here, its 4 that none of the tier's
-# tests runs under emulation: that tier is not run either.
+# A runner's 3 says 32-bit Wine itself could not start here, or failed under emulation
+# before its tests could end (a stalled step, a wineserver that died), its 4 that none of
+# the tier's tests runs under emulation: that tier is not run either.
 run32() { # TIER RUNNER
   rm -f "$reports/$1.how"
   "$2" build/win32 2>&1 | tee "$logs/$1.log"
@@ -105,7 +106,7 @@ run32() { # TIER RUNNER
   how[$1]=$(cat "$reports/$1.how" 2>/dev/null)
   if [ "$rc" -eq 3 ] || [ "$rc" -eq 4 ]; then
     not_run+=("$1"); why_not[$1]="32-bit Wine could not start (see $logs/$1.log)"
-    if [ "$rc" -eq 4 ]; then # "not run (emulation: ...)", as the runner wrote it
+    if [[ ${how[$1]} == "not run ("* ]]; then # "not run (emulation: ...)", as the runner wrote it
       why_not[$1]=${how[$1]#not run (}; why_not[$1]=${why_not[$1]%)}
     fi
     [ "${DIAGRESO_REQUIRE_32BIT:-0}" = 1 ] && status=1

@@ -16,6 +16,9 @@
 #   wine_prefix_fresh NAME       a copy of the template for one run (sets WINEPREFIX)
 #   wine_set_dpi DPI             system font density of the current prefix
 #   wine_stop                    ends the wineserver of the current prefix
+#   wine_bounded SECONDS CMD...  runs a Wine command for at most SECONDS; past them ends
+#                                every process of the current prefix and returns 124
+#   wine_server_crashed FILE     whether a Wine client wrote to FILE that its server died
 #   wine_cleanup                 wine_stop, then Xvfb
 #   wine_wait_for_file FILE BYTES [SECONDS]
 #                                polls until FILE holds BYTES bytes (a program got that far)
@@ -164,8 +167,82 @@ wine_stop_xvfb() {
     WINE_ENV_XVFB_PID=
 }
 
+# How long one step of the harness (wineboot, reg, a test list) may take. Under qemu-i386
+# every Wine process starts several times slower, and a wineserver that dies there can
+# leave its clients waiting for it forever (seen: "wineserver crashed" during wineboot,
+# its clients then asleep for good; a CI run that stopped at its time limit).
+# WINE_ENV_STEP_LIMIT sets another, to try what a stall does.
+wine_step_limit() {
+    if [ -n "${WINE_ENV_STEP_LIMIT:-}" ]; then
+        echo "$WINE_ENV_STEP_LIMIT"
+    elif [ "${WINE_ENV_I386:-}" = qemu ]; then
+        echo 300
+    else
+        echo 120
+    fi
+}
+
+# The live Wine processes of PREFIX, the wineserver included, with their command lines:
+# those whose environment names that prefix (an ended process shows none) and whose
+# command line names Wine.
+wine_prefix_processes() {
+    local prefix=${1:?prefix} dir args
+    for dir in /proc/[0-9]*; do
+        tr '\0' '\n' 2>/dev/null <"$dir/environ" | grep -qxF "WINEPREFIX=$prefix" || continue
+        args=$(tr '\0' ' ' 2>/dev/null <"$dir/cmdline")
+        [[ $args == *wine* ]] && echo "${dir#/proc/} $args"
+    done
+    return 0
+}
+
+# Ends them all at once: a client whose server died ignores `wineserver -k`, having no
+# server to hear it.
+wine_kill_prefix() {
+    local pid _
+    while read -r pid _; do kill -9 "$pid" 2>/dev/null; done < <(wine_prefix_processes "${1:?prefix}")
+    return 0
+}
+
+# The wineserver of PREFIX, by process id (none when it has gone).
+wine_prefix_server() { wine_prefix_processes "${1:?prefix}" | awk '$2 ~ /wineserver/ { print $1 }'; }
+
+wine_bounded() {
+    local seconds=${1:?seconds} rc server= servers watcher=
+    shift
+    # Under emulation, which wineserver served the command, once a second: a client whose
+    # server died waits for good, while another client may already have started a new one.
+    if [ "${WINE_ENV_I386:-}" = qemu ] && [ -n "${WINEPREFIX:-}" ]; then
+        servers=$(mktemp)
+        (while :; do wine_prefix_server "$WINEPREFIX" >>"$servers"; sleep 1; done) &
+        watcher=$!
+    fi
+    timeout -k 5 "$seconds" "$@"
+    rc=$?
+    if [ -n "$watcher" ]; then
+        kill "$watcher" 2>/dev/null
+        wait "$watcher" 2>/dev/null
+    fi
+    if { [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ]; } && [ -n "${WINEPREFIX:-}" ]; then
+        if [ -z "$(wine_prefix_server "$WINEPREFIX")" ]; then
+            server="; its wineserver was gone"
+        elif [ -n "$watcher" ] && [ "$(sort -u "$servers" | wc -l)" -gt 1 ]; then
+            server="; its wineserver was gone, replaced by another ($(sort -u "$servers" | paste -sd ' '))"
+        fi
+        wine_env_log "$1 ${2:-} did not finish within $seconds s$server; every process of $WINEPREFIX ended"
+        wine_kill_prefix "$WINEPREFIX"
+        rc=124
+    fi
+    [ -n "$watcher" ] && rm -f "$servers"
+    return "$rc"
+}
+
+# Whether FILE, a Wine command's stderr, says its wineserver died under it: a client says
+# so when the server's socket closes; a client that waits instead is cut off by
+# wine_bounded, which says whether the server was still there.
+wine_server_crashed() { grep -q 'wineserver crashed\|its wineserver was gone' "${1:?file}" 2>/dev/null; }
+
 # Registry helper for the current WINEPREFIX.
-wine_reg_add() { wine reg add "$@" /f >/dev/null 2>&1; }
+wine_reg_add() { wine_bounded "$(wine_step_limit)" wine reg add "$@" /f >/dev/null 2>&1; }
 
 # Builds BUILD_DIR/wine/template once; later calls reuse it. Made headless: DISPLAY is
 # not needed to initialise a prefix, so this works before any X server exists.
@@ -190,7 +267,7 @@ wine_prefix_template() {
     if ! (
         export WINEPREFIX="$work"
         unset DISPLAY
-        wineboot -i >"$WINE_ENV_ROOT/wineboot.log" 2>&1 &&
+        wine_bounded "$(wine_step_limit)" wineboot -i >"$WINE_ENV_ROOT/wineboot.log" 2>&1 &&
             # One virtual desktop for the whole prefix: the program and any helper
             # share it, and display-mode changes really happen there and read back.
             wine_reg_add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default &&
@@ -199,9 +276,10 @@ wine_prefix_template() {
             # A crashing test prints its backtrace and ends, instead of waiting on a
             # crash dialog nobody can click on the headless desktop.
             wine_reg_add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 &&
-            wineserver -w
+            wine_bounded 60 wineserver -w
     ); then
         WINEPREFIX="$work" wineserver -k 2>/dev/null
+        wine_kill_prefix "$work"
         exec {lock_fd}>&-
         wine_env_log "could not make the prefix; see $WINE_ENV_ROOT/wineboot.log"
         return 1
@@ -242,7 +320,7 @@ wine_set_dpi() {
 wine_stop() {
     [ -n "${WINEPREFIX:-}" ] || return 0
     wineserver -k 2>/dev/null
-    wineserver -w 2>/dev/null
+    wine_bounded 60 wineserver -w 2>/dev/null
     return 0
 }
 
@@ -305,7 +383,8 @@ wine_test_filter() {
     # takes seconds, and may end badly after printing the list: the list is what counts).
     if [ "${wine_env_listed:-}" != "$exe" ]; then
         for _ in 1 2; do
-            wine "$exe" --gtest_list_tests >"$list" 2>/dev/null
+            wine_bounded "$(wine_step_limit)" wine "$exe" --gtest_list_tests >"$list" 2>"$list.err"
+            [ $? -eq 124 ] && ! grep -q '^  ' "$list" && { wine_env_log "listing the tests of $exe stalled"; return 1; }
             grep -q '^  ' "$list" && break
         done
         grep -q '^  ' "$list" || { wine_env_log "could not list the tests of $exe"; return 1; }
