@@ -213,7 +213,8 @@ wine_bounded() {
     # server died waits for good, while another client may already have started a new one.
     if [ "${WINE_ENV_I386:-}" = qemu ] && [ -n "${WINEPREFIX:-}" ]; then
         servers=$(mktemp)
-        (while :; do wine_prefix_server "$WINEPREFIX" >>"$servers"; sleep 1; done) &
+        local caller=$BASHPID # the watcher ends with its caller, however that ends
+        (while kill -0 "$caller" 2>/dev/null; do wine_prefix_server "$WINEPREFIX" >>"$servers"; sleep 1; done) &
         watcher=$!
     fi
     timeout -k 5 "$seconds" "$@"
