@@ -242,8 +242,14 @@ wine_bounded() {
 # wine_bounded, which says whether the server was still there.
 wine_server_crashed() { grep -q 'wineserver crashed\|its wineserver was gone' "${1:?file}" 2>/dev/null; }
 
-# Registry helper for the current WINEPREFIX.
-wine_reg_add() { wine_bounded "$(wine_step_limit)" wine reg add "$@" /f >/dev/null 2>&1; }
+# Registry helper for the current WINEPREFIX; says which value it could not set.
+wine_reg_add() {
+    local rc
+    wine_bounded "$(wine_step_limit)" wine reg add "$@" /f >/dev/null 2>&1
+    rc=$?
+    [ "$rc" -eq 0 ] || wine_env_log "wine reg add $1 /v ${3:-} failed (exit code $rc)"
+    return "$rc"
+}
 
 # Builds BUILD_DIR/wine/template once; later calls reuse it. Made headless: DISPLAY is
 # not needed to initialise a prefix, so this works before any X server exists.
@@ -268,7 +274,9 @@ wine_prefix_template() {
     if ! (
         export WINEPREFIX="$work"
         unset DISPLAY
-        wine_bounded "$(wine_step_limit)" wineboot -i >"$WINE_ENV_ROOT/wineboot.log" 2>&1 &&
+        exec 2>>"$WINE_ENV_ROOT/wineboot.log" # what failed, after wineboot's own output
+        { wine_bounded "$(wine_step_limit)" wineboot -i >"$WINE_ENV_ROOT/wineboot.log" 2>&1 ||
+            { wine_env_log "wineboot -i failed (exit code $?)"; false; }; } &&
             # One virtual desktop for the whole prefix: the program and any helper
             # share it, and display-mode changes really happen there and read back.
             wine_reg_add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default &&
@@ -277,7 +285,7 @@ wine_prefix_template() {
             # A crashing test prints its backtrace and ends, instead of waiting on a
             # crash dialog nobody can click on the headless desktop.
             wine_reg_add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 &&
-            wine_bounded 60 wineserver -w
+            { wine_bounded 60 wineserver -w || { wine_env_log "wineserver -w failed (exit code $?)"; false; }; }
     ); then
         WINEPREFIX="$work" wineserver -k 2>/dev/null
         wine_kill_prefix "$work"
