@@ -42,20 +42,16 @@ Picture Picture::fromPackedDib(const void* data, size_t size) {
 
 void Picture::drawStretched(HDC dc, int x, int y, int w, int h) const {
     if (width_ <= 0) return;
+    BITMAPINFO decoded{}; // the header of pixels WIC decoded: 32 bits, top-down as WIC writes rows
+    decoded.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    decoded.bmiHeader.biWidth = width_;
+    decoded.bmiHeader.biHeight = -height_;
+    decoded.bmiHeader.biPlanes = 1;
+    decoded.bmiHeader.biBitCount = 32;
+    decoded.bmiHeader.biCompression = BI_RGB;
     int oldMode = SetStretchBltMode(dc, COLORONCOLOR); // exact pixels for the frame tiles
-    if (dib_) {
-        StretchDIBits(dc, x, y, w, h, 0, 0, width_, height_, dibBits_, dib_, DIB_RGB_COLORS, SRCCOPY);
-        SetStretchBltMode(dc, oldMode);
-        return;
-    }
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width_;
-    info.bmiHeader.biHeight = -height_; // top-down, as WIC writes rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    StretchDIBits(dc, x, y, w, h, 0, 0, width_, height_, pixels_.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+    StretchDIBits(dc, x, y, w, h, 0, 0, width_, height_, dib_ ? dibBits_ : pixels_.data(), dib_ ? dib_ : &decoded,
+                  DIB_RGB_COLORS, SRCCOPY);
     SetStretchBltMode(dc, oldMode);
 }
 
