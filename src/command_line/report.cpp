@@ -35,12 +35,8 @@ ModeReading valuesOf(const DevModeRecord& r) {
     return {r.dmPelsWidth(), r.dmPelsHeight(), r.dmBitsPerPel(), r.dmDisplayFrequency()};
 }
 
-void appendNumbers(std::string& out, std::initializer_list<std::pair<const char*, int64_t>> members) {
-    out += jsonNumbers(members);
-}
-
 void appendMode(std::string& out, const ModeReading& m) {
-    appendNumbers(out, {{"width", m.width}, {"height", m.height}, {"bits", m.bits}, {"frequency", m.frequency}});
+    out += jsonNumbers({{"width", m.width}, {"height", m.height}, {"bits", m.bits}, {"frequency", m.frequency}});
 }
 
 // Every distinct mode, in the order the system numbers them (it lists some more than once).
@@ -166,17 +162,7 @@ void appendText(std::string& out, const TextReading& text) {
 }
 
 void appendRect(std::string& out, const ScreenRect& r) {
-    appendNumbers(out, {{"left", r.left}, {"top", r.top}, {"width", r.width}, {"height", r.height}});
-}
-
-std::string sizeOf(const WindowSize& s) {
-    std::string out;
-    appendNumbers(out, {{"width", s.width}, {"height", s.height}});
-    return out;
-}
-
-std::string sidesOf(const Beyond& b) {
-    return jsonNumbers({{"left", b.left}, {"top", b.top}, {"right", b.right}, {"bottom", b.bottom}});
+    out += jsonNumbers({{"left", r.left}, {"top", r.top}, {"width", r.width}, {"height", r.height}});
 }
 
 const char* scalingName(DpiScaling scaling) {
@@ -201,9 +187,9 @@ void appendTillWindow(std::string& out, const ProgramWindow& w, uint32_t systemS
         .number("top", r.top)
         .number("width", r.width)
         .number("height", r.height)
-        .raw("hidden", sidesOf(view.hidden))
+        .raw("hidden", jsonOf(view.hidden))
         .raw("awareness", w.awareness ? jsonString(*w.awareness) : "null")
-        .raw("off_screen", sidesOf(view.offScreen))
+        .raw("off_screen", jsonOf(view.offScreen))
         .boolean("maximized", w.maximized)
         .boolean("full_screen", view.fullScreen)
         .boolean("main", w.program && isMainWindow(w, systemStretchDpi))
@@ -340,8 +326,8 @@ std::string buildReport(const ReportSources& sources, const Findings& found) {
     if (found.text) {
         uint32_t dpi = tillDrawnDpi(found);
         JsonMembers(part, ", ")
-            .raw("classic", sizeOf(drawnSize(kClassicWindowWidth, kWindowHeight, dpi)))
-            .raw("wide", sizeOf(drawnSize(kWideWindowWidth, kWindowHeight, dpi)))
+            .raw("classic", jsonOf(drawnSize(kClassicWindowWidth, kWindowHeight, dpi)))
+            .raw("wide", jsonOf(drawnSize(kWideWindowWidth, kWindowHeight, dpi)))
             .number("stretch_percent", percentOfStandardDensity(dpi))
             .close();
     }

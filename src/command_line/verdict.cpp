@@ -95,12 +95,6 @@ std::string oneLine(std::string_view text) {
 
 std::string pixels(int32_t count) { return std::to_string(count) + (count > 1 ? " pixels" : " pixel"); }
 
-std::string sizeJson(int32_t width, int32_t height) { return jsonNumbers({{"width", width}, {"height", height}}); }
-
-std::string sidesJson(const Beyond& b) {
-    return jsonNumbers({{"left", b.left}, {"top", b.top}, {"right", b.right}, {"bottom", b.bottom}});
-}
-
 // The figures of a cause, as JSON members.
 std::string figures(std::initializer_list<std::pair<const char*, std::string>> members) {
     std::string out;
@@ -159,10 +153,10 @@ void notInWorkArea(Verdict& verdict, const Findings& found) {
     std::string wayOut = "choisissez une résolution d'au moins " + size(atLeast.width, atLeast.height);
     add(verdict, screenTooSmall ? "screen_too_small" : "taskbar",
         reason + " ; " + (screenTooSmall ? wayOut : "masquez automatiquement la barre des tâches ou " + wayOut),
-        figures({{"window", sizeJson(drawn.width, drawn.height)},
-                 {"off_screen", sizeJson(offWide, offHigh)},
-                 {"under_taskbar", sizeJson(underWide, underHigh)},
-                 {"at_least", sizeJson(atLeast.width, atLeast.height)}}));
+        figures({{"window", jsonOf(drawn)},
+                 {"off_screen", jsonOf(WindowSize{offWide, offHigh})},
+                 {"under_taskbar", jsonOf(WindowSize{underWide, underHigh})},
+                 {"at_least", jsonOf(atLeast)}}));
 }
 
 // A measured window cut by the edge of its screen or by the taskbar: which side, by how
@@ -196,8 +190,8 @@ void cutWindow(Verdict& verdict, const ProgramWindow& window, const WindowView& 
             " ; ramenez-la dans l'espace de travail, masquez automatiquement la barre des tâches ou choisissez une "
             "résolution plus grande",
         figures({{"program", jsonString(*window.program)},
-                 {"off_screen", sidesJson(view.offScreen)},
-                 {"under_taskbar", sidesJson(under)}}));
+                 {"off_screen", jsonOf(view.offScreen)},
+                 {"under_taskbar", jsonOf(under)}}));
 }
 
 // What a till whose text is enlarged shows: a blurred picture where Windows enlarges the
@@ -263,6 +257,12 @@ Beyond beyond(const ScreenRect& r, const ScreenRect& area) {
     return {std::max(0, area.left - r.left), std::max(0, area.top - r.top),
             std::max(0, r.left + r.width - area.left - area.width),
             std::max(0, r.top + r.height - area.top - area.height)};
+}
+
+std::string jsonOf(const WindowSize& size) { return jsonNumbers({{"width", size.width}, {"height", size.height}}); }
+
+std::string jsonOf(const Beyond& b) {
+    return jsonNumbers({{"left", b.left}, {"top", b.top}, {"right", b.right}, {"bottom", b.bottom}});
 }
 
 WindowSize drawnSize(int32_t width, int32_t height, uint32_t dpi) {

@@ -60,6 +60,10 @@ struct Beyond {
 };
 Beyond beyond(const ScreenRect& r, const ScreenRect& area);
 
+// As the report writes them: {"width", "height"} and {"left", "top", "right", "bottom"}.
+std::string jsonOf(const WindowSize& size);
+std::string jsonOf(const Beyond& sides);
+
 // What the person at the till sees of a measured window.
 // - Maximised, its frame's borders lie beyond its monitor's work area, where Windows
 //   places them ("The Old New Thing", Microsoft, "Why does a maximized window have the
