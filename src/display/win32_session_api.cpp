@@ -121,10 +121,19 @@ std::optional<uint32_t> densityOf(GetDpiForMonitorFn getDpi, const wchar_t* devi
 // VolumeSerialNumber and FileIndex members returned in the BY_HANDLE_FILE_INFORMATION
 // structure to determine if two paths map to the same target" (Microsoft's documentation
 // of GetFileInformationByHandle). A 128-bit ReFS identifier is not needed: tills use NTFS.
+// The path the system itself gives the opened file (GetFinalPathNameByHandleW, with
+// junctions and mapped letters resolved) tells the same where a volume's serial number is
+// not steady: Wine gave one folder 0 and then 0x54000000 in the same prefix.
 struct FileIdentity {
     DWORD volume = 0;
     uint64_t index = 0;
-    bool operator==(const FileIdentity&) const = default;
+    std::wstring finalPath;
+
+    bool sameAs(const FileIdentity& other) const {
+        return (volume == other.volume && index == other.index) ||
+               (!finalPath.empty() &&
+                CompareStringOrdinal(finalPath.c_str(), -1, other.finalPath.c_str(), -1, TRUE) == CSTR_EQUAL);
+    }
 };
 
 std::optional<FileIdentity> identityOf(const std::wstring& path) {
@@ -135,7 +144,15 @@ std::optional<FileIdentity> identityOf(const std::wstring& path) {
     UniqueKernelHandle file(opened);
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(file.get(), &info)) return std::nullopt;
-    return FileIdentity{info.dwVolumeSerialNumber, (uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+    FileIdentity identity{info.dwVolumeSerialNumber, (uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow, {}};
+    identity.finalPath.resize(MAX_PATH);
+    DWORD length = GetFinalPathNameByHandleW(file.get(), identity.finalPath.data(), MAX_PATH, 0);
+    if (length >= MAX_PATH) {
+        identity.finalPath.resize(length);
+        length = GetFinalPathNameByHandleW(file.get(), identity.finalPath.data(), length, 0);
+    }
+    identity.finalPath.resize(length < identity.finalPath.size() ? length : 0);
+    return identity;
 }
 
 // How long the root of a path is, its final backslash included: C:\, \\server\share\,
@@ -213,7 +230,8 @@ struct WindowSearch {
     // search takes the subfolders. Each folder on its way up is compared by what it is.
     bool holds(const std::wstring& path) {
         for (std::wstring parent = parentOf(path); !parent.empty(); parent = parentOf(parent)) {
-            if (identityOfFolder(parent) == searched) return true;
+            std::optional<FileIdentity> identity = identityOfFolder(parent);
+            if (identity && identity->sameAs(searched)) return true;
             if (!subfolders) return false;
         }
         return false;
@@ -240,6 +258,11 @@ struct WindowSearch {
                std::wstring_view(name) == L"diagreso";
     }
 
+    bool isSystemFolder(const FileIdentity& candidate) const {
+        return std::any_of(systemFolders.begin(), systemFolders.end(),
+                           [&](const FileIdentity& f) { return f.sameAs(candidate); });
+    }
+
     bool isShell(DWORD pid, const std::wstring& path) {
         if (std::find(shell.begin(), shell.end(), pid) != shell.end()) return true;
         // The shell's own program, also where no desktop window names it.
@@ -248,7 +271,7 @@ struct WindowSearch {
             CompareStringOrdinal(path.c_str() + leaf + 1, -1, L"explorer.exe", -1, TRUE) != CSTR_EQUAL)
             return false;
         auto in = identityOfFolder(parentOf(path));
-        return in && std::find(systemFolders.begin(), systemFolders.end(), *in) != systemFolders.end();
+        return in && isSystemFolder(*in);
     }
 
     const ProcessFound& process(DWORD pid) {
@@ -387,7 +410,7 @@ void readLayers(WindowSearch& search, HKEY hive, const char* hiveName, std::vect
         if (!file) continue;
         layers.push_back({narrow(std::wstring_view(path).substr(path.find_last_of(L'\\') + 1)), narrow(path), hiveName,
                           layersText, *scaling});
-        auto known = std::find_if(scalings.begin(), scalings.end(), [&](const auto& s) { return s.first == *file; });
+        auto known = std::find_if(scalings.begin(), scalings.end(), [&](const auto& s) { return s.first.sameAs(*file); });
         if (known == scalings.end()) scalings.emplace_back(*file, *scaling);
     }
 }
@@ -466,8 +489,7 @@ TillPrograms Win32SessionApi::tillProgramsIn(const std::string& folder) {
     // the whole tree would take any program for the till's: the folder itself only.
     wchar_t volume[64];
     search.subfolders = !GetVolumeNameForVolumeMountPointW(search.folder.c_str(), volume, 64) &&
-                        std::find(search.systemFolders.begin(), search.systemFolders.end(), *identity) ==
-                            search.systemFolders.end();
+                        !search.isSystemFolder(*identity);
     till.subfolders = search.subfolders;
     for (HWND shell : {GetShellWindow(), FindWindowW(L"Shell_TrayWnd", nullptr), FindWindowW(L"Progman", nullptr)}) {
         DWORD pid = 0;
@@ -481,7 +503,7 @@ TillPrograms Win32SessionApi::tillProgramsIn(const std::string& folder) {
     readLayers(search, HKEY_LOCAL_MACHINE, "HKLM", till.layers, scalings);
     for (const auto& [window, file] : search.windowFiles)
         for (const auto& [layered, scaling] : scalings)
-            if (layered == file) search.found[window].scaling = scaling;
+            if (layered.sameAs(file)) search.found[window].scaling = scaling;
     till.windows = std::move(search.found);
     return till;
 }
