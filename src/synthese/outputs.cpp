@@ -90,8 +90,9 @@ tr { break-inside: avoid; }
 .bar.none { background: #7f8c8d; }
 .sub .label { padding-left: 22px; }
 .tills { font-size: 8.5pt; }
-.tills td { overflow-wrap: anywhere; }
-.tills .line { width: 30%; }
+.tills td { white-space: nowrap; }
+.tills td.w { white-space: normal; overflow-wrap: anywhere; }
+.tills .line { width: 34%; }
 .v { font-weight: bold; white-space: nowrap; }
 .incorrect .v { color: #b0201a; }
 .nonjuge .v { color: #5d6d7e; }
@@ -151,7 +152,7 @@ std::string fleetPage(const Fleet& fleet, std::string_view folder, const LocalTi
            plural(fleet.count(Outcome::Incorrect), "incorrecte", "incorrectes") + "</b>, <b>" +
            std::to_string(fleet.count(Outcome::NotJudged)) + " non jugée" +
            (fleet.count(Outcome::NotJudged) > 1 ? "s" : "") + "</b> ; " +
-           plural(fleet.files(), "fichier lu", "fichiers lus") + ", dont " +
+           plural(fleet.files(), "fichier .json", "fichiers .json") + ", dont " +
            plural(notRead, "non lu", "non lus") + ".</p>\n";
 
     out += "<h2>Causes</h2>\n<p>Nombre de caisses dont le dernier rapport donne chaque cause (une caisse peut en "
@@ -181,14 +182,14 @@ std::string fleetPage(const Fleet& fleet, std::string_view folder, const LocalTi
                                                                  : "nonjuge";
             std::string codes;
             for (const std::string& c : r.causes) codes += (codes.empty() ? "" : " ") + c;
-            out += "<tr class=\"" + kind + "\"><td>" + html(r.computer) + "</td><td>" + html(r.user) +
-                   "</td><td class=\"line\"><span class=\"v\">" + outcomeWord(r.outcome) + "</span> : " +
+            out += "<tr class=\"" + kind + "\"><td class=\"w\">" + html(r.computer) + "</td><td class=\"w\">" +
+                   html(r.user) + "</td><td class=\"w line\"><span class=\"v\">" + outcomeWord(r.outcome) + "</span> : " +
                    html(verdictLine(r)) + (codes.empty() ? "" : " <code>" + html(codes) + "</code>") + "</td><td>" +
                    html(r.textState.value_or("")) + "</td><td>" +
                    (r.dpi ? density(*r.dpi) : std::string()) +
                    "</td><td class=\"num\">" + (r.stretchPercent ? std::to_string(*r.stretchPercent) + " %" : "") +
-                   "</td><td>" + size(r.current) + "</td><td>" + html(r.savedText) + "</td><td>" + size(r.workArea) +
-                   "</td><td>" +
+                   "</td><td>" + size(r.current) + "</td><td class=\"w\">" + html(r.savedText) + "</td><td>" +
+                   size(r.workArea) + "</td><td class=\"w\">" +
                    (r.cut ? html(r.cut->program) + " « " + html(r.cut->title) + " » : " + cutSides(*r.cut) : "") +
                    "</td><td>" + frenchTime(r.time) + "</td><td class=\"num\">" + std::to_string(t->reports) +
                    "</td><td>" + (t->changed() ? "oui" : "non") + "</td></tr>\n";

@@ -168,9 +168,9 @@ TEST_F(SyntheseTest, FoldersOfReports) {
          "4 fichiers, 4 caisses (4 correctes, 0 incorrecte, 0 non jugée), 0 non lu",
          {"\"'=1+2;\"\"A\"\"\";'@SOMME(1);correct;", "'-2;'+33;", "\"&amp;\";'\tTAB;",
           "<script>document.title='x'</script>;\"\"\"><img src=x onerror=alert(1)>\";"},
-         {"<td>&lt;script&gt;document.title=&#39;x&#39;&lt;/script&gt;</td><td>&quot;&gt;&lt;img src=x "
-          "onerror=alert(1)&gt;</td>",
-          "<td>&amp;amp;</td>"},
+         {"<td class=\"w\">&lt;script&gt;document.title=&#39;x&#39;&lt;/script&gt;</td><td class=\"w\">&quot;&gt;"
+          "&lt;img src=x onerror=alert(1)&gt;</td>",
+          "<td class=\"w\">&amp;amp;</td>"},
          {"<script>", "<img"}},
         {"an empty folder", {}, "0 fichier, 0 caisse (0 correcte, 0 incorrecte, 0 non jugée), 0 non lu", {},
          {"Aucun rapport lisible dans ce dossier.", "Aucun : tous les fichiers .json du dossier ont été lus."}, {}},
