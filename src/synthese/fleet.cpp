@@ -26,7 +26,7 @@ void Fleet::add(std::string file, ReportReading reading) {
     // names), so that the result does not hang on the order the system lists them in.
     bool earlier = !isNew && report.time < till.earliest.time;
     bool later = isNew || report.time >= till.latest.time;
-    if (isNew || earlier) till.earliest = report;
+    if (isNew || earlier) till.earliest = {report.time, report.outcome, report.causes};
     if (later) {
         till.latest = std::move(report);
         till.file = std::move(file);

@@ -14,9 +14,13 @@ struct Till {
     TillReport latest;
     std::string file;       // the latest report's file, relative to the folder
     int reports = 0;        // how many reports of this till the folder holds
-    // The earliest report's outcome and causes: the verdict changed where either differs
-    // from the latest's.
-    TillReport earliest;
+    // The earliest report's time, outcome and causes: the verdict changed where either of
+    // the last two differs from the latest's.
+    struct Verdict {
+        std::string time;
+        Outcome outcome = Outcome::NotJudged;
+        std::vector<std::string> causes;
+    } earliest;
     bool changed() const;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <initializer_list>
 
 namespace diag {
 
@@ -23,6 +24,11 @@ std::string html(std::string_view text) {
         }
     }
     return out;
+}
+
+// The parts in turn, into one string that grows: no temporary strings between them.
+void add(std::string& out, std::initializer_list<std::string_view> parts) {
+    for (std::string_view part : parts) out += part;
 }
 
 std::string plural(int64_t n, std::string_view one, std::string_view many) {
@@ -105,10 +111,10 @@ void bar(std::string& out, std::string_view label, std::string_view code, int n,
     int width = tills > 0 ? (n * 1000 + tills / 2) / tills : 0; // tenths of a percent
     char percent[16];
     std::snprintf(percent, sizeof percent, "%d.%d%%", width / 10, width % 10);
-    out += std::string("<tr") + (sub ? " class=\"sub\"" : "") + "><td class=\"label\">" + html(label) +
-           (code.empty() ? "" : " <code>" + html(code) + "</code>") + "</td><td class=\"n\">" + std::to_string(n) +
-           "</td><td><div class=\"bar" + (judged ? "" : " none") + "\" style=\"width: " + percent +
-           "\"></div></td></tr>\n";
+    add(out, {"<tr", sub ? " class=\"sub\"" : "", "><td class=\"label\">", html(label)});
+    if (!code.empty()) add(out, {" <code>", html(code), "</code>"});
+    add(out, {"</td><td class=\"n\">", std::to_string(n), "</td><td><div class=\"bar", judged ? "" : " none",
+              "\" style=\"width: ", percent, "\"></div></td></tr>\n"});
 }
 
 } // namespace
@@ -145,15 +151,15 @@ std::string fleetPage(const Fleet& fleet, std::string_view folder, const LocalTi
            "<title>Synthèse des caisses</title>\n<style>";
     out += kStyle;
     out += "</style>\n</head>\n<body>\n<h1>Synthèse des caisses</h1>\n";
-    out += "<p>Rapports de diagreso du dossier « " + html(folder) + " » et de ses sous-dossiers, lus le " + when +
-           ".</p>\n";
-    out += "<p class=\"counts\" id=\"compte\"><b>" + plural(tills, "caisse", "caisses") + "</b> : <b>" +
-           plural(fleet.count(Outcome::Correct), "correcte", "correctes") + "</b>, <b>" +
-           plural(fleet.count(Outcome::Incorrect), "incorrecte", "incorrectes") + "</b>, <b>" +
-           std::to_string(fleet.count(Outcome::NotJudged)) + " non jugée" +
-           (fleet.count(Outcome::NotJudged) > 1 ? "s" : "") + "</b> ; " +
-           plural(fleet.files(), "fichier .json", "fichiers .json") + ", dont " +
-           plural(notRead, "non lu", "non lus") + ".</p>\n";
+    add(out, {"<p>Rapports de diagreso du dossier « ", html(folder), " » et de ses sous-dossiers, lus le ", when,
+              ".</p>\n"});
+    int notJudged = fleet.count(Outcome::NotJudged);
+    add(out, {"<p class=\"counts\" id=\"compte\"><b>", plural(tills, "caisse", "caisses"), "</b> : <b>",
+              plural(fleet.count(Outcome::Correct), "correcte", "correctes"), "</b>, <b>",
+              plural(fleet.count(Outcome::Incorrect), "incorrecte", "incorrectes"), "</b>, <b>",
+              plural(notJudged, "non jugée", "non jugées"), "</b> ; ",
+              plural(fleet.files(), "fichier .json", "fichiers .json"), ", dont ",
+              plural(notRead, "non lu", "non lus"), ".</p>\n"});
 
     out += "<h2>Causes</h2>\n<p>Nombre de caisses dont le dernier rapport donne chaque cause (une caisse peut en "
            "avoir plusieurs).</p>\n<table class=\"bars\" id=\"causes\">\n";
@@ -177,22 +183,22 @@ std::string fleetPage(const Fleet& fleet, std::string_view folder, const LocalTi
                "<th>Rapports</th><th>Verdict changé</th></tr></thead>\n<tbody>\n";
         for (const Till* t : rows) {
             const TillReport& r = t->latest;
-            std::string kind = r.outcome == Outcome::Correct     ? "correct"
-                               : r.outcome == Outcome::Incorrect ? "incorrect"
-                                                                 : "nonjuge";
             std::string codes;
             for (const std::string& c : r.causes) codes += (codes.empty() ? "" : " ") + c;
-            out += "<tr class=\"" + kind + "\"><td class=\"w\">" + html(r.computer) + "</td><td class=\"w\">" +
-                   html(r.user) + "</td><td class=\"w line\"><span class=\"v\">" + outcomeWord(r.outcome) + "</span> : " +
-                   html(verdictLine(r)) + (codes.empty() ? "" : " <code>" + html(codes) + "</code>") + "</td><td>" +
-                   html(r.textState.value_or("")) + "</td><td>" +
-                   (r.dpi ? density(*r.dpi) : std::string()) +
-                   "</td><td class=\"num\">" + (r.stretchPercent ? std::to_string(*r.stretchPercent) + " %" : "") +
-                   "</td><td>" + size(r.current) + "</td><td class=\"w\">" + html(r.savedText) + "</td><td>" +
-                   size(r.workArea) + "</td><td class=\"w\">" +
-                   (r.cut ? html(r.cut->program) + " « " + html(r.cut->title) + " » : " + cutSides(*r.cut) : "") +
-                   "</td><td>" + frenchTime(r.time) + "</td><td class=\"num\">" + std::to_string(t->reports) +
-                   "</td><td>" + (t->changed() ? "oui" : "non") + "</td></tr>\n";
+            std::string_view kind = r.outcome == Outcome::Correct     ? "correct"
+                                    : r.outcome == Outcome::Incorrect ? "incorrect"
+                                                                      : "nonjuge";
+            add(out, {"<tr class=\"", kind, "\"><td class=\"w\">", html(r.computer), "</td><td class=\"w\">",
+                      html(r.user), "</td><td class=\"w line\"><span class=\"v\">", outcomeWord(r.outcome),
+                      "</span> : ", html(verdictLine(r))});
+            if (!codes.empty()) add(out, {" <code>", html(codes), "</code>"});
+            add(out, {"</td><td>", html(r.textState.value_or("")), "</td><td>", r.dpi ? density(*r.dpi) : "",
+                      "</td><td class=\"num\">", r.stretchPercent ? std::to_string(*r.stretchPercent) + " %" : "",
+                      "</td><td>", size(r.current), "</td><td class=\"w\">", html(r.savedText), "</td><td>",
+                      size(r.workArea), "</td><td class=\"w\">"});
+            if (r.cut) add(out, {html(r.cut->program), " « ", html(r.cut->title), " » : ", cutSides(*r.cut)});
+            add(out, {"</td><td>", frenchTime(r.time), "</td><td class=\"num\">", std::to_string(t->reports),
+                      "</td><td>", t->changed() ? "oui" : "non", "</td></tr>\n"});
         }
         out += "</tbody>\n</table>\n";
     }
@@ -202,7 +208,7 @@ std::string fleetPage(const Fleet& fleet, std::string_view folder, const LocalTi
     else {
         out += "<table id=\"non-lus\">\n<thead><tr><th>Fichier</th><th>Pourquoi</th></tr></thead>\n<tbody>\n";
         for (const NotRead& n : fleet.notRead())
-            out += "<tr><td>" + html(n.file) + "</td><td>" + html(n.reason) + "</td></tr>\n";
+            add(out, {"<tr><td>", html(n.file), "</td><td>", html(n.reason), "</td></tr>\n"});
         out += "</tbody>\n</table>\n";
     }
     out += "</body>\n</html>\n";
@@ -258,11 +264,11 @@ std::string fleetTable(const Fleet& fleet) {
             r.time.substr(0, 10) + " " + r.time.substr(11), std::to_string(t->reports), t->changed() ? "oui" : "non",
             std::to_string(r.layout), cell(t->file),
         };
-        for (const std::string& f : fields) out += (&f == fields ? "" : ";") + f;
+        for (const std::string& f : fields) add(out, {&f == fields ? "" : ";", f});
         out += "\r\n";
     }
     for (const NotRead& n : fleet.notRead())
-        out += ";;non lu;;" + cell(n.reason) + std::string(20, ';') + cell(n.file) + "\r\n";
+        add(out, {";;non lu;;", cell(n.reason), std::string(20, ';'), cell(n.file), "\r\n"});
     return out;
 }
 
