@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     diag::JsonReading json = diag::readJson(g_input);
     if (json.problem != diag::JsonProblem::None && json.offset > size) fail("a problem beyond the text");
     diag::ReportReading reading = diag::readReport(g_input);
-    if (reading.report.has_value() == reading.problem.empty()) fail("either a report or a reason");
+    if (reading.report.has_value() != reading.problem.empty()) fail("either a report or a reason");
     if (reading.report) {
         const diag::TillReport& r = *reading.report;
         if (r.layout < 1 || r.layout > diag::kNewestReportLayout) fail("a layout this version reads");

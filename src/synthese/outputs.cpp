@@ -108,9 +108,9 @@ code { font-size: 8pt; color: #444; }
 )";
 
 void bar(std::string& out, std::string_view label, std::string_view code, int n, int tills, bool sub, bool judged) {
-    int width = tills > 0 ? (n * 1000 + tills / 2) / tills : 0; // tenths of a percent
-    char percent[16];
-    std::snprintf(percent, sizeof percent, "%d.%d%%", width / 10, width % 10);
+    int64_t width = tills > 0 ? (int64_t{n} * 1000 + tills / 2) / tills : 0; // tenths of a percent
+    char percent[32];
+    std::snprintf(percent, sizeof percent, "%d.%d%%", static_cast<int>(width / 10), static_cast<int>(width % 10));
     add(out, {"<tr", sub ? " class=\"sub\"" : "", "><td class=\"label\">", html(label)});
     if (!code.empty()) add(out, {" <code>", html(code), "</code>"});
     add(out, {"</td><td class=\"n\">", std::to_string(n), "</td><td><div class=\"bar", judged ? "" : " none",

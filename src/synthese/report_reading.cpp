@@ -207,7 +207,7 @@ bool isCauseCode(std::string_view code) {
 }
 
 ReportReading readReport(std::string_view bytes) {
-    if (bytes.size() > kMostReportBytes) return {std::nullopt, "fichier trop grand pour un rapport"};
+    if (bytes.size() > kMostReportBytes) return {std::nullopt, kTooLargeReason};
     JsonReading json = readJson(bytes);
     if (json.problem != JsonProblem::None) return {std::nullopt, jsonProblem(json)};
     const JsonValue& root = json.value;

@@ -17,6 +17,7 @@ inline constexpr int kNewestReportLayout = 5;
 // The largest file taken for a report. A till's report is some 5 to 40 KB (most of it the
 // display's modes); 1 MiB would list some 15,000 modes.
 inline constexpr size_t kMostReportBytes = 1024 * 1024;
+inline constexpr const char* kTooLargeReason = "plus grand que 1 Mio, la taille la plus grande d'un rapport";
 
 enum class Outcome { Correct, Incorrect, NotJudged };
 

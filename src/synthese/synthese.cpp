@@ -67,7 +67,7 @@ SummaryRun summariseFolder(const std::string& folder, const LocalTime& now) {
     for (const std::string& file : listing.files) {
         FileBytes read = readFileShared(joinPath(full, file), kMostReportBytes);
         if (read.tooLarge)
-            fleet.add(file, {std::nullopt, "plus grand que 1 Mio, la taille la plus grande d'un rapport"});
+            fleet.add(file, {std::nullopt, kTooLargeReason});
         else if (!read.failure.empty())
             fleet.add(file, {std::nullopt, "illisible : " + read.failure});
         else
