@@ -58,7 +58,7 @@ wine_set_dpi 96
 python3 - "$real" "$c/bench" <<'PY' || die "cannot make the fleets"
 import json, os, re, shutil, sys
 real, base = sys.argv[1:3]
-kinds = [open(os.path.join(real, f + ".json"), encoding="utf-8").read() for f in ("correct", "small", "enlarged")]
+kinds = [open(os.path.join(real, f + ".json"), encoding="utf-8", newline="").read() for f in ("correct", "small", "enlarged")]
 def till(text, name, time, bigger):
     text = re.sub(r'"computer": "[^"]*"', f'"computer": "{name}"', text, count=1)
     text = re.sub(r'"time": "[^"]*"', f'"time": "{time}"', text, count=1)
