@@ -64,6 +64,11 @@ else
     echo "chattr +i failed: the read-only folder test will be skipped" >&2
 fi
 
+# A second drive letter mapped onto a folder, as subst or a mapped share gives a till:
+# Wine takes a drive letter from a link in the prefix's dosdevices.
+mkdir -p "$WINEPREFIX/drive_c/caisse-lettre" && ln -sfn ../drive_c/caisse-lettre "$WINEPREFIX/dosdevices/t:" || exit 2
+export DIAGRESO_SECOND_DRIVE='T:' DIAGRESO_SECOND_DRIVE_FOLDER='C:\caisse-lettre'
+
 # A picture beside the program that takes the dialog a while to decode, as a large one
 # on a slow till would; made once per build folder.
 large_gif="$build/e2e-large.gif"

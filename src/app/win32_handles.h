@@ -57,6 +57,9 @@ struct CoTaskMemoryDeleter {
 struct ModuleDeleter {
     void operator()(HMODULE m) const { FreeLibrary(m); }
 };
+struct RegistryKeyDeleter {
+    void operator()(HKEY k) const { RegCloseKey(k); }
+};
 
 // A kernel object (a process, a thread, a token, a file): CloseHandle.
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleDeleter>;
@@ -73,6 +76,8 @@ template <class T> using UniqueLocal = UniqueHandle<T*, LocalMemoryDeleter>;
 template <class T> using UniqueCoTaskMemory = UniqueHandle<T*, CoTaskMemoryDeleter>;
 // A library loaded at run time: FreeLibrary.
 using UniqueModule = UniqueHandle<HMODULE, ModuleDeleter>;
+// An opened registry key: RegCloseKey.
+using UniqueRegistryKey = UniqueHandle<HKEY, RegistryKeyDeleter>;
 
 // A COM interface pointer: moved, never copied, released once.
 template <class T> class ComPtr {

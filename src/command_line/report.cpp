@@ -23,8 +23,10 @@ namespace {
 // The report's layout: 2 added the session, the displays, the system's version and the
 // text size setting, and let text and current be null; 3 added the verdict; 4 the stretch
 // and the densities at sign-in and now, the work area, the windows as drawn and the
-// point-of-sale program's own windows.
-constexpr int kReportSchema = 4;
+// point-of-sale program's own windows; 5 the verdict's causes, what the till's windows show
+// (off the screen, maximised, full screen, the main one), the folder searched, the
+// compatibility layers and the stretch the drawn windows follow.
+constexpr int kReportSchema = 5;
 
 // A driver that never says "no more" cannot keep the report going for ever.
 constexpr uint32_t kMostModeNumbers = 65536;
@@ -33,41 +35,8 @@ ModeReading valuesOf(const DevModeRecord& r) {
     return {r.dmPelsWidth(), r.dmPelsHeight(), r.dmBitsPerPel(), r.dmDisplayFrequency()};
 }
 
-// The members of one JSON object, appended in order.
-class Members {
-  public:
-    Members(std::string& out, const char* separator) : out_(out), separator_(separator) { out_ += '{'; }
-    Members& raw(const char* key, std::string_view json) {
-        if (!first_) out_ += separator_;
-        first_ = false;
-        out_ += '"';
-        out_ += key;
-        out_ += "\": ";
-        out_ += json;
-        return *this;
-    }
-    Members& text(const char* key, std::string_view value) { return raw(key, jsonString(value)); }
-    Members& number(const char* key, int64_t value) { return raw(key, std::to_string(value)); }
-    void close(const char* before = "") {
-        out_ += before;
-        out_ += '}';
-    }
-
-  private:
-    std::string& out_;
-    const char* separator_;
-    bool first_ = true;
-};
-
-// An object of whole numbers only, on one line.
-void appendNumbers(std::string& out, std::initializer_list<std::pair<const char*, int64_t>> members) {
-    Members object(out, ", ");
-    for (const auto& [key, value] : members) object.number(key, value);
-    object.close();
-}
-
 void appendMode(std::string& out, const ModeReading& m) {
-    appendNumbers(out, {{"width", m.width}, {"height", m.height}, {"bits", m.bits}, {"frequency", m.frequency}});
+    out += jsonNumbers({{"width", m.width}, {"height", m.height}, {"bits", m.bits}, {"frequency", m.frequency}});
 }
 
 // Every distinct mode, in the order the system numbers them (it lists some more than once).
@@ -90,7 +59,7 @@ void appendTest(std::string& out, const std::string& caption, const std::vector<
     bool offered = std::any_of(modes.begin(), modes.end(), [&](const ModeReading& m) {
         return m.width == width && m.height == height && m.bits == bits;
     });
-    Members(out, ", ")
+    JsonMembers(out, ", ")
         .text("caption", caption)
         .number("width", width)
         .number("height", height)
@@ -131,7 +100,7 @@ SavedReading readSaved() {
 void appendSaved(std::string& out, const SavedReading& saved) {
     using State = SavedReading::State;
     if (saved.state == State::Absent || saved.state == State::NotInitialised) return void(out += "null");
-    Members members(out, ", ");
+    JsonMembers members(out, ", ");
     if (saved.state == State::Texts)
         members.text("width", saved.width)
             .text("height", saved.height)
@@ -149,7 +118,7 @@ std::string nullOr(const std::optional<T>& value) {
 const char* boolean(bool value) { return value ? "true" : "false"; }
 
 void appendSession(std::string& out, const SessionInfo& s) {
-    Members(out, ", ")
+    JsonMembers(out, ", ")
         .number("id", s.id)
         .raw("console_id", nullOr(s.consoleId))
         .text("window_station", s.windowStation)
@@ -176,12 +145,12 @@ TextReading readText(const ReportSources& sources, const std::vector<DisplayDevi
     }
     text.stretchDpi = unawareStretchDpi(sources.session.osVersion(),
                                         text.dpiNow.value_or(static_cast<uint32_t>(std::max(text.dpi, 0))),
-                                        sources.session.xpStyleScalingOff());
+                                        sources.session.xpStyleScalingTicked());
     return text;
 }
 
 void appendText(std::string& out, const TextReading& text) {
-    Members(out, ", ")
+    JsonMembers(out, ", ")
         .raw("state", !text.heightPx ? "null" : text.enlarged ? "\"Grossie\"" : "\"Normale\"")
         .raw("height_px", nullOr(text.heightPx))
         .raw("dpi", text.dpi > 0 ? std::to_string(text.dpi) : "null")
@@ -193,31 +162,47 @@ void appendText(std::string& out, const TextReading& text) {
 }
 
 void appendRect(std::string& out, const ScreenRect& r) {
-    appendNumbers(out, {{"left", r.left}, {"top", r.top}, {"width", r.width}, {"height", r.height}});
+    out += jsonNumbers({{"left", r.left}, {"top", r.top}, {"width", r.width}, {"height", r.height}});
 }
 
-std::string sizeOf(const WindowSize& s) {
-    std::string out;
-    appendNumbers(out, {{"width", s.width}, {"height", s.height}});
-    return out;
+const char* scalingName(DpiScaling scaling) {
+    switch (scaling) {
+    case DpiScaling::Application: return "application";
+    case DpiScaling::System: break;
+    case DpiScaling::SystemEnhanced: return "system_enhanced";
+    }
+    return "system";
 }
 
-// A window of the point-of-sale program, and how many of its pixels lie outside the work
-// area of its monitor on each side.
-void appendTillWindow(std::string& out, const ProgramWindow& w) {
+// A window of the point-of-sale program, and how many of the pixels the person at the
+// till would see of it are hidden on each side: beyond the work area of its monitor (all
+// of the monitor for a full-screen one), and beyond the monitor itself.
+void appendTillWindow(std::string& out, const ProgramWindow& w, uint32_t systemStretchDpi) {
     const ScreenRect& r = w.rect;
-    Beyond cut = beyond(r, w.monitor.work);
-    std::string hidden;
-    appendNumbers(hidden, {{"left", cut.left}, {"top", cut.top}, {"right", cut.right}, {"bottom", cut.bottom}});
-    Members(out, ", ")
+    WindowView view = viewOf(w);
+    JsonMembers(out, ", ")
         .raw("program", w.program ? jsonString(*w.program) : "null")
         .text("title", w.title)
         .number("left", r.left)
         .number("top", r.top)
         .number("width", r.width)
         .number("height", r.height)
-        .raw("hidden", hidden)
+        .raw("hidden", jsonOf(view.hidden))
         .raw("awareness", w.awareness ? jsonString(*w.awareness) : "null")
+        .raw("off_screen", jsonOf(view.offScreen))
+        .boolean("maximized", w.maximized)
+        .boolean("full_screen", view.fullScreen)
+        .boolean("main", w.program && isMainWindow(w, systemStretchDpi))
+        .close();
+}
+
+void appendLayer(std::string& out, const CompatLayer& layer) {
+    JsonMembers(out, ", ")
+        .text("program", layer.program)
+        .text("path", layer.path)
+        .text("hive", layer.hive)
+        .text("layers", layer.layers)
+        .text("scaling", scalingName(layer.scaling))
         .close();
 }
 
@@ -237,16 +222,23 @@ template <class Items, class Append> std::string arrayOf(const Items& items, App
 void appendVerdict(std::string& out, const Verdict& verdict) {
     std::string reasons = arrayOf(
         verdict.reasons, [](std::string& text, const std::string& reason) { text += jsonString(reason); }, true);
-    Members(out, ", ")
+    JsonMembers(out, ", ")
         .raw("ok", nullOrBoolean(verdict.ok))
         .raw("reasons", reasons)
         .raw("classic_window_fits", nullOrBoolean(verdict.classicFits))
         .raw("wide_window_fits", nullOrBoolean(verdict.wideFits))
+        .raw("causes", arrayOf(
+                           verdict.causes,
+                           [](std::string& text, const Cause& cause) {
+                               text += "{\"code\": " + jsonString(cause.code) +
+                                       (cause.figures.empty() ? "" : ", " + cause.figures) + "}";
+                           },
+                           true))
         .close();
 }
 
 void appendDisplay(std::string& out, const DisplayDevice& d) {
-    Members(out, ", ")
+    JsonMembers(out, ", ")
         .text("device", d.device)
         .raw("primary", boolean(d.primary))
         .number("left", d.left)
@@ -273,7 +265,7 @@ Findings gatherFindings(const ReportSources& sources, const SessionInfo& session
     if (session.showsTheScreen()) {
         found.text = readText(sources, found.displays);
         found.monitor = sources.session.primaryMonitor();
-        found.tillWindows = sources.session.programWindowsIn(std::string(folderOf(found.recordFile)));
+        found.till = sources.session.tillProgramsIn(std::string(folderOf(found.recordFile)));
         // A mode the system could not tell is no screen of 0 x 0: it stays unknown.
         DevModeRecord current;
         if (sources.display.enumCurrentSettings(current)) found.current = valuesOf(current);
@@ -292,7 +284,7 @@ std::string buildReport(const ReportSources& sources, const Findings& found) {
     if (found.current) modes = offeredModes(sources.display);
 
     std::string json, part;
-    Members report(json, ",\r\n  ");
+    JsonMembers report(json, ",\r\n  ");
     json += "\r\n  ";
     report.text("program", "diagreso")
         .text("version", sources.version)
@@ -300,7 +292,7 @@ std::string buildReport(const ReportSources& sources, const Findings& found) {
         .text("computer", sources.computer)
         .text("time", timeText(sources.clock.now()));
     std::string os = sources.session.osVersion();
-    Members(part, ", ").raw("version", os.empty() ? "null" : jsonString(os)).close();
+    JsonMembers(part, ", ").raw("version", os.empty() ? "null" : jsonString(os)).close();
     report.raw("os", part);
     part.clear();
     appendSession(part, session);
@@ -332,14 +324,24 @@ std::string buildReport(const ReportSources& sources, const Findings& found) {
     report.raw("work_area", found.monitor ? part : "null");
     part.clear();
     if (found.text) {
-        Members(part, ", ")
-            .raw("classic", sizeOf(drawnSize(kClassicWindowWidth, kWindowHeight, found.text->stretchDpi)))
-            .raw("wide", sizeOf(drawnSize(kWideWindowWidth, kWindowHeight, found.text->stretchDpi)))
+        uint32_t dpi = tillDrawnDpi(found);
+        JsonMembers(part, ", ")
+            .raw("classic", jsonOf(drawnSize(kClassicWindowWidth, kWindowHeight, dpi)))
+            .raw("wide", jsonOf(drawnSize(kWideWindowWidth, kWindowHeight, dpi)))
+            .number("stretch_percent", percentOfStandardDensity(dpi))
             .close();
     }
     report.raw("drawn_windows", found.text ? part : "null");
-    report.raw("till_windows", found.tillWindows ? arrayOf(*found.tillWindows, appendTillWindow) : "null")
-        .close("\r\n");
+    uint32_t stretch = found.text ? found.text->stretchDpi : kStandardDpi;
+    report.raw("till_windows", found.till ? arrayOf(found.till->windows,
+                                                    [&](std::string& out, const ProgramWindow& w) {
+                                                        appendTillWindow(out, w, stretch);
+                                                    })
+                                          : "null");
+    part.clear();
+    if (found.till) JsonMembers(part, ", ").text("path", found.till->folder).boolean("subfolders", found.till->subfolders).close();
+    report.raw("till_folder", found.till ? part : "null");
+    report.raw("layers", found.till ? arrayOf(found.till->layers, appendLayer) : "null").close("\r\n");
     return json + "\r\n";
 }
 

@@ -55,8 +55,8 @@ struct Findings {
     std::string recordFile;             // full path of W_ECRA_R.WDO in the current folder
     SavedReading saved;
     std::vector<DisplayDevice> displays;
-    std::optional<MonitorArea> monitor;                   // the primary one; only where the session shows the screen
-    std::optional<std::vector<ProgramWindow>> tillWindows; // likewise: the windows of programs in the current folder
+    std::optional<MonitorArea> monitor; // the primary one; only where the session shows the screen
+    std::optional<TillPrograms> till;   // likewise: the windows and layers of the programs of the current folder
 };
 
 Findings gatherFindings(const ReportSources& sources, const SessionInfo& session);

@@ -13,10 +13,10 @@ class SimulatedSession final : public SessionApi {
     std::optional<uint32_t> textScalePercent() override { return textScale; }
     std::string osVersion() override { return version; }
     std::optional<MonitorArea> primaryMonitor() override { return monitor; }
-    std::optional<uint32_t> xpStyleScalingOff() override { return xpStyleOff; }
-    std::vector<ProgramWindow> programWindowsIn(const std::string& folder) override {
+    std::optional<bool> xpStyleScalingTicked() override { return xpStyle; }
+    TillPrograms tillProgramsIn(const std::string& folder) override {
         askedFolder = folder;
-        return windows;
+        return {folder, subfolders, windows, layers};
     }
 
     SessionInfo info;
@@ -24,8 +24,10 @@ class SimulatedSession final : public SessionApi {
     std::optional<uint32_t> textScale;
     std::string version = "10.0.19045";
     std::optional<MonitorArea> monitor;  // none: the system does not tell it
-    std::optional<uint32_t> xpStyleOff;
+    std::optional<bool> xpStyle;         // the box: ticked, unticked, never set
     std::vector<ProgramWindow> windows;  // as found in the folder asked
+    std::vector<CompatLayer> layers;     // likewise
+    bool subfolders = true;
     std::string askedFolder;
 };
 

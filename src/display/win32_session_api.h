@@ -13,8 +13,8 @@ class Win32SessionApi final : public SessionApi {
     std::optional<uint32_t> textScalePercent() override;
     std::string osVersion() override;
     std::optional<MonitorArea> primaryMonitor() override;
-    std::optional<uint32_t> xpStyleScalingOff() override;
-    std::vector<ProgramWindow> programWindowsIn(const std::string& folder) override;
+    std::optional<bool> xpStyleScalingTicked() override;
+    TillPrograms tillProgramsIn(const std::string& folder) override;
 };
 
 } // namespace diag

@@ -144,6 +144,19 @@ std::string jsonPath(const std::wstring& path) {
     return "\"" + json + "\"";
 }
 
+// The program that stands in for the point-of-sale program, built beside this one.
+std::wstring standInExe() {
+    wchar_t tests[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, tests, MAX_PATH);
+    return std::wstring(tests).substr(0, std::wstring(tests).rfind(L'\\')) + L"\\till_standin.exe";
+}
+
+// The point-of-sale program's windows as the report lists them.
+std::string tillWindows(const std::string& report) {
+    size_t from = report.find("\"till_windows\": "), to = report.find(",\r\n  \"till_folder\"");
+    return from == std::string::npos || to == std::string::npos ? "<missing>" : report.substr(from + 16, to - from - 16);
+}
+
 std::string computer() {
     wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
     DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
@@ -182,11 +195,11 @@ class OwnWindowStation {
 // ended with the test.
 class StandIn {
   public:
-    StandIn(const std::wstring& exe, const std::wstring& arguments) {
+    StandIn(const std::wstring& exe, const std::wstring& arguments, const wchar_t* folder = nullptr) {
         STARTUPINFOW si{};
         si.cb = sizeof si;
         std::wstring command = L"\"" + exe + L"\" " + arguments;
-        started_ = CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_);
+        started_ = CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &si, &pi_);
     }
     ~StandIn() {
         if (!started_) return;
@@ -329,7 +342,7 @@ TEST_F(CommandLine, ReportSaysWhatTheWindowShowsAndLeavesTheFileAlone) {
               std::string::npos)
         << verdict.out;
     EXPECT_EQ(member(r, "verdict"), "{\"ok\": true, \"reasons\": [], \"classic_window_fits\": true, "
-                                    "\"wide_window_fits\": false}");
+                                    "\"wide_window_fits\": false, \"causes\": []}");
     ExeRun over = runExe(folder, L"/rapport:W_ECRA_R.WDO");
     EXPECT_EQ(over.exitCode, 1u);
     EXPECT_NE(over.err.find("c'est le fichier où diagreso garde la résolution d'origine"), std::string::npos)
@@ -700,6 +713,17 @@ TEST_F(CommandLine, VerdictCountsTheLinesUnderTheTaskbar) {
                                " ; la fenêtre classique (1024 x 738) n'y tient pas"),
               std::string::npos)
         << verdict.out;
+    // Where a task with no start folder starts, the taskbar's program is there, or below:
+    // the shell is never the till, and only the folder itself is searched.
+    for (std::wstring system : {L"C:\\", L"C:\\windows", L"C:\\windows\\system32"}) {
+        SCOPED_TRACE(narrow(system));
+        ExeRun there = runExe(system, L"/verifier", L"diagreso-barre");
+        ExeRun report = runExe(system, L"/rapport", L"diagreso-barre");
+        EXPECT_EQ(there.exitCode, 6u) << there.out;
+        EXPECT_NE(there.out.find(" : affichage incorrect : la barre des tâches cache "), std::string::npos) << there.out;
+        EXPECT_EQ(tillWindows(report.out), "[]");
+        EXPECT_EQ(member(report.out, "till_folder"), "{\"path\": " + jsonPath(system) + ", \"subfolders\": false}");
+    }
 }
 
 // A program started from the till's folder (below it), standing in for the point-of-sale
@@ -709,11 +733,8 @@ TEST_F(CommandLine, ReportReadsThePointOfSaleWindowsOfItsFolder) {
     std::wstring folder = freshFolder(), below = folder + L"\\bin", other = folder + L"-autre";
     ASSERT_TRUE(CreateDirectoryW(below.c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW(other.c_str(), nullptr));
-    wchar_t tests[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, tests, MAX_PATH);
-    std::wstring standIn = std::wstring(tests).substr(0, std::wstring(tests).rfind(L'\\')) + L"\\till_standin.exe";
-    ASSERT_TRUE(CopyFileW(standIn.c_str(), (below + L"\\caisse.exe").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileW(standIn.c_str(), (other + L"\\autre.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(standInExe().c_str(), (below + L"\\caisse.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(standInExe().c_str(), (other + L"\\autre.exe").c_str(), FALSE));
     StandIn till(below + L"\\caisse.exe", L"100 100 1024 738"), elsewhere(other + L"\\autre.exe", L"0 0 300 200");
     HWND window = till.window(10000);
     ASSERT_NE(window, nullptr);
@@ -722,15 +743,17 @@ TEST_F(CommandLine, ReportReadsThePointOfSaleWindowsOfItsFolder) {
     ExeRun whole = runExe(folder, L"/rapport");
     EXPECT_EQ(whole.exitCode, 0u) << whole.err;
     keepArtefact("rapport-till-window.json", whole.out);
-    std::string listed = whole.out.substr(whole.out.find("\"till_windows\": "));
-    EXPECT_TRUE(std::regex_match(listed, std::regex("\"till_windows\": \\[\r\n    \\{\"program\": \"caisse.exe\", "
-                                                    "\"title\": \"Caisse de test\", \"left\": 100, \"top\": 100, "
-                                                    "\"width\": 1024, \"height\": 738, \"hidden\": \\{\"left\": 0, "
-                                                    "\"top\": 0, \"right\": 0, \"bottom\": 0\\}, \"awareness\": "
-                                                    "(\"(unaware|system|per_monitor)\"|null)\\}\r\n  \\]\r\n\\}\r\n")))
-        << listed;
+    EXPECT_TRUE(std::regex_match(tillWindows(whole.out),
+                                 std::regex("\\[\r\n    \\{\"program\": \"caisse.exe\", \"title\": \"Caisse de test\", "
+                                            "\"left\": 100, \"top\": 100, \"width\": 1024, \"height\": 738, \"hidden\": "
+                                            "\\{\"left\": 0, \"top\": 0, \"right\": 0, \"bottom\": 0\\}, \"awareness\": "
+                                            "(\"(unaware|system|per_monitor)\"|null), \"off_screen\": \\{\"left\": 0, "
+                                            "\"top\": 0, \"right\": 0, \"bottom\": 0\\}, \"maximized\": false, "
+                                            "\"full_screen\": false, \"main\": true\\}\r\n  \\]")))
+        << tillWindows(whole.out);
+    EXPECT_EQ(member(whole.out, "till_folder"), "{\"path\": " + jsonPath(folder) + ", \"subfolders\": true}");
     EXPECT_EQ(member(whole.out, "verdict"), "{\"ok\": true, \"reasons\": [], \"classic_window_fits\": true, "
-                                            "\"wide_window_fits\": false}");
+                                            "\"wide_window_fits\": false, \"causes\": []}");
 
     ASSERT_TRUE(SetWindowPos(window, nullptr, 100, 400, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
     ExeRun cut = runExe(folder, L"/verifier");
@@ -744,6 +767,105 @@ TEST_F(CommandLine, ReportReadsThePointOfSaleWindowsOfItsFolder) {
               std::string::npos)
         << printed.out;
     EXPECT_EQ(printed.out.find("autre.exe"), std::string::npos) << "not the till's folder";
+}
+
+// The verdict on the till's windows as the person at the till sees them, on the layouts
+// real tills have: diagreso's own window open in the till's folder (a renamed copy, as
+// another diagreso would be), a maximised or full-screen till window, a login box on a
+// screen too small for the main window, and the till's folder reached through a second
+// drive letter mapped onto it (the harness's DIAGRESO_SECOND_DRIVE, a link in the
+// prefix's dosdevices onto DIAGRESO_SECOND_DRIVE_FOLDER), from either side.
+TEST_F(CommandLine, VerdictJudgesTheTillsWindowsAsTheyShow) {
+    const wchar_t* drive = _wgetenv(L"DIAGRESO_SECOND_DRIVE");
+    const wchar_t* driveFolder = _wgetenv(L"DIAGRESO_SECOND_DRIVE_FOLDER");
+    ASSERT_TRUE(drive && driveFolder) << "the harness maps a second drive letter";
+    struct Case {
+        const char* name;
+        std::pair<int, int> mode;
+        std::wstring till;      // where the stand-in is copied and started from; F: a fresh folder
+        std::wstring arguments; // the stand-in's
+        std::wstring runIn;     // where diagreso runs
+        bool diagresoOpen;      // a renamed copy of diagreso open, from F\outils
+        DWORD exit;
+        std::string says;       // in the line
+        std::string listed;     // in the report's till windows
+    } cases[] = {
+        {"diagreso's window open beside a whole till window", {1280, 1024}, L"F\\caisse.exe", L"0 0 1024 738", L"F",
+         true, 0, " : affichage correct. ",
+         "[\r\n    {\"program\": \"caisse.exe\", \"title\": \"Caisse de test\", \"left\": 0, \"top\": 0, \"width\": "
+         "1024, \"height\": 738, \"hidden\": {\"left\": 0, \"top\": 0, \"right\": 0, \"bottom\": 0}"},
+        {"a maximised till window", {1024, 768}, L"F\\caisse.exe", L"0 0 640 480 max", L"F", false, 0,
+         "la fenêtre principale du logiciel de caisse (caisse.exe, 1024 x 768) s'y affiche entière.",
+         "\"hidden\": {\"left\": 0, \"top\": 0, \"right\": 0, \"bottom\": 0}, \"awareness\": \"per_monitor\", "
+         "\"off_screen\": {\"left\": 0, \"top\": 0, \"right\": 0, \"bottom\": 0}, \"maximized\": true, \"full_screen\": "
+         "false, \"main\": true}"},
+        {"a full-screen till window", {1024, 768}, L"F\\caisse.exe", L"0 0 300 200 full", L"F", false, 0,
+         "la fenêtre principale du logiciel de caisse (caisse.exe, 1024 x 768) s'y affiche entière.",
+         "\"left\": 0, \"top\": 0, \"width\": 1024, \"height\": 768, \"hidden\": {\"left\": 0, \"top\": 0, \"right\": 0, "
+         "\"bottom\": 0}, \"awareness\": \"per_monitor\", \"off_screen\": {\"left\": 0, \"top\": 0, \"right\": 0, "
+         "\"bottom\": 0}, \"maximized\": false, \"full_screen\": true, \"main\": true}"},
+        // A palette of the till's program, however wide, is no window of its own to judge.
+        {"a tool window of the till's program", {1280, 1024}, L"F\\caisse.exe", L"0 0 1500 300 tool", L"F", false, 0,
+         " : affichage correct. ", "[]"},
+        {"a login box on 800 x 600", {800, 600}, L"F\\caisse.exe", L"200 150 400 300", L"F", false, 6,
+         " : affichage incorrect : écran de 800 x 600, plus petit que la fenêtre classique du logiciel de caisse",
+         "\"width\": 400, \"height\": 300, \"hidden\": {\"left\": 0, \"top\": 0, \"right\": 0, \"bottom\": 0}, "
+         "\"awareness\": \"per_monitor\", \"off_screen\": {\"left\": 0, \"top\": 0, \"right\": 0, \"bottom\": 0}, "
+         "\"maximized\": false, \"full_screen\": false, \"main\": false}"},
+        {"the till program started through the second drive letter", {1280, 1024}, L"D\\caisse-lettre.exe",
+         L"100 400 1024 738", L"DF", false, 6,
+         " : affichage incorrect : la fenêtre « Caisse de test » de caisse-lettre.exe (1024 x 738) est coupée : 114 "
+         "pixels en bas hors de l'écran ; ",
+         "\"program\": \"caisse-lettre.exe\""},
+        {"diagreso run from the second drive letter", {1280, 1024}, L"DF\\bin\\caisse-dossier.exe",
+         L"100 400 1024 738", L"D", false, 6,
+         " : affichage incorrect : la fenêtre « Caisse de test » de caisse-dossier.exe (1024 x 738) est coupée : 114 "
+         "pixels en bas hors de l'écran ; ",
+         "\"program\": \"caisse-dossier.exe\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DEVMODEW mode{};
+        mode.dmSize = sizeof mode;
+        mode.dmPelsWidth = static_cast<DWORD>(c.mode.first);
+        mode.dmPelsHeight = static_cast<DWORD>(c.mode.second);
+        mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+        ASSERT_EQ(ChangeDisplaySettingsW(&mode, 0), DISP_CHANGE_SUCCESSFUL);
+        std::wstring fresh = freshFolder();
+        auto place = [&](const std::wstring& where) {
+            std::wstring root = where.starts_with(L"DF") ? driveFolder : where.starts_with(L"D") ? drive : fresh;
+            size_t rest = where.starts_with(L"DF") ? 2 : 1;
+            return root + (where.size() > rest ? where.substr(rest) : (root.ends_with(L':') ? L"\\" : L""));
+        };
+        std::wstring till = place(c.till);
+        CreateDirectoryW(till.substr(0, till.rfind(L'\\')).c_str(), nullptr);
+        ASSERT_TRUE(CopyFileW(standInExe().c_str(), till.c_str(), FALSE)) << narrow(till);
+        StandIn program(till, c.arguments);
+        ASSERT_NE(program.window(10000), nullptr);
+        std::optional<StandIn> diagreso;
+        if (c.diagresoOpen) {
+            std::wstring tools = fresh + L"\\outils", copy = tools + L"\\outil.exe";
+            ASSERT_TRUE(CreateDirectoryW(tools.c_str(), nullptr));
+            ASSERT_TRUE(CopyFileW(exePath().c_str(), copy.c_str(), FALSE));
+            diagreso.emplace(copy, L"", fresh.c_str());
+            ASSERT_NE(diagreso->window(15000), nullptr);
+        }
+        std::wstring runIn = place(c.runIn);
+        ExeRun verdict = runExe(runIn, L"/verifier");
+        ExeRun printed = runExe(runIn, L"/rapport");
+        keepArtefact(c.diagresoOpen ? "rapport-beside-diagreso.json" : "rapport-till-layout.json", printed.out);
+        EXPECT_EQ(verdict.exitCode, c.exit) << verdict.out;
+        EXPECT_NE(verdict.out.find(c.says), std::string::npos) << verdict.out;
+        if (c.exit == 0) {
+            EXPECT_EQ(verdict.out.find("classique (1024 x 738) n'y tient pas"), std::string::npos)
+                << "correct, and too small?";
+        }
+        std::string listed = tillWindows(printed.out);
+        EXPECT_NE(listed.find(c.listed), std::string::npos) << listed;
+        EXPECT_EQ(listed.find("outil.exe"), std::string::npos) << "diagreso is never the till";
+        EXPECT_EQ(listed.find("\"program\": \"", listed.find("\"program\": \"") + 1), std::string::npos)
+            << "one window: " << listed;
+    }
 }
 
 // The version the program reads comes from Wine's own setting, as a till's Windows 7 or 10:
@@ -763,26 +885,52 @@ TEST(CommandLineHigherDensity, ReportSaysTheTextIsEnlarged) {
     struct Case {
         const wchar_t* version;
         std::string stretch, drawn, seen;
+        bool layer = false; // "Override high DPI scaling behaviour: Application" on the till's file, in HKCU
     } cases[] = {
-        {L"win10", "125", "{\"classic\": {\"width\": 1280, \"height\": 923}, \"wide\": {\"width\": 1710, \"height\": 923}}",
+        {L"win10", "125",
+         "{\"classic\": {\"width\": 1280, \"height\": 923}, \"wide\": {\"width\": 1710, \"height\": 923}, "
+         "\"stretch_percent\": 125}",
          " ; Windows agrandit le logiciel de caisse comme une image, à 125 %, et il est flou : sa fenêtre classique "
          "couvre 1280 x 923 pixels et tient dans l'espace de travail (1280 x 1024)."},
-        {L"win7", "100", "{\"classic\": {\"width\": 1024, \"height\": 738}, \"wide\": {\"width\": 1368, \"height\": 738}}",
+        {L"win7", "100",
+         "{\"classic\": {\"width\": 1024, \"height\": 738}, \"wide\": {\"width\": 1368, \"height\": 738}, "
+         "\"stretch_percent\": 100}",
          " ; Windows donne sa densité au logiciel de caisse : ses textes grandissent et débordent de leurs cadres."},
+        {L"win10", "125",
+         "{\"classic\": {\"width\": 1024, \"height\": 738}, \"wide\": {\"width\": 1368, \"height\": 738}, "
+         "\"stretch_percent\": 100}",
+         " ; Windows donne sa densité au logiciel de caisse : ses textes grandissent et débordent de leurs cadres.", true},
     };
+    HKEY layers = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers",
+                              0, nullptr, 0, KEY_SET_VALUE, nullptr, &layers, nullptr),
+              0);
     for (const Case& c : cases) {
         SCOPED_TRACE(narrow(c.version));
         RegSetValueExW(wine, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(c.version),
                        static_cast<DWORD>((wcslen(c.version) + 1) * sizeof(wchar_t)));
-        ExeRun run = runExe(freshFolder(), L"/rapport");
-        ExeRun verdict = runExe(freshFolder(), L"/verifier");
+        std::wstring folder = freshFolder(), till = folder + L"\\caisse.exe";
+        const wchar_t* application = L"~ HIGHDPIAWARE";
+        if (c.layer) {
+            ASSERT_TRUE(CopyFileW(standInExe().c_str(), till.c_str(), FALSE));
+            RegSetValueExW(layers, till.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(application),
+                           static_cast<DWORD>((wcslen(application) + 1) * sizeof(wchar_t)));
+        }
+        ExeRun run = runExe(folder, L"/rapport");
+        ExeRun verdict = runExe(folder, L"/verifier");
+        if (c.layer) RegDeleteValueW(layers, till.c_str());
+        EXPECT_EQ(run.out.substr(run.out.find("\"layers\": ") + 10),
+                  (c.layer ? "[\r\n    {\"program\": \"caisse.exe\", \"path\": " + jsonPath(till) +
+                                 ", \"hive\": \"HKCU\", \"layers\": \"~ HIGHDPIAWARE\", \"scaling\": \"application\"}\r\n  ]"
+                           : std::string("[]")) +
+                      "\r\n}\r\n");
         EXPECT_EQ(run.exitCode, 0u) << run.err;
         EXPECT_EQ(member(run.out, "text"), "{\"state\": \"Grossie\", \"height_px\": 20, \"dpi\": 120, \"scale_percent\": "
                                            "125, \"stretch_percent\": " + c.stretch +
                                                ", \"dpi_at_sign_in\": 120, \"dpi_now\": 120}");
         EXPECT_EQ(member(run.out, "drawn_windows"), c.drawn);
         EXPECT_NE(run.out.find("\"dpi\": 120}\r\n  ]"), std::string::npos) << "the display's own density";
-        keepArtefact(c.stretch == "100" ? "rapport-120dpi-win7.json" : "rapport-120dpi.json", run.out);
+        keepArtefact(c.layer ? "rapport-120dpi-layer.json" : c.stretch == "100" ? "rapport-120dpi-win7.json" : "rapport-120dpi.json", run.out);
         EXPECT_EQ(verdict.exitCode, 6u) << verdict.err;
         EXPECT_NE(verdict.out.find(" : affichage incorrect : caractères Grossie : la taille des caractères de Windows "
                                    "doit être de 96 ppp ou 100 %" + c.seen + " Caractères : Grossie (120 ppp, soit 125 "
@@ -792,6 +940,7 @@ TEST(CommandLineHigherDensity, ReportSaysTheTextIsEnlarged) {
         EXPECT_NE(member(run.out, "verdict").find("{\"ok\": false, \"reasons\": [\"caractères Grossie"), std::string::npos)
             << member(run.out, "verdict");
     }
+    RegCloseKey(layers);
     RegDeleteValueW(wine, L"Version");
     RegDeleteValueW(key, L"TextScaleFactor");
     RegCloseKey(wine);
