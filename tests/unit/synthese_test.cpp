@@ -60,6 +60,11 @@ const std::string kLayout5Verdict =
     R"("till_window_cut", "program": "caisse.exe", "off_screen": {"left": 0, "top": 0, "right": 0, "bottom": 70}, )"
     R"("under_taskbar": {"left": 0, "top": 0, "right": 0, "bottom": 40}}], "classic_window_fits": false, )"
     R"("wide_window_fits": false})";
+const std::string kLayout4Verdict =
+    R"({"ok": false, "reasons": ["caractères Grossie : la taille des caractères de Windows doit être de 96 ppp ou )"
+    R"(100 % ; Windows agrandit le logiciel de caisse comme une image, à 150 %, et il est flou : sa fenêtre )"
+    R"x(classique couvre 1536 x 1107 pixels et ne tient pas dans l'espace de travail (1024 x 728)"], )x"
+    R"("classic_window_fits": false, "wide_window_fits": false})";
 const std::string kCorrect = R"({"ok": true, "reasons": [], "classic_window_fits": true, "wide_window_fits": true})";
 const std::string kTaskbar3 =
     R"({"ok": false, "reasons": ["la barre des tâches cache 10 pixels"], "classic_window_fits": false, )"
@@ -109,19 +114,22 @@ TEST_F(SyntheseTest, FoldersOfReports) {
          {{"l1.json", crafted(1, "L1", "2026-12-01T09:00:00")},
           {"magasin-2/l2.json", crafted(2, "L2", "2026-12-01T09:00:00")},
           {"magasin-2/l3.JSON", crafted(3, "L3", "2026-12-01T09:00:00", kLayout3Verdict)},
-          {"magasin-3/sous/l4.json", current("L4", 20, 120)},
+          {"magasin-3/sous/l4.json", crafted(4, "L4", "2026-12-01T09:00:00", kLayout4Verdict)},
+          {"magasin-3/r5.json", current("R5", 20, 120)},
           {"l5.json", crafted(5, "L5", "2026-12-01T09:00:00", kLayout5Verdict, kCutWindow)},
           {"ok.json", current("OK")},
           {"notes.txt", "pas un rapport, pas lu"}},
-         "6 fichiers, 6 caisses (1 correcte, 3 incorrectes, 2 non jugées), 0 non lu",
+         "7 fichiers, 7 caisses (1 correcte, 4 incorrectes, 2 non jugées), 0 non lu",
          {"L5;CAISSE\\caisse;incorrect;taskbar till_window_cut;\"la barre des tâches cache 10 pixels en hauteur de la "
           "fenêtre classique ; la fenêtre « Caisse » de caisse.exe (1024 x 738) est coupée : 70 pixels en bas hors de "
           "l'écran\";Normale;96;100;1024;768;1024;768;1024;728;caisse.exe;Caisse;0;0;0;110;2026-12-01 09:00:00;1;non;5;"
           "l5.json",
           "L3;CAISSE\\caisse;incorrect;text_enlarged screen_too_small;",
-          "L4;", "OK;", "L1;;non jugé;;rapport de disposition 1, sans verdict;Normale;96;;1024;768;1024;768;;;",
+          "L4;CAISSE\\caisse;incorrect;text_enlarged stretched;",
+          "R5;CAISSE-01\\caisse;incorrect;text_enlarged stretched;",
+          "OK;CAISSE-01\\caisse;correct;;affichage correct;Normale;96;100;1280;1024;;;;;;;;;;;2026-12-09 08:00:00;1;non;5;ok.json", "L1;;non jugé;;rapport de disposition 1, sans verdict;Normale;96;;1024;768;1024;768;;;",
           "L2;CAISSE\\caisse;non jugé;"},
-         {"<code>stretched</code>", "à 125 %", "caisse.exe « Caisse » : 110 px en bas"},
+         {"<code>stretched</code>", "à 125 %", "à 150 %", "caisse.exe « Caisse » : 110 px en bas"},
          {"notes.txt"}},
         {"files that are not reports beside one that is",
          {{"a-pas-json.json", "bonjour"},
