@@ -105,7 +105,10 @@ for fleet in fleet-1000 fleet-10000 fleet-10000-big; do
 import statistics, sys
 out, fleet, runs, files, size, page, table = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4]), int(sys.argv[5]), int(sys.argv[6]), int(sys.argv[7])
 def med(kind):
-    got = [open(f"{out}/{kind}-{fleet}-{i}").read().split() for i in range(1, runs + 1)]
+    # GNU time's last line; a run that failed ("Command exited with non-zero status") is left out.
+    lines = [open(f"{out}/{kind}-{fleet}-{i}").read().splitlines() for i in range(1, runs + 1)]
+    got = [l[-1].split() for l in lines if len(l) == 1]
+    if not got: return float("nan"), 0
     return statistics.median(float(g[0]) for g in got), statistics.median(int(g[1]) for g in got)
 (ot, om), (rt, rm) = med("ours"), med("read")
 print(f"| {files:,} ({size / 1048576:.1f} MiB) | {ot:.2f} s | {ot / files * 1000:.2f} ms | {rt:.2f} s | "

@@ -1,5 +1,7 @@
 #include "synthese/json_reader.h"
 
+#include <algorithm>
+
 namespace diag {
 
 namespace {
@@ -43,7 +45,7 @@ void appendUtf8(std::string& out, uint32_t cp) {
 
 class Reader {
   public:
-    explicit Reader(std::string_view text) : s_(text) {}
+    Reader(std::string_view text, const std::vector<std::string_view>* keep) : s_(text), keep_(keep) {}
 
     JsonReading read() {
         JsonReading r;
@@ -54,7 +56,7 @@ class Reader {
             i += n;
         }
         blanks();
-        if (!value(r.value, 0)) {
+        if (!value(&r.value, 0)) {
             r.problem = problem_;
             r.offset = problemAt_;
             r.value = {};
@@ -150,7 +152,8 @@ class Reader {
         return true;
     }
 
-    bool string(std::string& out) {
+    // Into `out`, or only checked where it is null.
+    bool string(std::string* out) {
         ++at_; // the opening quote
         for (;;) {
             if (at_ >= s_.size()) return fail(JsonProblem::CutShort);
@@ -166,20 +169,22 @@ class Reader {
                 while (at_ < s_.size() && s_[at_] != '"' && s_[at_] != '\\' &&
                        static_cast<unsigned char>(s_[at_]) >= 0x20)
                     ++at_;
-                out.append(s_, from, at_ - from);
+                if (out) out->append(s_, from, at_ - from);
                 continue;
             }
             if (++at_ >= s_.size()) return fail(JsonProblem::CutShort);
             char e = s_[at_++];
+            std::string scratch;
+            std::string& to = out ? *out : scratch;
             switch (e) {
-            case '"': out += '"'; break;
-            case '\\': out += '\\'; break;
-            case '/': out += '/'; break;
-            case 'b': out += '\b'; break;
-            case 'f': out += '\f'; break;
-            case 'n': out += '\n'; break;
-            case 'r': out += '\r'; break;
-            case 't': out += '\t'; break;
+            case '"': to += '"'; break;
+            case '\\': to += '\\'; break;
+            case '/': to += '/'; break;
+            case 'b': to += '\b'; break;
+            case 'f': to += '\f'; break;
+            case 'n': to += '\n'; break;
+            case 'r': to += '\r'; break;
+            case 't': to += '\t'; break;
             case 'u': {
                 uint32_t cp = 0;
                 size_t escape = at_ - 2;
@@ -203,7 +208,7 @@ class Reader {
                     at_ = escape;
                     return fail(JsonProblem::NotUtf8);
                 }
-                appendUtf8(out, cp);
+                appendUtf8(to, cp);
                 break;
             }
             default: --at_; return fail(JsonProblem::Syntax);
@@ -211,15 +216,19 @@ class Reader {
         }
     }
 
-    bool value(JsonValue& v, int depth) {
+    // Into `v`, or only checked where it is null: a member nobody reads costs no memory,
+    // however large. At the top, only the members `keep_` names are kept (all without it).
+    bool value(JsonValue* v, int depth) {
         if (at_ >= s_.size()) return fail(JsonProblem::CutShort);
         char c = s_[at_];
+        JsonValue scratch;
+        JsonValue& into = v ? *v : scratch;
         switch (c) {
         case '{':
         case '[': {
             if (depth + 1 > kMostJsonDepth) return fail(JsonProblem::TooDeep);
             bool object = c == '{';
-            v.kind = object ? JsonValue::Kind::Object : JsonValue::Kind::Array;
+            into.kind = object ? JsonValue::Kind::Object : JsonValue::Kind::Array;
             ++at_;
             blanks();
             char close = object ? '}' : ']';
@@ -227,25 +236,30 @@ class Reader {
                 ++at_;
                 return true;
             }
+            std::string name;
             for (;;) {
                 blanks();
-                JsonValue* item;
+                JsonValue* item = nullptr;
                 if (object) {
                     if (at_ >= s_.size()) return fail(JsonProblem::CutShort);
                     if (s_[at_] != '"') return fail(JsonProblem::Syntax);
-                    v.members.emplace_back();
-                    if (!string(v.members.back().name)) return false;
+                    name.clear();
+                    if (!string(&name)) return false;
                     blanks();
                     if (at_ >= s_.size()) return fail(JsonProblem::CutShort);
                     if (s_[at_] != ':') return fail(JsonProblem::Syntax);
                     ++at_;
                     blanks();
-                    item = &v.members.back().value;
-                } else {
-                    v.items.emplace_back();
-                    item = &v.items.back();
+                    bool kept = v && (depth > 0 || !keep_ || std::find(keep_->begin(), keep_->end(), name) != keep_->end());
+                    if (kept) {
+                        into.members.push_back({std::move(name), {}});
+                        item = &into.members.back().value;
+                    }
+                } else if (v) {
+                    into.items.emplace_back();
+                    item = &into.items.back();
                 }
-                if (!value(*item, depth + 1)) return false;
+                if (!value(item, depth + 1)) return false;
                 blanks();
                 if (at_ >= s_.size()) return fail(JsonProblem::CutShort);
                 if (s_[at_] == close) {
@@ -256,17 +270,18 @@ class Reader {
                 ++at_;
             }
         }
-        case '"': v.kind = JsonValue::Kind::String; return string(v.text);
-        case 't': v.kind = JsonValue::Kind::Boolean; v.boolean = true; return literal("true");
-        case 'f': v.kind = JsonValue::Kind::Boolean; return literal("false");
+        case '"': into.kind = JsonValue::Kind::String; return string(v ? &into.text : nullptr);
+        case 't': into.kind = JsonValue::Kind::Boolean; into.boolean = true; return literal("true");
+        case 'f': into.kind = JsonValue::Kind::Boolean; return literal("false");
         case 'n': return literal("null");
         default:
-            if (c == '-' || (c >= '0' && c <= '9')) return number(v);
+            if (c == '-' || (c >= '0' && c <= '9')) return number(into);
             return fail(JsonProblem::Syntax);
         }
     }
 
     std::string_view s_;
+    const std::vector<std::string_view>* keep_;
     size_t at_ = 0;
     JsonProblem problem_ = JsonProblem::None;
     size_t problemAt_ = 0;
@@ -282,6 +297,8 @@ const JsonValue* JsonValue::find(std::string_view name) const {
     return nullptr;
 }
 
-JsonReading readJson(std::string_view text) { return Reader(text).read(); }
+JsonReading readJson(std::string_view text, const std::vector<std::string_view>* keep) {
+    return Reader(text, keep).read();
+}
 
 } // namespace diag

@@ -52,7 +52,9 @@ struct JsonReading {
     size_t offset = 0; // where the problem was found, in bytes
 };
 
-// One JSON value, blanks around it allowed, after an optional UTF-8 byte-order mark.
-JsonReading readJson(std::string_view text);
+// One JSON value, blanks around it allowed, after an optional UTF-8 byte-order mark. With
+// `keep`, of a top-level object only the members it names are kept; the others are read
+// (a text that is not JSON is still told) but not stored.
+JsonReading readJson(std::string_view text, const std::vector<std::string_view>* keep = nullptr);
 
 } // namespace diag

@@ -208,7 +208,11 @@ bool isCauseCode(std::string_view code) {
 
 ReportReading readReport(std::string_view bytes) {
     if (bytes.size() > kMostReportBytes) return {std::nullopt, kTooLargeReason};
-    JsonReading json = readJson(bytes);
+    // The members the summary reads; the display's modes, the largest part, are not kept.
+    static const std::vector<std::string_view> kRead = {"program", "schema", "version", "computer", "time", "session",
+                                                        "verdict", "text", "current", "saved", "work_area",
+                                                        "till_windows"};
+    JsonReading json = readJson(bytes, &kRead);
     if (json.problem != JsonProblem::None) return {std::nullopt, jsonProblem(json)};
     const JsonValue& root = json.value;
     const JsonValue* program = root.find("program");
