@@ -78,6 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     diag::Fleet fleet;
     fleet.add("a.json", reading);
     fleet.add("b.json", std::move(reading));
+    if (fleet.tillsWorstFirst().size() != static_cast<size_t>(fleet.tills())) fail("every till has its row");
     std::string page = diag::fleetPage(fleet, g_input.substr(0, 64), {2026, 12, 10, 14, 3, 0});
     for (const char* markup : {"<script", "<img", "<iframe", "<object", "<svg", "<a "})
         if (page.find(markup) != std::string::npos) fail("no markup from the bytes in the page");

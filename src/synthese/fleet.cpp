@@ -22,11 +22,12 @@ void Fleet::add(std::string file, ReportReading reading) {
     auto [it, isNew] = tills_.try_emplace(lowerAscii(report.computer));
     Till& till = it->second;
     ++till.reports;
-    // Of two reports of the same second, the one read last (files in order of their
-    // names), so that the result does not hang on the order the system lists them in.
-    bool earlier = !isNew && report.time < till.earliest.time;
-    bool later = isNew || report.time >= till.latest.time;
-    if (isNew || earlier) till.earliest = {report.time, report.outcome, report.causes};
+    // Of two reports of the same second, the one whose file's name comes last is the
+    // later, so that the result does not hang on the order the system lists them in.
+    bool earlier = !isNew && (report.time < till.earliest.time ||
+                              (report.time == till.earliest.time && file < till.earliest.file));
+    bool later = isNew || report.time > till.latest.time || (report.time == till.latest.time && file > till.file);
+    if (isNew || earlier) till.earliest = {report.time, file, report.outcome, report.causes};
     if (later) {
         till.latest = std::move(report);
         till.file = std::move(file);
@@ -38,13 +39,12 @@ void Fleet::addNotRead(std::string file, std::string reason) { notRead_.push_bac
 std::vector<const Till*> Fleet::tillsWorstFirst() const {
     std::vector<const Till*> tills;
     tills.reserve(tills_.size());
-    for (const auto& [name, till] : tills_) tills.push_back(&till);
-    // The map's order is the names' (case aside): a stable sort keeps it within a rank.
-    std::stable_sort(tills.begin(), tills.end(), [](const Till* a, const Till* b) {
-        int ba = badness(a->latest.outcome), bb = badness(b->latest.outcome);
-        if (ba != bb) return ba < bb;
-        return a->latest.causes.size() > b->latest.causes.size();
-    });
+    // Rank by rank, in the map's order (the names', case aside) within each: no sort.
+    for (int bad = 0; bad < 3; ++bad)
+        for (size_t causes = kMostCauses + 1; causes-- > 0;)
+            for (const auto& [name, till] : tills_)
+                if (badness(till.latest.outcome) == bad && std::min(till.latest.causes.size(), kMostCauses) == causes)
+                    tills.push_back(&till);
     return tills;
 }
 
@@ -62,13 +62,14 @@ int Fleet::withCause(std::string_view code, std::optional<int64_t> percent) cons
 }
 
 std::vector<int64_t> Fleet::stretches() const {
+    // Few values (125, 150, 175 %...): each put in its place as it comes.
     std::vector<int64_t> found;
-    for (const auto& [name, till] : tills_)
-        if (till.latest.stretchedAt &&
-            std::find(till.latest.causes.begin(), till.latest.causes.end(), "stretched") != till.latest.causes.end())
-            found.push_back(*till.latest.stretchedAt);
-    std::sort(found.begin(), found.end());
-    found.erase(std::unique(found.begin(), found.end()), found.end());
+    for (const auto& [name, till] : tills_) {
+        const TillReport& r = till.latest;
+        if (!r.stretchedAt || std::find(r.causes.begin(), r.causes.end(), "stretched") == r.causes.end()) continue;
+        auto at = std::lower_bound(found.begin(), found.end(), *r.stretchedAt);
+        if (at == found.end() || *at != *r.stretchedAt) found.insert(at, *r.stretchedAt);
+    }
     return found;
 }
 

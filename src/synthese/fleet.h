@@ -14,10 +14,10 @@ struct Till {
     TillReport latest;
     std::string file;       // the latest report's file, relative to the folder
     int reports = 0;        // how many reports of this till the folder holds
-    // The earliest report's time, outcome and causes: the verdict changed where either of
-    // the last two differs from the latest's.
+    // The earliest report's time, file, outcome and causes: the verdict changed where
+    // either of the last two differs from the latest's.
     struct Verdict {
-        std::string time;
+        std::string time, file;
         Outcome outcome = Outcome::NotJudged;
         std::vector<std::string> causes;
     } earliest;

@@ -14,7 +14,7 @@ inline constexpr int kMostFolderDepth = 32;
 
 struct FolderListing {
     std::string unreadable;          // the system's words where the folder itself cannot be listed
-    std::vector<std::string> files;  // relative to the folder, in the order of their names
+    std::vector<std::string> files;  // relative to the folder, in the order the system lists them
     struct Skipped {
         std::string folder, reason;  // a subfolder (relative, ending with a separator) not listed, and why
     };

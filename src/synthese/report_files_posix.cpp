@@ -4,7 +4,6 @@
 #include "app/system_reason.h"
 #include "app/values.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -40,7 +39,6 @@ void list(const std::string& folder, const std::string& relative, int depth, Fol
         if (isFolder || endsWithJson(name)) entries.emplace_back(name, isFolder);
     }
     closedir(dir);
-    std::sort(entries.begin(), entries.end());
     for (const auto& [name, isFolder] : entries) {
         std::string shown = relative + name;
         if (!isFolder) {

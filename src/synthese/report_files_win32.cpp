@@ -10,7 +10,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 
 namespace diag {
 
@@ -55,7 +54,6 @@ void list(const std::wstring& folder, const std::string& relative, int depth, Fo
         else out.skipped.push_back({relative, systemReason(code)});
         return;
     }
-    std::sort(entries.begin(), entries.end());
     for (const auto& [name, isFolder] : entries) {
         std::string shown = relative + narrow(name);
         if (!isFolder) {

@@ -13,7 +13,6 @@ namespace {
 // with the number of tills, not with the size of their files.
 constexpr size_t kMostNameBytes = 256;
 constexpr size_t kMostLineBytes = 2048;
-constexpr size_t kMostCauses = 32;
 
 // Cut on a character's boundary, with an ellipsis.
 std::string clipped(std::string_view text, size_t most) {
@@ -157,7 +156,7 @@ void readVerdict(Members& m, TillReport& r) {
         auto code = causeOfReason(reason.text);
         if (!code || r.causes.size() >= kMostCauses) continue;
         r.causes.emplace_back(*code);
-        if (*code == "text_enlarged" && r.layout >= 4) {
+        if (*code == "text_enlarged" && r.layout >= 4 && r.causes.size() < kMostCauses) {
             if (auto percent = stretchInReason(reason.text)) {
                 r.causes.emplace_back("stretched");
                 r.stretchedAt = *percent;

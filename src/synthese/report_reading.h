@@ -21,6 +21,9 @@ inline constexpr const char* kTooLargeReason = "plus grand que 1 Mio, la taille 
 
 enum class Outcome { Correct, Incorrect, NotJudged };
 
+// The most causes a till's row keeps.
+inline constexpr size_t kMostCauses = 32;
+
 // The codes of the verdict's causes, as layout 5 writes them, in the order the page lists
 // them.
 inline constexpr std::string_view kCauseCodes[] = {
