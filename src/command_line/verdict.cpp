@@ -278,8 +278,8 @@ WindowView viewOf(const ProgramWindow& window) {
     view.seen = window.rect;
     if (window.maximized) {
         Beyond out = beyond(window.rect, monitor.work);
-        int32_t left = std::min(window.borderWidth, out.left), right = std::min(window.borderWidth, out.right);
-        int32_t top = std::min(window.borderHeight, out.top), bottom = std::min(window.borderHeight, out.bottom);
+        int32_t left = std::min(window.border, out.left), right = std::min(window.border, out.right);
+        int32_t top = std::min(window.border, out.top), bottom = std::min(window.border, out.bottom);
         view.seen = {window.rect.left + left, window.rect.top + top, window.rect.width - left - right,
                      window.rect.height - top - bottom};
     }

@@ -78,7 +78,7 @@ struct ProgramWindow {
     std::optional<std::string> awareness = {}; // "unaware", "system", "per_monitor"; none where the system does not tell
     bool owned = false;                        // it has an owner window: a dialog of the program, never its main window
     bool maximized = false;
-    int32_t borderWidth = 0, borderHeight = 0; // its frame's borders, which Windows places beyond the work area when maximised
+    int32_t border = 0;                        // its frame's border, which Windows places beyond the work area when maximised
     std::optional<DpiScaling> scaling = {};    // the DPI override of its program file, where a layer sets one (HKCU's first)
 };
 

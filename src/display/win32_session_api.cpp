@@ -312,10 +312,6 @@ void noteProgramWindow(WindowSearch& search, HWND window) {
         found.title = titleOf(window);
         if (process.identity) search.windowFiles.emplace_back(search.found.size(), *process.identity);
     }
-    RECT client{};
-    POINT origin{0, 0};
-    if (GetClientRect(window, &client) && ClientToScreen(window, &origin))
-        found.client = {origin.x, origin.y, client.right - client.left, client.bottom - client.top};
     if (auto monitor = areaOf(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST))) found.monitor = *monitor;
     if (search.contextOf && search.awarenessOf) {
         static constexpr const char* kAwareness[] = {"unaware", "system", "per_monitor"};
@@ -324,11 +320,16 @@ void noteProgramWindow(WindowSearch& search, HWND window) {
     }
     found.owned = GetWindow(window, GW_OWNER) != nullptr;
     found.maximized = IsZoomed(window) != FALSE;
+    // The client area and the border as the window's rectangle and client area show them,
+    // both read at once in this thread's awareness (a border counted in the program's own
+    // pixels would be short where Windows enlarges it). The smaller of the left and bottom
+    // gaps: a scroll bar may widen one of them.
     WINDOWINFO info{};
     info.cbSize = sizeof info;
     if (GetWindowInfo(window, &info)) {
-        found.borderWidth = static_cast<int32_t>(info.cxWindowBorders);
-        found.borderHeight = static_cast<int32_t>(info.cyWindowBorders);
+        found.client = rectOf(info.rcClient);
+        found.border = static_cast<int32_t>(
+            std::max(0L, std::min(info.rcClient.left - info.rcWindow.left, info.rcWindow.bottom - info.rcClient.bottom)));
     }
     search.found.push_back(std::move(found));
 }

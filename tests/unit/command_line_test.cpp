@@ -479,7 +479,7 @@ TEST_F(CommandLineTest, VerdictJudgesTheWindowAsWindowsDrawsIt) {
     // Windows puts a maximised window's borders beyond the work area (Wine's: 4 pixels).
     maximised.rect = {-4, -4, 1032, 736};
     maximised.maximized = true;
-    maximised.borderWidth = maximised.borderHeight = 4;
+    maximised.border = 4;
     fullScreen.rect = fullScreen.client = {0, 0, 1024, 768};
     login.rect = {200, 150, 400, 300};
     login.monitor = {{0, 0, 800, 600}, {0, 0, 800, 560}};
