@@ -115,6 +115,8 @@ table=$(
 echo "$table"
 
 # --- RESULTS.md -----------------------------------------------------------------------
+# The section bench/synthese.sh writes stays as it is.
+synthese=$(sed -n '/^## \/synthese on a fleet of reports/,$p' "$root/bench/RESULTS.md" 2>/dev/null)
 {
   echo "# Benchmark results"
   echo
@@ -132,5 +134,6 @@ echo "$table"
   echo
   echo "PrivateUsage reads 0 under Wine 8 (it is the Linux swap use); the smaps_rollup row stands"
   echo "for private bytes. See bench/README.md. Raw runs (ms, bytes): \`build/bench/runs.csv\`."
+  if [ -n "$synthese" ]; then echo; echo "$synthese"; fi
 } >"$root/bench/RESULTS.md"
 echo "written: bench/RESULTS.md"

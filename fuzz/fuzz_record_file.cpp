@@ -10,6 +10,8 @@
 #include "store/record_file.h"
 #include "store/saved_resolution.h"
 
+#include "invariant.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -22,17 +24,8 @@
 
 namespace {
 
-std::string_view g_input;
-
-[[noreturn]] void fail(const char* what) {
-    std::fprintf(stderr, "invariant failed: %s\ninput (%zu bytes): \"", what, g_input.size());
-    for (size_t i = 0; i < g_input.size() && i < 200; ++i) {
-        auto c = static_cast<unsigned char>(g_input[i]);
-        std::fprintf(stderr, c >= 0x20 && c < 0x7F && c != '"' ? "%c" : "\\x%02X", c);
-    }
-    std::fprintf(stderr, "%s\"\n", g_input.size() > 200 ? "..." : "");
-    std::abort();
-}
+using fuzz::fail;
+using fuzz::g_input;
 
 class FixedClock final : public diag::Clock {
   public:

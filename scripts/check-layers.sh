@@ -7,13 +7,15 @@
 #   forms        app
 #   dialog       forms app
 #   main_window  dialog forms display store app
-#   command_line display store app
+#   synthese     store app
+#   command_line synthese display store app
 # src/main.cpp, the composition root, may include anything; nothing includes it.
 set -uo pipefail
 src=$(cd "$(dirname "${BASH_SOURCE[0]}")/../src" && pwd)
 declare -A may=(
   [app]="" [display]="app" [store]="app" [forms]="app" [dialog]="forms app"
-  [main_window]="dialog forms display store app" [command_line]="display store app"
+  [main_window]="dialog forms display store app" [synthese]="store app"
+  [command_line]="synthese display store app"
 )
 bad=0
 for dir in "$src"/*/; do

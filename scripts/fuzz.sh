@@ -3,7 +3,7 @@
 # UndefinedBehaviorSanitizer) into build/fuzz and runs each in turn from its starting corpus.
 # Not part of the test run.
 #
-# usage: scripts/fuzz.sh [SECONDS_PER_TARGET]    (default 300: 10 minutes for the two)
+# usage: scripts/fuzz.sh [SECONDS_PER_TARGET]    (default 300: 15 minutes for the three)
 #
 # Corpora grow in build/fuzz/corpus/<target>/ (kept between runs; the committed starting inputs in
 # fuzz/corpus/<target>/ are read, never written). A failing input is saved to
@@ -17,7 +17,7 @@ case $seconds in
 '' | *[!0-9]*) echo "usage: $0 [SECONDS_PER_TARGET]" >&2; exit 2 ;;
 esac
 build=$root/build/fuzz
-targets=(fuzz_read_number fuzz_record_file)
+targets=(fuzz_read_number fuzz_record_file fuzz_report)
 
 # clang-14 comes with the machine; libFuzzer's runtime is libclang-rt-14-dev (setup.sh).
 cxx=$(command -v clang++-14 || command -v clang++) || { echo "clang++ is not installed" >&2; exit 2; }
@@ -49,13 +49,22 @@ for t in "${targets[@]}"; do
     [ -f "$dict" ] && extra+=(-dict="$dict")
     # Records past the fourth are only carried along: short inputs cover the logic.
     [ "$t" = fuzz_record_file ] && extra+=(-max_len=256)
+    seeds=()
+    if [ "$t" = fuzz_report ]; then
+        # The exe's own reports, as the e2e tests kept them, copied: libFuzzer reads its
+        # corpus folders whole, and the artefacts folder holds other files.
+        seeds=("$build/seeds/$t")
+        rm -rf "${seeds[0]}" && mkdir -p "${seeds[0]}"
+        cp "$root"/build/win*/artefacts/rapport-*.json "${seeds[0]}/" 2>/dev/null ||
+            echo "fuzz_report: no e2e report to start from (run scripts/run-e2e.sh first)" >&2
+    fi
     echo
     echo "=== $t: $seconds s"
     t0=$SECONDS
     # One process, stopped at the first finding; paths absolute (the record-file
     # target changes its current folder).
     "$build/$t" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$findings/" \
-        "${extra[@]}" "$corpus" "$root/fuzz/corpus/$t" >"$log" 2>&1
+        "${extra[@]}" "$corpus" "$root/fuzz/corpus/$t" "${seeds[@]}" >"$log" 2>&1
     rc=$?
     execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
     cov=$(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$log" | tail -1)

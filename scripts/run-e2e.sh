@@ -11,6 +11,8 @@
 # emulation (it says why): nothing was run.
 #
 # usage: scripts/run-e2e.sh [BUILD_DIR]   (default: build/win64)
+# DIAGRESO_E2E_FILTER=PATTERN: only the 96 dpi tests PATTERN selects (a GoogleTest filter),
+# for a focused run while working; the test command never sets it.
 # DIAGRESO_TEST_REPORTS=DIR: each run writes its GoogleTest XML report there, as
 # e2e-dpi96.xml and e2e-dpi120.xml (e2e32-… for the 32-bit exe), and for the 32-bit exe
 # how it ran in e2e32.how.
@@ -41,8 +43,19 @@ rm -f "$artefacts"/rapport-*.json
 # As root only the immutable attribute stops writes; it is lifted again on every exit.
 readonly_dir="$build/e2e-readonly"
 unfreeze() { chattr -i "$readonly_dir" 2>/dev/null; }
-trap 'unfreeze; wine_cleanup' EXIT
+# A disk too small for /synthese's outputs (a 96 KiB tmpfs), for the test of a full disk.
+small_dir="$build/e2e-small"
+unmount_small() { mountpoint -q "$small_dir" && umount "$small_dir"; }
+trap 'unfreeze; unmount_small; wine_cleanup' EXIT
 unfreeze
+unmount_small
+mkdir -p "$small_dir"
+if mount -t tmpfs -o size=96k tmpfs "$small_dir" 2>/dev/null; then
+    export DIAGRESO_SMALL_DIR
+    DIAGRESO_SMALL_DIR=$(winepath -w "$small_dir" 2>/dev/null)
+else
+    echo "no tmpfs could be mounted: the full-disk case of /synthese will be skipped" >&2
+fi
 rm -rf "$readonly_dir" && mkdir -p "$readonly_dir"
 if chattr +i "$readonly_dir" 2>/dev/null; then
     export DIAGRESO_READONLY_DIR
@@ -92,10 +105,12 @@ e2e_run() {
     DIAGRESO_TEST_DPI=$2 DIAGRESO_EXE="$winexe" timeout -k 10 $(($4 * slower)) wine "$tests" --gtest_color=no $(report "$1") \
         "--gtest_filter=$WINE_ENV_FILTER" || status=1
 }
-e2e_run dpi96 96 '-*HigherDensity*' 400
+e2e_run dpi96 96 "${DIAGRESO_E2E_FILTER:--*HigherDensity*}" 400
 wine_stop
 unfreeze
-unset DIAGRESO_READONLY_DIR
+unmount_small
+unset DIAGRESO_READONLY_DIR DIAGRESO_SMALL_DIR
+[ -n "${DIAGRESO_E2E_FILTER:-}" ] && exit "$status"
 
 wine_prefix_fresh e2e120 && wine_set_dpi 120 || exit 2
 e2e_run dpi120 120 '*HigherDensity*' 300

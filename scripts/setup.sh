@@ -33,6 +33,8 @@ packages=(
   # msitools' msibuild/msiinfo/msidump set and read them, faketime freezes wixl's clock so
   # the same commit gives the same bytes, lnkinfo reads the shortcuts the install made.
   msitools wixl faketime liblnk-utils
+  # The summary page of /synthese, rendered by a real browser (scripts/check-page.sh).
+  chromium-headless-shell
 )
 
 missing=()

@@ -8,6 +8,8 @@
 #   e2e32     the real 32-bit exe, driven by the 32-bit test program, under 32-bit Wine
 #   msi64     the 64-bit MSI installed, upgraded and uninstalled by Wine's msiexec
 #   msi32     the same for the 32-bit MSI under 32-bit Wine (natively only)
+# and checks: the exes, a rebuild, a signed release, and the page of /synthese that the
+# e2e tier wrote, in a real browser (scripts/check-page.sh).
 # The 32-bit programs (native32's, and 32-bit Wine for win32 and e2e32) run natively where
 # the kernel runs i386 programs and through qemu-i386 where it does not; DIAGRESO_I386=
 # native|qemu|auto chooses (scripts/i386-mode.sh). Under emulation win32 and e2e32 leave
@@ -88,6 +90,11 @@ step "end-to-end tests: the real exe under Wine (win64)"
 scripts/run-e2e.sh build/win64 2>&1 | tee "$logs/e2e.log"
 [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 
+step "the page of /synthese in a real browser (chromium-headless-shell)"
+scripts/check-page.sh build/win64/artefacts/synthese-e2e.html 2>&1 | tee "$logs/page.log"
+[ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+page_said=$(tail -1 "$logs/page.log")
+
 step "MSI: installed, upgraded and removed by Wine's msiexec (msi64)"
 scripts/check-msi.sh build/win64 2>&1 | tee "$logs/msi64.log"
 [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
@@ -160,6 +167,7 @@ for tier in "native:native.xml" "native32:native32.xml" "win64:win64-dpi96.xml w
   echo "$name: $p passed, $f failed$said"
   total_passed=$((total_passed + p)); total_failed=$((total_failed + f))
 done
+echo "page of /synthese in the browser: ${page_said:-not checked} (screenshot build/win64/artefacts/synthese-e2e.png)"
 if [ "$status" -ne 0 ] && [ "$total_failed" -eq 0 ]; then total_failed=1; fi
 [ "$i386_mode" != none ] && echo "the 32-bit Wine tiers took $t32 s of the $SECONDS s ($native32_how)"
 ((${#not_run[@]})) && echo "not run here, counted in neither figure: ${not_run[*]}"

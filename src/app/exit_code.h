@@ -23,6 +23,9 @@ enum ExitCode : int {
     // /retour: the saved mode is in force, but Windows could not store it as the user's
     // setting, so the next sign-in brings the stored one back.
     kExitAppliedNotStored = 8,
+    // /synthese: the folder of reports cannot be read (absent, not a folder, refused);
+    // nothing was written.
+    kExitFolderNotRead = 9,
 };
 
 } // namespace diag

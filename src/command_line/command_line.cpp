@@ -7,6 +7,7 @@
 #include "store/paths.h"
 #include "store/saved_resolution.h"
 #include "store/whole_file.h"
+#include "synthese/synthese.h"
 
 namespace diag {
 
@@ -95,6 +96,7 @@ Invocation parseArguments(const std::vector<std::string>& arguments) {
         return bad("Argument inconnu : « " + argument + " ».");
     std::string name = lowerAscii(std::string_view(argument).substr(1));
     constexpr std::string_view kToFile = "rapport:";
+    constexpr std::string_view kSummary = "synthese:";
     if (name == "?" || name == "aide") return {Invocation::Switch::Usage, {}, {}};
     if (name == "retour") return {Invocation::Switch::Restore, {}, {}};
     if (name == "rapport") return {Invocation::Switch::Report, {}, {}};
@@ -103,6 +105,11 @@ Invocation parseArguments(const std::vector<std::string>& arguments) {
         std::string file = argument.substr(1 + kToFile.size());
         if (file.empty()) return bad("Il manque le nom du fichier après « " + argument + " ».");
         return {Invocation::Switch::Report, file, {}};
+    }
+    if (name.starts_with(kSummary)) {
+        std::string folder = argument.substr(1 + kSummary.size());
+        if (folder.empty()) return bad("Il manque le dossier des rapports après « " + argument + " ».");
+        return {Invocation::Switch::Summary, folder, {}};
     }
     return bad("Argument inconnu : « " + argument + " ».");
 }
@@ -117,6 +124,9 @@ std::string usageText() {
            "                              W_ECRA_R.WDO (dossier courant), sans fenêtre\r\n"
            "  diagreso /verifier          verdict en une ligne : le logiciel de caisse\r\n"
            "                              s'affichera-t-il correctement ici ?\r\n"
+           "  diagreso /synthese:DOSSIER  synthèse des rapports de DOSSIER (et de ses\r\n"
+           "                              sous-dossiers) : synthese.html et synthese.csv,\r\n"
+           "                              écrits dans le dossier courant\r\n"
            "  diagreso /? ou /aide        ce mode d'emploi\r\n"
            "\r\n"
            "Un seul argument à la fois ; -rapport vaut /rapport, en majuscules comme en\r\n"
@@ -124,7 +134,7 @@ std::string usageText() {
            "\r\n"
            "Codes de sortie :\r\n"
            "  0 réussite (pour /verifier : affichage correct)\r\n"
-           "  1 rapport non écrit\r\n"
+           "  1 rapport, verdict ou synthèse non écrit\r\n"
            "  2 argument inconnu\r\n"
            "  3 W_ECRA_R.WDO absent, non initialisé ou inutilisable\r\n"
            "  4 mode refusé par le système\r\n"
@@ -135,7 +145,8 @@ std::string usageText() {
            "  6 affichage incorrect (/verifier) : caractères grossis ou écran plus petit\r\n"
            "    que 1024 x 738\r\n"
            "  8 /retour : résolution d'origine appliquée, mais Windows n'a pas pu\r\n"
-           "    l'enregistrer ; elle ne sera pas conservée au prochain démarrage\r\n";
+           "    l'enregistrer ; elle ne sera pas conservée au prochain démarrage\r\n"
+           "  9 /synthese : le dossier des rapports ne peut pas être lu\r\n";
 }
 
 int runSwitch(const Invocation& call, const ReportSources& sources, TextOutput& out, TextOutput& err) {
@@ -149,6 +160,15 @@ int runSwitch(const Invocation& call, const ReportSources& sources, TextOutput& 
     case Invocation::Switch::Report: return writeReport(call.file, sources, out, err);
     case Invocation::Switch::Restore: return restoreSavedMode(sources.display, sources.session.session(), out, err);
     case Invocation::Switch::Verify: return writeVerdict(sources, out, err);
+    case Invocation::Switch::Summary: {
+        SummaryRun run = summariseFolder(call.file, sources.clock.now());
+        if (!run.said.empty() && !out.write(run.said)) {
+            err.write("La synthèse est écrite, mais pas sa ligne sur la sortie standard : " + out.failure() + ".\r\n");
+            return kExitReportNotWritten;
+        }
+        if (!run.error.empty()) err.write(run.error);
+        return run.exitCode;
+    }
     }
     return kExitBadArguments;
 }

@@ -4,6 +4,7 @@
 //   /rapport:FILE     the report written whole to FILE
 //   /retour           back to the saved resolution, no dialog
 //   /verifier         the verdict in one line: will the point-of-sale program display correctly
+//   /synthese:FOLDER  the reports of many tills in FOLDER summed up in a page and a table
 //   /? or /aide       the usage on standard output
 // Without arguments the program is the window.
 #include "app/exit_code.h"
@@ -16,8 +17,8 @@
 namespace diag {
 
 struct Invocation {
-    enum class Switch { Window, Usage, Report, Restore, Verify, Bad } what = Switch::Window;
-    std::string file;    // Report: where to write it; empty for standard output
+    enum class Switch { Window, Usage, Report, Restore, Verify, Summary, Bad } what = Switch::Window;
+    std::string file;    // Report: where to write it; empty for standard output. Summary: the folder
     std::string problem; // Bad: what is wrong, in French
 };
 

@@ -23,13 +23,17 @@ void writeWholeFile(const std::string& path, std::string_view bytes) {
     made.keep();
 }
 
+GuardedWrite recordGuard(const OpenedFile& target) {
+    if (isRecordFileName(leafOf(target.path)))
+        return target.existed ? GuardedWrite::RecordFile : GuardedWrite::RecordFileName;
+    if (target.existed && isInitialised(Record(target.head.substr(0, kInitMarker.size()))))
+        return GuardedWrite::RecordCopy;
+    return GuardedWrite::Written;
+}
+
 GuardedWrite writeWholeFileUnlessRecord(const std::string& path, std::string_view bytes) {
     OpenedFile target = openedFile(path, kInitMarker.size());
-    GuardedWrite refused = GuardedWrite::Written;
-    if (isRecordFileName(leafOf(target.path)))
-        refused = target.existed ? GuardedWrite::RecordFile : GuardedWrite::RecordFileName;
-    else if (target.existed && isInitialised(Record(target.head)))
-        refused = GuardedWrite::RecordCopy;
+    GuardedWrite refused = recordGuard(target);
     // A write refused or failed leaves nothing it made, the folders on the way neither.
     if (refused != GuardedWrite::Written) return refused;
     replaceWhole(target.path, path, bytes);

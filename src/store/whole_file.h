@@ -27,6 +27,11 @@ enum class GuardedWrite {
 // and by its first bytes; the bytes then go to that very name. FileError (Write).
 GuardedWrite writeWholeFileUnlessRecord(const std::string& path, std::string_view bytes);
 
+// What writeWholeFileUnlessRecord refuses, decided on the file a path opens (openedFile,
+// with at least the marker's length of its head): Written where nothing is refused.
+struct OpenedFile;
+GuardedWrite recordGuard(const OpenedFile& target);
+
 // The folders made on the way to a file, from the top down: removed again, the deepest
 // first, unless kept (the file was written), so that a write refused or failed leaves
 // nothing it made.

@@ -3,6 +3,7 @@
 // of the program anywhere meanwhile. Each report is kept as an artefact, which
 // scripts/run-e2e.sh validates against docs/rapport.schema.json.
 #include "app/win32_wide.h"
+#include "command_line/json.h"
 #include "main_window/form1_design.h"
 #include "support/screenshot.h"
 #include "e2e_support.h"
@@ -12,6 +13,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <regex>
 #include <string>
@@ -943,4 +945,164 @@ TEST(CommandLineHigherDensity, ReportSaysTheTextIsEnlarged) {
     RegDeleteValueW(key, L"TextScaleFactor");
     RegCloseKey(wine);
     RegCloseKey(key);
+}
+
+namespace {
+
+// A real report of the exe, as another till of the fleet: its computer, time and user
+// replaced.
+std::string asTill(std::string report, const std::string& computer, const std::string& time,
+                   const std::string& user = {}) {
+    auto replace = [&](const char* key, const std::string& value) {
+        std::regex member(std::string("\"") + key + "\": \"(?:[^\"\\\\]|\\\\.)*\"");
+        std::smatch m;
+        if (std::regex_search(report, m, member))
+            report.replace(static_cast<size_t>(m.position(0)), static_cast<size_t>(m.length(0)),
+                           std::string("\"") + key + "\": " + jsonString(value));
+    };
+    replace("computer", computer);
+    replace("time", time);
+    if (!user.empty()) replace("user", user);
+    return report;
+}
+
+// Every file under a folder, with its bytes.
+void snapshot(const std::wstring& folder, const std::wstring& relative, std::map<std::wstring, std::string>& into) {
+    WIN32_FIND_DATAW found{};
+    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) return;
+    do {
+        std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) snapshot(folder + L"\\" + name, relative + name + L"\\", into);
+        else into[relative + name] = readFile(folder + L"\\" + name);
+    } while (FindNextFileW(h, &found));
+    FindClose(h);
+}
+
+std::string withoutDate(const std::string& page) {
+    return std::regex_replace(page, std::regex("lus le [0-9/]+ à [0-9:]+"), "lus le DATE");
+}
+
+} // namespace
+
+// 300 files from the exe's own reports (correct, a screen too small, no screen), a few
+// hostile and bad ones among them, summed up as a support computer would: the line's
+// counts, the table's bytes, outputs written whole or not at all, nothing changed in the
+// folder, and the exit codes. The page is kept for the browser check (scripts/check-page.sh).
+TEST_F(CommandLine, SummaryOfAFleetOfRealReports) {
+    std::wstring real = freshFolder();
+    std::string correct = runExe(real, L"/rapport").out;
+    OwnWindowStation station;
+    ASSERT_TRUE(station.made());
+    std::string noScreen = runExe(real, L"/rapport", station.desktop()).out;
+    DEVMODEW small{};
+    small.dmSize = sizeof small;
+    small.dmPelsWidth = 800;
+    small.dmPelsHeight = 600;
+    small.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    ASSERT_EQ(ChangeDisplaySettingsW(&small, 0), DISP_CHANGE_SUCCESSFUL);
+    std::string tooSmall = runExe(real, L"/rapport").out;
+    { RestoreMode back{restore_.mode}; }
+    for (const std::string* r : {&correct, &noScreen, &tooSmall}) ASSERT_EQ(r->rfind("{\r\n  \"program\"", 0), 0u) << *r;
+    keepArtefact("rapport-800x600.json", tooSmall);
+
+    std::wstring fleet = freshFolder() + L"\\rapports";
+    for (const wchar_t* shop : {L"", L"\\magasin-1", L"\\magasin-2", L"\\magasin-3"})
+        ASSERT_TRUE(CreateDirectoryW((fleet + shop).c_str(), nullptr));
+    const std::string* kinds[] = {&correct, &tooSmall, &noScreen};
+    int files = 0;
+    auto put = [&](int shop, const std::string& name, const std::string& bytes) {
+        ++files;
+        ASSERT_TRUE(writeBytes(fleet + L"\\magasin-" + std::to_wstring(shop) + L"\\" + widen(name), bytes));
+    };
+    // 270 tills, each kind in turn; 20 of them with an older report of the next kind.
+    for (int i = 0; i < 270; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "CAISSE-%03d", i);
+        put(1 + i % 3, std::string(name) + ".json", asTill(*kinds[i % 3], name, "2026-12-09T08:00:00"));
+        if (i < 20) put(1 + i % 3, std::string(name) + "-avant.json", asTill(*kinds[(i + 1) % 3], name, "2026-12-01T08:00:00"));
+    }
+    put(1, "hostile-1.json", asTill(correct, "<script>document.title='pirate'</script>", "2026-12-09T08:00:00",
+                                    "\"><img src=x onerror=\"document.title='pirate'\">"));
+    put(2, "hostile-2.json", asTill(correct, "&amp;", "2026-12-09T08:00:00"));
+    put(3, "hostile-3.json", asTill(correct, "=1+2", "2026-12-09T08:00:00", "@SOMME(A1)"));
+    put(3, "hostile-4.json", asTill(correct, "-CAISSE;\"X\"", "2026-12-09T08:00:00"));
+    put(1, "pas-json.json", "bonjour");
+    put(1, "coupe.json", correct.substr(0, correct.size() / 2));
+    put(2, "futur.json", std::regex_replace(correct, std::regex("\"schema\": \\d+"), "\"schema\": 9"));
+    put(2, "latin1.json", asTill(correct, "CAISSE-\xE9", "2026-12-09T08:00:00"));
+    put(3, "grand.json", correct + std::string(1024 * 1024, ' '));
+    put(3, "autre.json", "{\"program\": \"autre\"}");
+    ASSERT_EQ(files, 300);
+    std::map<std::wstring, std::string> before, after;
+    snapshot(fleet, L"", before);
+
+    std::wstring out = freshFolder();
+    ExeRun run = runExe(out, L"/synthese:" + fleet);
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.windows, std::vector<std::string>{});
+    // 90 of each kind, 4 hostile ones correct.
+    EXPECT_EQ(run.out, "Synthèse de « " + narrow(fleet) + " » : 300 fichiers, 274 caisses (94 correctes, 90 "
+                       "incorrectes, 90 non jugées), 6 non lus ; écrite dans « " + narrow(out) +
+                       "\\synthese.html » et « " + narrow(out) + "\\synthese.csv ».\r\n");
+    std::string table = readFile(out + L"\\synthese.csv"), page = readFile(out + L"\\synthese.html");
+    keepArtefact("synthese-e2e.html", page);
+    keepArtefact("synthese-e2e.csv", table);
+    EXPECT_EQ(table.rfind("\xEF\xBB\xBFordinateur;utilisateur;verdict;causes;raisons;", 0), 0u);
+    size_t lines = 0;
+    for (size_t at = 0; (at = table.find("\r\n", at)) != std::string::npos; at += 2) ++lines;
+    EXPECT_EQ(lines, 1u + 274 + 6) << "a row of names, one per till, one per file not read";
+    EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), static_cast<long>(lines)) << "CRLF";
+    EXPECT_NE(table.find("\r\n'=1+2;'@SOMME(A1);correct;;affichage correct;"), std::string::npos) << table;
+    EXPECT_NE(table.find("\r\n\"'-CAISSE;\"\"X\"\"\";"), std::string::npos) << table;
+    EXPECT_NE(table.find(";;non lu;;rapport de disposition 9, plus récente"), std::string::npos);
+    EXPECT_NE(table.find("screen_too_small"), std::string::npos);
+    EXPECT_NE(table.find("no_screen"), std::string::npos);
+    EXPECT_NE(table.find(";2;oui;"), std::string::npos) << "a till whose verdict changed";
+    EXPECT_EQ(page.find("<script"), std::string::npos);
+    EXPECT_EQ(page.find("<img"), std::string::npos);
+    snapshot(fleet, L"", after);
+    EXPECT_TRUE(before == after) << "nothing written, moved or removed in the folder of reports";
+
+    // It needs no screen: from a window station nobody sees, the same outputs.
+    std::wstring unseen = freshFolder();
+    ExeRun service = runExe(unseen, L"/synthese:" + fleet, station.desktop());
+    EXPECT_EQ(service.exitCode, 0u) << service.err;
+    EXPECT_EQ(readFile(unseen + L"\\synthese.csv"), table);
+
+    // Where it cannot read the folder, or must not write, it writes nothing.
+    const wchar_t* readOnly = _wgetenv(L"DIAGRESO_READONLY_DIR");
+    const wchar_t* smallDisk = _wgetenv(L"DIAGRESO_SMALL_DIR");
+    struct Case {
+        std::wstring runIn, folder;
+        DWORD exit;
+        std::string errSays;
+    } cases[] = {
+        {out, fleet + L"-absent", 9, "Le dossier des rapports « " + narrow(fleet) + "-absent » ne peut pas être lu : "},
+        {out, fleet + L"\\magasin-1\\CAISSE-000.json", 9, "ne peut pas être lu : ce n'est pas un dossier."},
+        {fleet + L"\\magasin-1", fleet, 1, "est dans le dossier des rapports « " + narrow(fleet) + " »"},
+        {readOnly ? readOnly : L"", fleet, 1, "La page n'a pas été écrite : Impossible d'écrire le fichier"},
+        {smallDisk ? smallDisk : L"", fleet, 1, "n'a pas été écrit"},
+    };
+    for (const Case& c : cases) {
+        if (c.runIn.empty()) continue; // the harness gave no such folder
+        SCOPED_TRACE(narrow(c.runIn) + " " + narrow(c.folder));
+        std::wstring folder = c.runIn == out ? freshFolder() : c.runIn;
+        ExeRun refused = runExe(folder, L"/synthese:" + c.folder);
+        EXPECT_EQ(refused.exitCode, c.exit);
+        EXPECT_EQ(refused.out, "");
+        EXPECT_NE(refused.err.find(c.errSays), std::string::npos) << refused.err;
+        std::map<std::wstring, std::string> left;
+        snapshot(folder, L"", left);
+        for (const auto& [name, bytes] : left) {
+            SCOPED_TRACE(narrow(name));
+            if (name == L"synthese.csv") EXPECT_EQ(bytes, table) << "whole";
+            else if (name == L"synthese.html") EXPECT_EQ(withoutDate(bytes), withoutDate(page)) << "whole";
+            else EXPECT_TRUE(folder == fleet + L"\\magasin-1" && before.count(L"magasin-1\\" + name)) << "nothing else";
+        }
+    }
+    snapshot(fleet, L"", after = {});
+    EXPECT_TRUE(before == after);
 }

@@ -101,6 +101,8 @@ TEST_F(CommandLineTest, SwitchesAndTheirExitCodes) {
         {{""}, kExitBadArguments, "", "Argument inconnu : «  »."},
         {{"/rapport:"}, kExitBadArguments, "", "Il manque le nom du fichier après « /rapport: »."},
         {{"/rapport", "/retour"}, kExitBadArguments, "", "Un seul argument à la fois : « /rapport /retour »."},
+        {{"/synthese:"}, kExitBadArguments, "", "Il manque le dossier des rapports après « /synthese: »."},
+        {{"-SYNTHESE:absent"}, kExitFolderNotRead, "", "Le dossier des rapports « "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.empty() ? "" : c.arguments[0]);
@@ -126,10 +128,11 @@ TEST_F(CommandLineTest, UsageShowsWhatTheProgramTakes) {
         EXPECT_NE(parseArguments({word}).what, Invocation::Switch::Bad) << word;
         ++shown;
     }
-    EXPECT_EQ(shown, 5u);
+    EXPECT_EQ(shown, 6u);
     EXPECT_TRUE(contains(usage, "/? ou /aide"));
-    for (const char* code : {"0 réussite", "1 rapport non écrit", "2 argument inconnu", "3 W_ECRA_R.WDO absent",
-                             "4 mode refusé", "5 cette session ne montre pas l'écran", "6 affichage incorrect"})
+    for (const char* code : {"0 réussite", "1 rapport, verdict ou synthèse non écrit", "2 argument inconnu", "3 W_ECRA_R.WDO absent",
+                             "4 mode refusé", "5 cette session ne montre pas l'écran", "6 affichage incorrect",
+                             "9 /synthese : le dossier des rapports ne peut pas être lu"})
         EXPECT_TRUE(contains(usage, code)) << code;
 }
 
