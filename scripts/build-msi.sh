@@ -12,6 +12,11 @@
 # and the summary's language to French.
 # The product code is derived from the version and the architecture: every version is a
 # new product, which the next one replaces (major upgrade).
+# What wixl 0.101 cannot write, msibuild adds to its tables (packaging/diagreso.wxs says
+# why each is needed): the exe's file version (scripts/exe-version.py) in the File table,
+# without the hash Windows Installer keeps for unversioned files only; the RemoveFile rows
+# that take the exe and the readme out of the folder an upgrade moves away from; and the
+# search for the folder the program's component is installed in (CompLocator).
 #
 # usage: scripts/build-msi.sh [--version X.Y.Z] SRC OUTDIR ARCH=EXE...
 #        (--version: another version than SRC's, for the upgrade test)
@@ -63,7 +68,23 @@ for pair in "$@"; do
     faketime -f "$frozen" wixl -a "$wixl_arch" -D Arch="$wixl_arch" -D Version="$version" \
         -D ProductCode="$product" -o "$msi" "$dir/diagreso.wxs" 2>"$dir/wixl.log" ||
         { cat "$dir/wixl.log" >&2; echo "build-msi: wixl failed for $arch" >&2; rm -f "$msi"; exit 1; }
-    faketime -f "$frozen" msibuild "$msi" -i "$dir/codepage.idt" -s "diagreso, pour le logiciel de caisse" diagreso "$template" "$package" ||
+    exe_version=$(python3 "$src/scripts/exe-version.py" "$dir/diagreso.exe") ||
+        { echo "build-msi: no file version in $exe" >&2; rm -f "$msi"; exit 1; }
+    program=$(msiinfo export "$msi" Component | tr -d '\r' | awk -F'\t' '$1 == "Programme" { print $2 }')
+    [ -n "$program" ] || { echo "build-msi: no component Programme in the package" >&2; rm -f "$msi"; exit 1; }
+    {
+        printf 'FileKey\tComponent_\tFileName\tDirProperty\tInstallMode\r\ns72\ts72\tS255\ts72\ti2\r\nRemoveFile\tFileKey\r\n'
+        printf '%s\t%s\t%s\tANCIEN_DOSSIER\t1\r\n' AncienProgramme Programme diagreso.exe \
+            AncienLisezmoi Lisezmoi diagreso-LISEZMOI.txt
+    } >"$dir/RemoveFile.idt"
+    # Type 1 and no Signature row: the folder of the component's key file.
+    printf 'Signature_\tComponentId\tType\r\ns72\ts38\tI2\r\nCompLocator\tSignature_\r\nProgrammeInstalle\t%s\t1\r\n' \
+        "$program" >"$dir/CompLocator.idt"
+    faketime -f "$frozen" msibuild "$msi" -i "$dir/codepage.idt" -i "$dir/RemoveFile.idt" -i "$dir/CompLocator.idt" \
+        -q "UPDATE \`File\` SET \`Version\` = '$exe_version' WHERE \`File\` = 'diagreso.exe'" \
+        -q "DELETE FROM \`MsiFileHash\` WHERE \`File_\` = 'diagreso.exe'" \
+        -q "INSERT INTO \`AppSearch\` (\`Property\`, \`Signature_\`) VALUES ('DOSSIER_PROGRAMME', 'ProgrammeInstalle')" \
+        -s "diagreso, pour le logiciel de caisse" diagreso "$template" "$package" ||
         { echo "build-msi: msibuild failed for $arch" >&2; rm -f "$msi"; exit 1; }
-    echo "$msi: product $product, package $package"
+    echo "$msi: product $product, package $package, exe $exe_version"
 done

@@ -13,6 +13,14 @@
 # record behind. Last the uninstall: the exe, the readme and the shortcuts go, the
 # folder's own files and W_ECRA_R.WDO stay byte for byte; then, in a 64-bit prefix, the
 # other way round: the other architecture's package installed refuses this one.
+# Then, in a fresh prefix, the release before this one (packaging/previous-release: its
+# package built from its commit with that commit's own scripts, the tested exe standing
+# for its exe with its version) is installed into C:\Magasin\, which holds the shop's own
+# LISEZMOI.txt, fc_img_024.gif and W_ECRA_R.WDO, and upgraded to this package given no
+# INSTALLDIR: one product, the program still in C:\Magasin\, the shop's two files with the
+# bytes they had before the upgrade, the record byte for byte, through the uninstall too.
+# The other releases' exes are the tested one carrying their version (scripts/
+# exe-version.py): Windows Installer compares it with the installed exe's.
 # The 32-bit package runs under the private 32-bit Wine natively only: under qemu-i386
 # the exe's window, which makes the record, cannot run (tests/qemu-i386.txt, win32).
 # Writes DIAGRESO_TEST_REPORTS/msi64.xml or msi32.xml (and msi32.how) for scripts/test.sh.
@@ -46,13 +54,13 @@ check() { # NAME RESULT(0 ok)
     else echo "  FAIL  $1"; echo "fail	$1" >>"$results"; fi
 }
 
-# The release's package of the tested exe, and two higher versions of different exes (the
-# same one with bytes after its end: it still runs, and cannot be taken for the first).
+# The release's package of the tested exe, and two higher versions of the exe as their
+# releases would carry it (it still runs, and cannot be taken for the first).
 version=$(sed -n 's/^project(diagreso VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 IFS=. read -r major minor patch <<<"$version"
 newer=$major.$minor.$((patch + 1)) newest=$major.$minor.$((patch + 2))
-cp "$exe" "$work/newer.exe" && head -c 512 /dev/zero >>"$work/newer.exe"
-cp "$exe" "$work/newest.exe" && head -c 1024 /dev/zero >>"$work/newest.exe"
+python3 "$root/scripts/exe-version.py" "$exe" "$newer" "$work/newer.exe" &&
+    python3 "$root/scripts/exe-version.py" "$exe" "$newest" "$work/newest.exe" || exit 1
 # The other architecture's package, where this Wine can run it: a 64-bit prefix installs
 # either (neither runs code of its own while installing), a 32-bit one only its own. Its
 # exe is this one: only its tables matter to what is tried with it.
@@ -218,10 +226,81 @@ if [ -n "$other" ]; then
     check "$arch: the $other package then uninstalls, no product left" $?
 fi
 
+# ---- The release before this one, upgraded in a fresh prefix: its package deleted the
+# shop's files of the names it had brought. It is built as it was released, from its own
+# commit (a clone with the full history: CI clones whole; a shallow clone fails here, as
+# it cannot rebuild that release) and scripts, given the tested exe with its version.
+wine_stop
+read -r previous_commit previous_version < <(grep -v '^#' "$root/packaging/previous-release")
+previous_short=${previous_commit:0:7}
+previous_msi=$work/previous-msi/diagreso-$previous_version-$arch.msi
+if git -C "$root" cat-file -e "$previous_commit^{commit}" 2>/dev/null; then
+    mkdir "$work/previous"
+    git -C "$root" archive "$previous_commit" | tar -x -C "$work/previous" &&
+        [ "$(sed -n 's/^project(diagreso VERSION \([0-9.]*\).*/\1/p' "$work/previous/CMakeLists.txt")" = "$previous_version" ] &&
+        python3 "$root/scripts/exe-version.py" "$exe" "$previous_version" "$work/previous.exe" &&
+        SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct "$previous_commit") DIAGRESO_COMMIT=$previous_commit \
+            bash "$work/previous/scripts/build-msi.sh" "$work/previous" "$work/previous-msi" "$arch=$work/previous.exe" \
+            >>"$work/build.log" 2>&1
+    check "$arch: the $previous_version package built from $previous_short with that commit's own scripts" $?
+else
+    echo "  the previous release's commit $previous_commit is not in this clone (shallow? git fetch --unshallow)"
+    check "$arch: the $previous_version package built from $previous_short with that commit's own scripts" 1
+fi
+# Into FOLDER (Caisse: the default, given no INSTALLDIR; Magasin: given as INSTALLDIR,
+# which that release did not remember), then upgraded given no INSTALLDIR, then removed.
+upgrade_previous() { # FOLDER
+    local folder=$1 where rc
+    where=(); [ "$folder" = Caisse ] || where=("INSTALLDIR=C:\\$folder\\")
+    mkdir -p "$c/$folder"
+    cp "$work/shop.gif" "$c/$folder/fc_img_024.gif" && cp "$work/shop.txt" "$c/$folder/LISEZMOI.txt"
+    printf '#INIT#12-08-202609:01280                1024                32                  ' >"$c/$folder/W_ECRA_R.WDO"
+    msiexec "previous-$folder.log" /i "C:\\diagreso-$previous_version-$arch.msi" "${where[@]}"
+    rc=$?
+    [ "$rc" -eq 0 ] && [ "$(products)" = "$previous_code" ] && cmp -s "$work/previous.exe" "$c/$folder/diagreso.exe"
+    check "$arch: $previous_version installed into C:\\$folder\\ (msiexec $rc${where:+, ${where[*]}}), one product" $?
+    # What the folder holds once that release is in: under Wine, its own copies; Windows
+    # keeps a file the shop changed since it was made.
+    rm -rf "$work/before" && mkdir "$work/before"
+    cp "$c/$folder/fc_img_024.gif" "$c/$folder/LISEZMOI.txt" "$c/$folder/W_ECRA_R.WDO" "$work/before/"
+    kept() { # FILE...: each as it was before the upgrade
+        local f
+        for f in "$@"; do cmp -s "$work/before/$f" "$c/$folder/$f" || return 1; done
+    }
+    msiexec "upgrade-$folder.log" /i "C:\\diagreso-$version-$arch.msi"
+    check "$arch: from C:\\$folder\\, msiexec /i of $version over $previous_version, no INSTALLDIR, succeeds" $?
+    [ "$(products)" = "$old_code" ]; check "$arch: from C:\\$folder\\, one product installed, $version ($old_code)" $?
+    kept LISEZMOI.txt fc_img_024.gif
+    check "$arch: C:\\$folder\\ keeps the shop's LISEZMOI.txt and fc_img_024.gif with the bytes they had before the upgrade" $?
+    kept W_ECRA_R.WDO; check "$arch: C:\\$folder\\W_ECRA_R.WDO untouched by the upgrade" $?
+    cmp -s "$exe" "$c/$folder/diagreso.exe" &&
+        [ "$(listing "$c/$folder")" = "LISEZMOI.txt W_ECRA_R.WDO diagreso-LISEZMOI.txt diagreso.exe fc_img_024.gif" ] &&
+        [ "$(listing "$c" | tr ' ' '\n' | grep -c -x -E 'Caisse|Magasin')" -eq 1 ]
+    check "$arch: the tested exe and diagreso-LISEZMOI.txt in C:\\$folder\\, where $previous_version was, and nowhere else" $?
+    check_shortcuts "upgrade-$folder.log" "$folder"
+    msiexec "uninstall-$folder.log" /x "C:\\diagreso-$version-$arch.msi"
+    rc=$?
+    [ "$rc" -eq 0 ] && [ -z "$(products)" ] && kept LISEZMOI.txt fc_img_024.gif W_ECRA_R.WDO &&
+        [ "$(listing "$c/$folder")" = "LISEZMOI.txt W_ECRA_R.WDO fc_img_024.gif" ]
+    check "$arch: the uninstall (msiexec $rc) leaves C:\\$folder\\ the shop's two files and W_ECRA_R.WDO, byte for byte, and nothing else" $?
+    rm -rf "${c:?}/$folder"
+}
+if [ -f "$previous_msi" ]; then
+    wine_prefix_fresh "msi-$arch-previous" || exit 1
+    c=$WINEPREFIX/drive_c
+    desk="$c/users/$(id -un)/Desktop"
+    [ -L "$desk" ] && rm "$desk" && mkdir "$desk"
+    cp "$previous_msi" "$work/msi/diagreso-$version-$arch.msi" "$c/"
+    previous_code=$(product "$previous_msi")
+    upgrade_previous Caisse
+    upgrade_previous Magasin
+fi
+
 failed=$(grep -c '^fail' "$results")
 echo "$tier: $(grep -c '^ok' "$results") passed, $failed failed"
 if [ "$failed" -ne 0 ]; then
-    for log in install other repair upgrade downgrade move uninstall other-first refused other-uninstall; do
+    for log in install other repair upgrade downgrade move uninstall other-first refused other-uninstall \
+        previous-Caisse upgrade-Caisse uninstall-Caisse previous-Magasin upgrade-Magasin uninstall-Magasin; do
         [ -f "$c/$log.log" ] && { echo "--- $log.log (errors)"; iconv -f WINDOWS-1252 -t UTF-8 "$c/$log.log" | grep -a -i -E 'error|return value 3|note:' | head -n 20; }
     done
     cat "$work/build.log"

@@ -371,14 +371,15 @@ wine_wait_for_file() {
 wine_env_rules() { echo "${DIAGRESO_QEMU_TESTS:-$(dirname "${BASH_SOURCE[0]}")/../tests/qemu-i386.txt}"; }
 
 wine_emulated_tier() {
-    local tier=${1:?tier} how first reason
+    local tier=${1:?tier} how rules reason
     how=$("$(dirname "${BASH_SOURCE[0]}")/i386-mode.sh") || return 0 # told by wine_env_init
     [ "${how%% *}" = qemu ] || return 0
-    {
-        read -r first
-        [ "$first" != none ] && return 0
-        reason=$(cut -f2 | awk '!seen[$0]++' | paste -sd ';' | sed 's/;/; /g')
-    } < <(python3 "$(dirname "${BASH_SOURCE[0]}")/emulated-tests.py" "$(wine_env_rules)" "$tier" '*' --no-list)
+    # Read whole before its first line decides: a reader that stops early leaves the
+    # script writing into a closed pipe (a BrokenPipeError in the middle of the output).
+    rules=$(python3 "$(dirname "${BASH_SOURCE[0]}")/emulated-tests.py" "$(wine_env_rules)" "$tier" '*' --no-list) ||
+        return 1
+    [ "${rules%%$'\n'*}" != none ] && return 0
+    reason=$(tail -n +2 <<<"$rules" | cut -f2 | awk '!seen[$0]++' | paste -sd ';' | sed 's/;/; /g')
     wine_env_log "$tier: not run (emulation: $reason)"
     wine_tier_how "$tier" "not run (emulation: $reason)"
     return 4

@@ -17,53 +17,6 @@
 #include <windows.h>
 #include <objbase.h>
 
-#include <cstdlib>
-#include <exception>
-#include <new>
-#include <typeinfo>
-
-// A window program has nowhere to print why it was terminated: the library's verbose
-// handler would only bring its name demangler (some 45 KiB) into the exe.
-#ifdef __GLIBCXX__
-namespace __gnu_cxx {
-void __verbose_terminate_handler() { std::abort(); }
-} // namespace __gnu_cxx
-
-// The library throws its own errors (a string too long, a position out of range) through
-// these. Its versions make std::logic_error and its kin, whose reference-counted string
-// brings a second string implementation (some 40 KiB of the 32-bit exe); nothing here
-// catches those kinds, so one error that keeps the library's words serves them all, told
-// as any unexpected error is (describeError).
-namespace {
-class LibraryError final : public std::exception {
-  public:
-    explicit LibraryError(const char* what) : what_(what) {}
-    const char* what() const noexcept override { return what_; }
-
-  private:
-    const char* what_;
-};
-} // namespace
-
-namespace std {
-void __throw_bad_alloc() { throw bad_alloc(); }
-void __throw_bad_array_new_length() { throw bad_array_new_length(); }
-void __throw_bad_cast() { throw bad_cast(); }
-void __throw_bad_typeid() { throw bad_typeid(); }
-void __throw_bad_exception() { throw bad_exception(); }
-void __throw_logic_error(const char* what) { throw LibraryError(what); }
-void __throw_domain_error(const char* what) { throw LibraryError(what); }
-void __throw_invalid_argument(const char* what) { throw LibraryError(what); }
-void __throw_length_error(const char* what) { throw LibraryError(what); }
-void __throw_out_of_range(const char* what) { throw LibraryError(what); }
-void __throw_out_of_range_fmt(const char* what, ...) { throw LibraryError(what); }
-void __throw_runtime_error(const char* what) { throw LibraryError(what); }
-void __throw_range_error(const char* what) { throw LibraryError(what); }
-void __throw_overflow_error(const char* what) { throw LibraryError(what); }
-void __throw_underflow_error(const char* what) { throw LibraryError(what); }
-} // namespace std
-#endif
-
 namespace {
 
 // A switch runs with no window at all: no form, no message box.

@@ -26,27 +26,34 @@ template <class H, class Deleter> class UniqueHandle {
     UniqueHandle& operator=(const UniqueHandle&) = delete;
 
     H get() const { return h_; }
-    explicit operator bool() const { return h_ != H{}; }
+    // Whether it holds a handle: neither the empty value nor one the deleter calls none.
+    explicit operator bool() const { return holds(h_); }
     // For the functions that hand back a handle: the old one is freed first.
     H* put() {
         reset();
         return &h_;
     }
     void reset(H h = H{}) {
-        if (h_ != H{}) Deleter{}(h_);
+        if (holds(h_)) Deleter{}(h_);
         h_ = h;
     }
     // Gives up ownership: the caller frees it.
     H release() { return std::exchange(h_, H{}); }
 
   private:
+    static bool holds(H h) {
+        if constexpr (requires { Deleter::isNone(h); })
+            return h != H{} && !Deleter::isNone(h);
+        else
+            return h != H{};
+    }
     H h_{};
 };
 
 struct KernelHandleDeleter {
-    void operator()(HANDLE h) const {
-        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-    }
+    // CreateFileW and its kin answer a failure with INVALID_HANDLE_VALUE, not null.
+    static bool isNone(HANDLE h) { return h == INVALID_HANDLE_VALUE; }
+    void operator()(HANDLE h) const { CloseHandle(h); }
 };
 struct LocalMemoryDeleter {
     void operator()(void* p) const { LocalFree(p); }
@@ -66,8 +73,9 @@ using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleDeleter>;
 // Closes it at once, for a caller that must know whether closing failed (a write the
 // system finishes at the close): false with the system's error in GetLastError.
 inline bool closeNow(UniqueKernelHandle& handle) {
+    bool held = static_cast<bool>(handle);
     HANDLE h = handle.release();
-    return h == nullptr || h == INVALID_HANDLE_VALUE || CloseHandle(h) != FALSE;
+    return !held || CloseHandle(h) != FALSE;
 }
 
 // What the system allocated for us with LocalAlloc (FormatMessage, CommandLineToArgvW).

@@ -21,26 +21,34 @@ bool sameMode(const DevModeRecord& a, const DevModeRecord& b) {
 }
 } // namespace
 
-DevModeRecord DisplayModes::current() {
-    DevModeRecord record; // zero-filled, dmSize 0; a failed enumeration leaves it so
-    if (!api_.enumCurrentSettings(record)) ++failedQueries_;
-    return record;
+DisplayModes::Enumerated DisplayModes::current() {
+    Enumerated now{}; // zero-filled, dmSize 0; a failed enumeration leaves it so
+    now.told = api_.enumCurrentSettings(now.record);
+    if (!now.told) ++failedQueries_;
+    return now;
 }
 
-int16_t DisplayModes::GetCurrentWidth() { return narrowToInt16(current().dmPelsWidth()); }
-int16_t DisplayModes::GetCurrentHeight() { return narrowToInt16(current().dmPelsHeight()); }
-int16_t DisplayModes::GetCurrentBitsPerPixel() { return static_cast<int16_t>(current().dmBitsPerPel()); }
+int16_t DisplayModes::GetCurrentWidth() { return narrowToInt16(current().record.dmPelsWidth()); }
+int16_t DisplayModes::GetCurrentHeight() { return narrowToInt16(current().record.dmPelsHeight()); }
+int16_t DisplayModes::GetCurrentBitsPerPixel() { return static_cast<int16_t>(current().record.dmBitsPerPel()); }
 
-bool DisplayModes::prepare(float width, float height, int16_t bits, DevModeRecord& request, DevModeRecord* base) {
-    // Early test: all three queries run before anything is compared.
-    int16_t curWidth = GetCurrentWidth();
-    int16_t curHeight = GetCurrentHeight();
-    int16_t curBits = GetCurrentBitsPerPixel();
-    if (static_cast<float>(curWidth) == width && static_cast<float>(curHeight) == height && curBits == bits)
+std::optional<CurrentMode> DisplayModes::readCurrentMode() {
+    uint32_t failedBefore = failedQueries_;
+    CurrentMode mode{GetCurrentWidth(), GetCurrentHeight(), GetCurrentBitsPerPixel()}; // in that order
+    if (failedQueries_ != failedBefore) return std::nullopt;
+    return mode;
+}
+
+bool DisplayModes::prepare(float width, float height, int16_t bits, Enumerated& base, DevModeRecord& request) {
+    // Early test: all three queries run before anything is compared; a mode the system
+    // could not tell is not taken as in force.
+    std::optional<CurrentMode> now = readCurrentMode();
+    if (now && static_cast<float>(now->width) == width && static_cast<float>(now->height) == height &&
+        now->bits == bits)
         return false;
 
-    request = current();
-    if (base) *base = request;
+    base = current();
+    request = base.record;
     // A changed width replaces the whole mask the enumeration returned; the others add to it.
     if (width != static_cast<float>(GetCurrentWidth())) request.setDmFields(DM_PELSWIDTH_);
     if (height != static_cast<float>(GetCurrentHeight())) request.setDmFields(request.dmFields() | DM_PELSHEIGHT_);
@@ -63,11 +71,12 @@ void DisplayModes::announce(double width, double height, int16_t bits) {
 }
 
 DisplayModes::Outcome DisplayModes::ChangeResolution(float width, float height, int16_t bits) {
+    Enumerated base;
     DevModeRecord request, stored;
-    if (!prepare(width, height, bits, request)) {
+    if (!prepare(width, height, bits, base, request)) {
         // In force for the session only (a trial nobody answered, another program's
         // change): the next sign-in would bring the stored one back.
-        request = current();
+        request = current().record;
         if (api_.enumSettings(static_cast<uint32_t>(ENUM_REGISTRY_SETTINGS_), stored) && sameMode(stored, request))
             return Outcome::AlreadyInForce;
         int32_t result = api_.changeSettings(request, CDS_UPDATEREGISTRY_);
@@ -85,10 +94,11 @@ DisplayModes::Outcome DisplayModes::ChangeResolution(float width, float height, 
 }
 
 std::optional<DisplayModes::Trial> DisplayModes::TryResolution(float width, float height, int16_t bits) {
-    DevModeRecord request, earlier;
-    uint32_t failedBefore = failedQueries_;
-    if (!prepare(width, height, bits, request, &earlier)) return std::nullopt;
-    bool earlierKnown = failedQueries_ == failedBefore;
+    Enumerated before; // the mode in force, as the system described it
+    DevModeRecord request;
+    if (!prepare(width, height, bits, before, request)) return std::nullopt;
+    const DevModeRecord& earlier = before.record;
+    bool earlierKnown = before.told;
     DevModeRecord stored;
     bool storedKnown = api_.enumSettings(static_cast<uint32_t>(ENUM_REGISTRY_SETTINGS_), stored);
     int32_t result = api_.changeSettings(request, 0);
@@ -147,25 +157,32 @@ void DisplayModes::Trial::keep() {
 }
 
 void DisplayModes::Trial::giveBack() {
+    // Whoever ends the trial (the answer, an error's unwinding, the program's end), another
+    // program's change made meanwhile is not undone, even before its notice is dispatched.
+    if (endIfOvertaken()) return;
     DisplayModes* modes = release();
     if (!modes) return;
     DisplayApi& api = modes->api_;
     int32_t result = backToStored ? api.changeToStoredSettings() : api.changeSettings(earlier, 0);
-    // Back to the stored mode, whose size could not be read: the one in force tells it.
-    ModeSize size = back.value_or(ModeSize{modes->GetCurrentWidth(), modes->GetCurrentHeight()});
-    int16_t sizeBits = back ? backBits : modes->GetCurrentBitsPerPixel();
+    // Back to the stored mode, whose size could not be read: the one in force tells it
+    // (zeros where it cannot either).
+    ModeSize size{};
+    int16_t sizeBits = 0;
+    if (back) {
+        size = *back;
+        sizeBits = backBits;
+    } else if (std::optional<CurrentMode> now = modes->readCurrentMode()) {
+        size = {now->width, now->height};
+        sizeBits = now->bits;
+    }
     if (result != DISP_CHANGE_SUCCESSFUL_) refused(size.width, size.height, sizeBits, result);
     modes->announce(size.width, size.height, sizeBits);
 }
 
-bool DisplayModes::Trial::overtaken() {
+bool DisplayModes::Trial::endIfOvertaken() {
     if (!modes_) return overtaken_;
-    uint32_t failedBefore = modes_->failedQueries_;
-    DevModeRecord now = modes_->current();
-    // A mode the system does not tell is no sign of another program.
-    bool tried = now.dmPelsWidth() == mode.width && now.dmPelsHeight() == mode.height &&
-                 now.dmBitsPerPel() == static_cast<uint16_t>(bits);
-    if (tried || modes_->failedQueries_ != failedBefore) return false;
+    std::optional<CurrentMode> now = modes_->readCurrentMode();
+    if (!now || (now->width == mode.width && now->height == mode.height && now->bits == bits)) return false;
     release();
     return overtaken_ = true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Reading and changing the display mode of the current display device. Nothing is
 // kept between calls: every value is read afresh from the system.
+#include "app/current_mode.h"
 #include "display/display_api.h"
 #include "display/display_errors.h"
 
@@ -20,8 +21,10 @@ class DisplayModes {
     int16_t GetCurrentWidth();        // OverflowError beyond 16 bits
     int16_t GetCurrentHeight();       // OverflowError beyond 16 bits
     int16_t GetCurrentBitsPerPixel(); // the 16-bit value as the record holds it
-    // How many queries of the mode in force the system has failed so far (their values read 0).
-    uint32_t failedQueries() const { return failedQueries_; }
+    // The mode in force, read afresh by the three queries above in that order: none where
+    // the system could not tell it (a session without a screen; the queries then read 0).
+    // OverflowError as they raise it.
+    std::optional<CurrentMode> readCurrentMode();
 
     enum class Outcome { AlreadyInForce, StoredOnly, Applied, AppliedNotStored };
 
@@ -42,18 +45,21 @@ class DisplayModes {
       public:
         Trial(Trial&& other) noexcept;
         Trial& operator=(Trial&&) = delete;
-        // A way back that fails here cannot be told: the error that ended the trial is.
+        // Gives back as giveBack does. A way back that fails here cannot be told: the error
+        // that ended the trial is.
         ~Trial();
 
         // Stores the tried mode as the user's setting. The trial is over even when the
         // system cannot store it: DisplayChangeError, the mode in force but not stored.
         void keep();
         // Back to the mode in force before, announced; DisplayChangeError when refused.
+        // Where another program's mode is in force instead of the one tried, that mode
+        // stays: the trial ends as endIfOvertaken ends it.
         void giveBack();
-        // True when the mode in force is no longer the one tried (another program changed
-        // it): then the trial is over with nothing given back, the other mode stays; true
-        // again when asked later.
-        bool overtaken();
+        // Where the mode in force is no longer the one tried (another program changed it),
+        // ends the trial with nothing given back, the other mode staying, and returns true
+        // (again when asked later). A mode the system does not tell is no such sign.
+        bool endIfOvertaken();
         // Once over (kept, given back, overtaken), keep and giveBack do nothing.
 
         ModeSize mode{}; // the size tried
@@ -77,18 +83,25 @@ class DisplayModes {
     // As ChangeResolution, but for the session only: nothing when the mode is already in
     // force; DisplayChangeError when the system refuses it (nothing announced).
     std::optional<Trial> TryResolution(float width, float height, int16_t bits);
-    // The program ends: a trial under way gives its mode back first (a failure is not
-    // told, the program ends all the same), as its owner would.
+    // The program ends: a trial under way gives its mode back first, unless another
+    // program's mode is in force (a failure is not told, the program ends all the same),
+    // as its owner would.
     void endTrial() noexcept;
 
   private:
-    DevModeRecord current();
-    // The early test and the request built from the mode in force (`base`, as enumerated):
-    // false when that mode is already in force.
-    bool prepare(float width, float height, int16_t bits, DevModeRecord& request, DevModeRecord* base = nullptr);
+    // The mode in force as the system describes it; zero-filled (dmSize 0) where it could
+    // not tell it, `told` false.
+    struct Enumerated {
+        DevModeRecord record;
+        bool told;
+    };
+    Enumerated current();
+    // The early test, then the request built from the mode in force as enumerated
+    // (`base`): false when that mode is already in force.
+    bool prepare(float width, float height, int16_t bits, Enumerated& base, DevModeRecord& request);
     void announce(double width, double height, int16_t bits);
     DisplayApi& api_;
-    uint32_t failedQueries_ = 0;
+    uint32_t failedQueries_ = 0; // queries of the mode in force the system failed so far
     Trial* trial_ = nullptr; // the trial under way, kept by the trial itself
 };
 

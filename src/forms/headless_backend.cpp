@@ -3,6 +3,7 @@
 #include "forms/creation_error.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <utility>
 
@@ -147,14 +148,31 @@ void HeadlessBackend::advance(uint32_t ms) {
     now_ = end;
 }
 
-bool HeadlessBackend::click(Control& control) {
+HeadlessBackend::ScreenPoint HeadlessBackend::centreOf(const Control& control) const {
+    const Form& form = control.form();
+    // The client area starts inside the frame: its side borders, and the title bar above.
+    bool framed = form.design().border == FormBorder::FixedSingle;
+    int border = framed ? frame.width / 2 : 0, title = framed ? frame.height - frame.width : 0;
+    PixelRect r = pixelRect(control);
+    return {twipsToPixels(form.left()) + border + r.x + r.width / 2,
+            twipsToPixels(form.top()) + border + title + r.y + r.height / 2};
+}
+
+bool HeadlessBackend::click(Control& control, std::optional<ScreenPoint> at) {
     Form& form = control.form();
     bool shown = std::find(shown_.begin(), shown_.end(), &form) != shown_.end();
     if (!form.loaded() || !shown || turnedOff(form) || !control.visible()) return false;
-    std::optional<uint64_t> answered = std::exchange(answeredAt_, std::nullopt);
-    if (answered && now_ - *answered < doubleClick) return false;
+    lastPress = at ? *at : centreOf(control);
+    // The system's own test for a double-click, as Win32Backend::isAnswerTail asks it.
+    std::optional<Press> answered = std::exchange(answered_, std::nullopt);
+    if (answered && now_ - answered->at < doubleClick &&
+        std::abs(lastPress.x - answered->where.x) <= doubleClickArea.width / 2 &&
+        std::abs(lastPress.y - answered->where.y) <= doubleClickArea.height / 2)
+        return false;
     bool delivered = form.userClick(control, static_cast<uint32_t>(now_));
-    if (delivered && !form.loaded()) answeredAt_ = now_;
+    // As Win32Backend::answeringPress arms the tail at every press that answers, whether
+    // or not its form is still there.
+    if (delivered) answered_ = Press{now_, lastPress};
     return delivered;
 }
 

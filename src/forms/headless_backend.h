@@ -48,13 +48,22 @@ class HeadlessBackend final : public Backend {
     uint64_t now() const { return now_; }
     bool timerRunning(const Control& timer) const;
 
-    // A user's click, pressed now: delivered only to a visible control of a shown form
-    // that no modal form blocks, and not sooner than the form's press delay. Returns
-    // false when the click could not happen. As the Win32 pump does, the press right
-    // after one that answered its form (unloaded it), sooner than the double-click time,
-    // is the second press of that double-click and reaches nothing (on the same spot:
-    // the headless backend has no other).
-    bool click(Control& control);
+    // A point of the screen, in pixels.
+    struct ScreenPoint {
+        int x, y;
+        bool operator==(const ScreenPoint&) const = default;
+    };
+    // Where a press on the control lands unless told: its centre.
+    ScreenPoint centreOf(const Control& control) const;
+
+    // A user's click, pressed now at `at` (the control's centre unless given): delivered
+    // only to a visible control of a shown form that no modal form blocks, and not sooner
+    // than the form's press delay. Returns false when the click could not happen. As the
+    // Win32 backend does, the press right after one that answered (whether its form stays
+    // or goes), sooner than the double-click time and within the double-click area around
+    // it, is the second press of that double-click and reaches nothing.
+    bool click(Control& control, std::optional<ScreenPoint> at = std::nullopt);
+    ScreenPoint lastPress{}; // where the last click was pressed
 
     // Called while a modal form is up; when it returns with the form still loaded, the
     // form is closed without an answer, as the system's close command would.
@@ -65,6 +74,9 @@ class HeadlessBackend final : public Backend {
         int width = 6, height = 29; // pixels: two 3-pixel borders, a 23-pixel title bar
     } frame;
     uint32_t doubleClick = 500;
+    struct {
+        int width = 4, height = 4; // pixels, as SM_CXDOUBLECLK and SM_CYDOUBLECLK by default
+    } doubleClickArea;
 
     // As the Win32 creation gate: the n-th creation from now on (a form's windows, a timer
     // started) throws CreationError; 0, none.
@@ -91,7 +103,11 @@ class HeadlessBackend final : public Backend {
     std::map<const Form*, Point> minimized_; // where each minimised form will come back
     Control* focused_ = nullptr;
     uint64_t now_ = 0;
-    std::optional<uint64_t> answeredAt_; // the press that answered a form, until the next press
+    struct Press {
+        uint64_t at;
+        ScreenPoint where;
+    };
+    std::optional<Press> answered_; // the press that answered, until the next press
 };
 
 } // namespace diag::forms

@@ -202,49 +202,64 @@ template <class Face> class KeyWindow final : public Face {
     static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         auto* self = reinterpret_cast<KeyWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
         Win32Backend::Dispatch dispatch(self->owner_.backend());
-        WNDPROC button = self->buttonProc_;
-        bool fresh = !(lParam & kKeyWasDown); // WM_KEYDOWN: not an auto-repeat
-        if (self->owner_.retired() && msg != WM_NCDESTROY) return CallWindowProcW(button, hwnd, msg, wParam, lParam);
+        if (self->owner_.retired() && msg != WM_NCDESTROY) return self->byDefault(msg, wParam, lParam);
+        return self->handle(msg, wParam, lParam);
+    }
+    // One line per message, as FormWindow::handle; the rest is the button's.
+    LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         switch (msg) {
-        case BM_CLICK:
-            self->pressed(GetTickCount(), false);
-            self->press();
-            return 0;
+        case BM_CLICK: return onClickAsked();
         case WM_LBUTTONDBLCLK: // reaches here only where the first press answered nothing
-        case WM_LBUTTONDOWN:
-            // A white button keeps the focus a press gives it (the dialog gives it back there).
-            if (self->control_.kind() == Kind::Button) SetFocus(hwnd);
-            self->pressed(static_cast<uint32_t>(GetMessageTime()), true);
-            self->press();
-            return 0;
+        case WM_LBUTTONDOWN: return onMousePress();
         case WM_KEYDOWN:
-            if (wParam == VK_SPACE && fresh) self->pressed(static_cast<uint32_t>(GetMessageTime()), false);
-            // Enter presses the focused key at once, as Space does at its release.
-            if (wParam == VK_RETURN) {
-                if (fresh) {
-                    self->pressed(static_cast<uint32_t>(GetMessageTime()), false);
-                    self->press();
-                }
-                return 0;
-            }
+            if (onKeyDown(static_cast<UINT>(wParam), !(lParam & kKeyWasDown))) return 0;
             break;
-        case WM_GETDLGCODE: {
-            // Enter comes to the key itself, not to the form as IDOK: the key tells a
-            // fresh press from an auto-repeat.
-            LRESULT code = CallWindowProcW(button, hwnd, msg, wParam, lParam);
-            return isEnter(reinterpret_cast<const MSG*>(lParam)) ? code | DLGC_WANTMESSAGE : code;
-        }
+        case WM_GETDLGCODE: return onGetDlgCode(wParam, reinterpret_cast<const MSG*>(lParam));
         case WM_CHAR:
-            if (wParam == L'\r') return 0;
+            if (wParam == L'\r') return 0; // Enter was answered at its press
             break;
-        case WM_NCDESTROY:
-            SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(button));
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-            break;
-        default:
-            break;
+        case WM_NCDESTROY: onNcDestroy(); break;
+        default: break;
         }
-        return CallWindowProcW(button, hwnd, msg, wParam, lParam);
+        return byDefault(msg, wParam, lParam);
+    }
+    LRESULT byDefault(UINT msg, WPARAM wParam, LPARAM lParam) {
+        return CallWindowProcW(buttonProc_, this->hwnd_, msg, wParam, lParam);
+    }
+    // BM_CLICK (automation, a screen reader's default action): a press now.
+    LRESULT onClickAsked() {
+        pressed(GetTickCount(), false);
+        press();
+        return 0;
+    }
+    LRESULT onMousePress() {
+        // A white button keeps the focus a press gives it (the dialog gives it back there).
+        if (this->control_.kind() == Kind::Button) SetFocus(this->hwnd_);
+        pressed(static_cast<uint32_t>(GetMessageTime()), true);
+        press();
+        return 0;
+    }
+    // True when the key is answered here and the button must not see it. Space is pressed
+    // now and answered at its release (BN_CLICKED); Enter presses the focused key at once.
+    bool onKeyDown(UINT key, bool fresh) {
+        if (key == VK_SPACE && fresh) pressed(static_cast<uint32_t>(GetMessageTime()), false);
+        if (key != VK_RETURN) return false;
+        if (fresh) {
+            pressed(static_cast<uint32_t>(GetMessageTime()), false);
+            press();
+        }
+        return true;
+    }
+    // Enter comes to the key itself, not to the form as IDOK: the key tells a fresh press
+    // from an auto-repeat.
+    LRESULT onGetDlgCode(WPARAM wParam, const MSG* asked) {
+        LRESULT code = byDefault(WM_GETDLGCODE, wParam, reinterpret_cast<LPARAM>(asked));
+        return isEnter(asked) ? code | DLGC_WANTMESSAGE : code;
+    }
+    // The window goes: it is the button's own again, and nothing leads back to this object.
+    void onNcDestroy() {
+        SetWindowLongPtrW(this->hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(buttonProc_));
+        SetWindowLongPtrW(this->hwnd_, GWLP_USERDATA, 0);
     }
     void pressed(uint32_t at, bool mouse) {
         pressedAt_ = at;

@@ -88,10 +88,8 @@ void Form1::Command4_Click() {
     auto caption = [this](const char* name) {
         return [this, name](const std::string& text) { control(name).setCaption(text); };
     };
-    ModeQueries queries{[this] { return display_.GetCurrentWidth(); }, [this] { return display_.GetCurrentHeight(); },
-                        [this] { return display_.GetCurrentBitsPerPixel(); }, [this] { return display_.failedQueries(); }};
     auto notRecorded = [this] { control("Label10").setCaption(kNotRecordedCaption); };
-    captureSavedResolution(m_, services_.recordFile, services_.clock, queries,
+    captureSavedResolution(m_, services_.recordFile, services_.clock, [this] { return display_.readCurrentMode(); },
                            {caption("Label11"), caption("Label12"), caption("Label16"), caption("Label15"), notRecorded},
                            services_.session.session().showsTheScreen());
 }
@@ -149,7 +147,7 @@ void Form1::changeResolutionAndRepin() {
     if (!trial) return; // the mode was already in force: nothing to keep
     bool kept = keptByUser(*trial);
     // Another program's mode stays, whatever the answer: only the labels follow it.
-    if (trial->overtaken()) return showCurrentResolution();
+    if (trial->endIfOvertaken()) return showCurrentResolution();
     if (kept) return trial->keep();
     trial->giveBack();
     afterChange();
@@ -160,7 +158,7 @@ bool Form1::keptByUser(DisplayModes::Trial& trial) {
     std::string back = trial.back ? size(*trial.back) : "la résolution précédente";
     m_.DialogCode = kRequestChoice;
     m_.DialogText = "Conserver la résolution " + size(trial.mode) + " ?";
-    dialog_.show({kKeepSeconds, "Retour à " + back + " dans ", " s", [&trial] { return trial.overtaken(); }});
+    dialog_.show({kKeepSeconds, "Retour à " + back + " dans ", " s", [&trial] { return trial.endIfOvertaken(); }});
     return m_.DialogCode == kAnswerConfirm;
 }
 
@@ -176,12 +174,10 @@ void Form1::afterChange() {
 
 void Form1::showCurrentResolution() {
     // The mode in force, read afresh; one the system could not tell leaves the labels.
-    uint32_t failedBefore = display_.failedQueries();
-    int16_t width = display_.GetCurrentWidth();
-    int16_t height = display_.GetCurrentHeight();
-    if (display_.failedQueries() != failedBefore) return;
-    control("Label16").setCaption(wholeNumber(width));
-    control("Label15").setCaption(wholeNumber(height));
+    std::optional<CurrentMode> now = display_.readCurrentMode();
+    if (!now) return;
+    control("Label16").setCaption(wholeNumber(now->width));
+    control("Label15").setCaption(wholeNumber(now->height));
 }
 
 void Form1::Timer2_Timer() {

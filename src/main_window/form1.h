@@ -71,7 +71,7 @@ class Form1 {
     // resolution shown.
     void afterChange();
     // The keep question, with its countdown: true when kept. It ends with no answer when
-    // another program changes the mode meanwhile (the trial is then overtaken).
+    // another program changes the mode meanwhile (the trial then ends, overtaken).
     bool keptByUser(DisplayModes::Trial& trial);
     // The current-resolution labels: the mode in force. The saved labels, the record and
     // the font state (fixed until the next sign-in) stay as they are.

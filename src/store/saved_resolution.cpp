@@ -66,19 +66,24 @@ SavedFile readSavedFile(Module1& m) {
 
 namespace {
 
+// Takes a mode the system told into m, as the mode being worked on.
+void workOn(Module1& m, const CurrentMode& mode) {
+    m.ModeWidth = mode.width;
+    m.ModeHeight = mode.height;
+    m.ModeBits = mode.bits;
+}
+
 // The current labels: the mode in force, read afresh; one the system could not tell
-// leaves them as they are.
-void showCurrentMode(Module1& m, const ModeQueries& queries, const SavedResolutionView& view) {
-    uint32_t failedBefore = queries.failures();
-    m.ModeWidth = queries.width();
-    m.ModeHeight = queries.height();
-    m.ModeBits = queries.bits();
-    if (queries.failures() != failedBefore) return;
+// leaves them, and m, as they are.
+void showCurrentMode(Module1& m, const ReadCurrentMode& readMode, const SavedResolutionView& view) {
+    std::optional<CurrentMode> now = readMode();
+    if (!now) return;
+    workOn(m, *now);
     view.currentWidth(wholeNumber(m.ModeWidth));
     view.currentHeight(wholeNumber(m.ModeHeight));
 }
 
-void captureInFile(Module1& m, RecordFile& file, const Clock& clock, const ModeQueries& queries,
+void captureInFile(Module1& m, RecordFile& file, const Clock& clock, const ReadCurrentMode& readMode,
                    const SavedResolutionView& view, bool tillScreen) {
     file.close();
     file.open(kRecordFileName);
@@ -86,13 +91,10 @@ void captureInFile(Module1& m, RecordFile& file, const Clock& clock, const ModeQ
     // Another session's mode (a remote one, another user's) is no till's origin.
     if (!isInitialised(m.RecordBuffer) && !tillScreen) return view.notRecorded();
     if (!isInitialised(m.RecordBuffer)) {
-        uint32_t failedBefore = queries.failures();
-        m.ModeWidth = queries.width();
-        m.ModeHeight = queries.height();
-        m.ModeBits = queries.bits();
-        // Zeros read where the system told no mode (a session without a screen) are no
-        // origin: nothing is written, and the next start captures again.
-        if (queries.failures() == failedBefore) {
+        // A mode the system could not tell (a session without a screen) is no origin:
+        // nothing is written, and the next start captures again.
+        if (std::optional<CurrentMode> now = readMode()) {
+            workOn(m, *now);
             m.RecordBuffer = wholeNumber(m.ModeWidth);
             file.write(2, m.RecordBuffer);
             m.RecordBuffer = wholeNumber(m.ModeHeight);
@@ -113,20 +115,20 @@ void captureInFile(Module1& m, RecordFile& file, const Clock& clock, const ModeQ
 
 } // namespace
 
-void captureSavedResolution(Module1& m, RecordFile& file, const Clock& clock, const ModeQueries& queries,
+void captureSavedResolution(Module1& m, RecordFile& file, const Clock& clock, const ReadCurrentMode& readMode,
                             const SavedResolutionView& view, bool tillScreen) {
     // The mode in force does not depend on the file: it is shown whatever becomes of the
     // file, and the file's failure is the one told (a query failing after it too is not).
     try {
-        captureInFile(m, file, clock, queries, view, tillScreen);
+        captureInFile(m, file, clock, readMode, view, tillScreen);
     } catch (...) {
         try {
-            showCurrentMode(m, queries, view);
+            showCurrentMode(m, readMode, view);
         } catch (...) {
         }
         throw;
     }
-    showCurrentMode(m, queries, view);
+    showCurrentMode(m, readMode, view);
 }
 
 } // namespace diag

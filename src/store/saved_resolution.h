@@ -2,12 +2,14 @@
 // The saved-resolution store: W_ECRA_R.WDO keeps, in records 1 to 4, a marker with the
 // date of the first start and the width, height and colour depth in force then.
 #include "app/clock.h"
+#include "app/current_mode.h"
 #include "store/store_errors.h"
 #include "app/module1.h"
 #include "store/record_file.h"
 
 #include <exception>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace diag {
@@ -15,12 +17,8 @@ namespace diag {
 inline constexpr const char* kRecordFileName = "W_ECRA_R.WDO";
 inline constexpr std::string_view kInitMarker = "#INIT#";
 
-// The three queries of the mode in force, in the order they are called, and how many
-// queries the system has failed so far.
-struct ModeQueries {
-    std::function<int16_t()> width, height, bits;
-    std::function<uint32_t()> failures;
-};
+// One reading of the mode in force: none where the system could not tell it.
+using ReadCurrentMode = std::function<std::optional<CurrentMode>()>;
 
 // Where the operation shows what it found (captions, UTF-8).
 struct SavedResolutionView {
@@ -63,7 +61,7 @@ SavedFile readSavedFile(Module1& m);
 // tell is neither recorded (the next start captures again) nor shown. Errors (FileError,
 // OverflowError) stop the file's steps where they happen; the current resolution is
 // shown all the same.
-void captureSavedResolution(Module1& m, RecordFile& file, const Clock& clock, const ModeQueries& queries,
+void captureSavedResolution(Module1& m, RecordFile& file, const Clock& clock, const ReadCurrentMode& readMode,
                             const SavedResolutionView& view, bool tillScreen);
 
 } // namespace diag

@@ -51,7 +51,7 @@ OpenedFile openedFile(const std::string& path, size_t headSize) {
     DWORD code = ERROR_SUCCESS;
     UniqueKernelHandle opened(
         CreateFileW(given.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    file.existed = opened.get() != INVALID_HANDLE_VALUE;
+    file.existed = static_cast<bool>(opened);
     if (!file.existed) {
         code = GetLastError();
         if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND) fail(path, code);
@@ -59,7 +59,7 @@ OpenedFile openedFile(const std::string& path, size_t headSize) {
         // Made only to learn the name the system gives it.
         opened.reset(CreateFileW(given.c_str(), GENERIC_READ | DELETE, kShareAll, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (opened.get() == INVALID_HANDLE_VALUE) fail(path, GetLastError());
+        if (!opened) fail(path, GetLastError());
     }
     HANDLE h = opened.get();
     std::wstring named(MAX_PATH, L'\0');
@@ -94,7 +94,7 @@ void replaceWhole(const std::string& targetPath, std::string_view shownAs, std::
     std::wstring beside = target + widen(".~" + std::to_string(GetCurrentProcessId()));
     UniqueKernelHandle h(
         CreateFileW(beside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (h.get() == INVALID_HANDLE_VALUE) fail(shownAs, GetLastError());
+    if (!h) fail(shownAs, GetLastError());
     DWORD written = 0;
     BOOL ok = WriteFile(h.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     DWORD code = ok ? (written == bytes.size() ? ERROR_SUCCESS : ERROR_DISK_FULL) : GetLastError();

@@ -23,7 +23,9 @@ class CommandsTest : public Form1Test {
         backend.advance(500);
         return f;
     }
-    enum class Keep { Valider, Annuler, Close, NoAnswer, Quit, Elsewhere };
+    // Elsewhere: another program's change, its notice dispatched; ElsewhereThenQuit: one
+    // whose notice has not come yet when the program is closed.
+    enum class Keep { Valider, Annuler, Close, NoAnswer, Quit, Elsewhere, ElsewhereThenQuit };
     static constexpr Mode kElsewhere{1280, 800, 32}; // what another program sets meanwhile
     // Answers every question with `confirm` and every keep question with `keep`,
     // remembering the prompts of the first and the stored mode while the second is up.
@@ -35,7 +37,9 @@ class CommandsTest : public Form1Test {
             else keepPrompts.push_back(prompt), storedWhileAsked = display.stored();
             if (keepQuestion && keep == Keep::Close) return; // Esc, Alt+F4
             if (keepQuestion && keep == Keep::NoAnswer) return backend.advance(kKeepSeconds * 1000);
-            if (keepQuestion && keep == Keep::Quit) form1->form().onCloseRequest(); // a close sent from outside
+            if (keepQuestion && keep == Keep::ElsewhereThenQuit) display.setCurrent(kElsewhere);
+            if (keepQuestion && (keep == Keep::Quit || keep == Keep::ElsewhereThenQuit))
+                form1->form().onCloseRequest(); // a close sent from outside
             if (keepQuestion && keep == Keep::Elsewhere) {
                 display.setCurrent(kElsewhere);
                 dialog.deliver(dialog.onDisplayChange);
@@ -258,6 +262,8 @@ TEST_F(CommandsTest, KeepQuestionOnlyForAModeTriedAndItsFailuresTold) {
          "La résolution 1280 x 1024 en 32 bits est appliquée, mais Windows n'a pas pu l'enregistrer"},
         {"the program closed while asking", 0, {1280, 1024, 32}, false, Keep::Quit, 1, {1280, 1024, 32},
          {1280, 1024, 32}, ""},
+        {"closed after another program's change, before its notice", 0, {1280, 1024, 32}, false,
+         Keep::ElsewhereThenQuit, 1, kElsewhere, {1280, 1024, 32}, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -270,7 +276,7 @@ TEST_F(CommandsTest, KeepQuestionOnlyForAModeTriedAndItsFailuresTold) {
         keepPrompts.clear();
         reporter.messages.clear();
         Control& clicked = c.index < 0 ? f.control("Command5") : f.control("Command6", c.index);
-        if (c.keep == Keep::Quit) {
+        if (c.keep == Keep::Quit || c.keep == Keep::ElsewhereThenQuit) {
             EXPECT_THROW(backend.click(clicked), ProgramEnded);
         } else {
             backend.click(clicked);
@@ -398,7 +404,7 @@ TEST_F(CommandsTest, PressesPendingInThePassAfterAChange) {
     answer(true, Keep::Annuler);
     std::vector<bool> delivered;
     backend.pending.push_back([&] {
-        delivered.push_back(backend.click(f.control("Command6", 5))); // the tail
+        delivered.push_back(backend.click(f.control("Command6", 5), backend.lastPress)); // the tail, under Valider
         delivered.push_back(backend.click(f.control("Image5")));      // a genuine press
     });
     backend.click(f.control("Command6", 0));

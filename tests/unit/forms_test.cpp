@@ -143,6 +143,37 @@ TEST_F(Events, ClicksReachOnlyVisibleControlsOfUnblockedForms) {
     EXPECT_EQ(clicks, 1);
 }
 
+// The second press of a double-click reaches nothing after a first that answered, whether
+// or not its form stays, as the Win32 backend's tail rule has it: within the double-click
+// time and area.
+TEST(TailOfADoubleClick, ReachesNothingAfterAPressThatAnsweredOnTheSameSpot) {
+    struct Case {
+        const char* name;
+        const char* first; // pressed at Button(3)'s centre: Button answers, Hidden answers nothing
+        int16_t second;    // the Button then pressed at its centre
+        uint32_t after;
+        bool delivered;
+    } cases[] = {
+        {"within the double-click time of an answer, its form staying", "Button", 3, 499, false},
+        {"at the double-click time", "Button", 3, 500, true},
+        {"on another spot", "Button", 7, 0, true},
+        {"after a press that answered nothing", "Hidden", 3, 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HeadlessBackend backend;
+        RecordingReporter reporter;
+        Form form{kDesign, backend, reporter};
+        form.show();
+        form.setClickHandler("Button", [](int16_t) {}); // Hidden has none
+        form.control("Hidden").setVisible(true);
+        Control& first = form.control(c.first, c.first == std::string_view("Button") ? 3 : -1);
+        backend.click(first, backend.centreOf(form.control("Button", 3)));
+        backend.advance(c.after);
+        EXPECT_EQ(backend.click(form.control("Button", c.second)), c.delivered);
+    }
+}
+
 // A press counts from the press delay after the moment the form could first take input;
 // one from before that moment (made while the form was being made or painted) is early
 // however far back, and the millisecond clock may wrap between the two.

@@ -32,10 +32,7 @@ class SavedResolutionTest : public InTempDir {
             return [&labels, name](const std::string& text) { labels[name] = text; };
         };
         DisplayModes modes(display);
-        captureSavedResolution(m, records, clock, {[&] { return modes.GetCurrentWidth(); },
-                                                [&] { return modes.GetCurrentHeight(); },
-                                                [&] { return modes.GetCurrentBitsPerPixel(); },
-                                                [&] { return modes.failedQueries(); }},
+        captureSavedResolution(m, records, clock, [&] { return modes.readCurrentMode(); },
                                {set("Label11"), set("Label12"), set("Label16"), set("Label15"), [&labels] { labels["notRecorded"] = ""; }},
                                tillScreen);
         return labels;
