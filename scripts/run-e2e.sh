@@ -102,8 +102,16 @@ e2e_run() {
         [ -n "${DIAGRESO_TEST_REPORTS:-}" ] && echo '<testsuites tests="0" failures="0" name="AllTests"/>' >"$DIAGRESO_TEST_REPORTS/$tier-$1.xml"
         return
     fi
+    local rc t0=$SECONDS
+    [ -n "${DIAGRESO_TEST_REPORTS:-}" ] && rm -f "$DIAGRESO_TEST_REPORTS/$tier-$1.why"
     DIAGRESO_TEST_DPI=$2 DIAGRESO_EXE="$winexe" timeout -k 10 $(($4 * slower)) wine "$tests" --gtest_color=no $(report "$1") \
-        "--gtest_filter=$WINE_ENV_FILTER" || status=1
+        "--gtest_filter=$WINE_ENV_FILTER"
+    rc=$?
+    [ "$rc" -eq 0 ] && return
+    status=1
+    # Why, should the run have written no report (scripts/count-results.py tells it).
+    [ -n "${DIAGRESO_TEST_REPORTS:-}" ] && echo "diag_e2e_tests ended with exit code $rc after $((SECONDS - t0)) s$([ "$rc" -eq 124 ] && echo ", cut off at its limit")" \
+        >"$DIAGRESO_TEST_REPORTS/$tier-$1.why"
 }
 e2e_run dpi96 96 "${DIAGRESO_E2E_FILTER:--*HigherDensity*}" 400
 wine_stop

@@ -49,6 +49,7 @@ failed=0
 emulation_failed() { # WHAT
     if [ "${WINE_ENV_I386:-}" != qemu ]; then
         summary+=("$name ($dpi dpi): FAILED: $1")
+        tell_why "$1"
         failed=1
         return
     fi
@@ -58,14 +59,22 @@ emulation_failed() { # WHAT
     exit 3
 }
 
+# Why a run wrote no report, beside where its report would be, for the closing lines of
+# scripts/test.sh (count-results.py): the end of a log then tells it.
+tell_why() { # WHY
+    [ -n "${DIAGRESO_TEST_REPORTS:-}" ] && echo "$1" >"$DIAGRESO_TEST_REPORTS/$arch-$name.why"
+    return 0
+}
+
 # run_tests NAME DPI FILTER
 run_tests() {
     local name=$1 dpi=$2 t0=$SECONDS rc steps
     steps=$(wine_step_limit)
+    [ -n "${DIAGRESO_TEST_REPORTS:-}" ] && rm -f "$DIAGRESO_TEST_REPORTS/$arch-$name.why"
     echo
     echo "=== diag_win_tests ($arch) at $dpi dpi ($name) ==="
     if ! wine_prefix_fresh "$name" || ! wine_set_dpi "$dpi"; then
-        emulation_failed "could not prepare the Wine prefix"
+        emulation_failed "could not prepare the Wine prefix (the end of wineboot.log: $(tail -n 2 "$WINE_ENV_ROOT/wineboot.log" 2>/dev/null | tr '\n' ' '))"
         return
     fi
     mkdir -p "$build/artefacts"
@@ -111,6 +120,7 @@ run_tests() {
     else
         [ "$rc" -eq 124 ] && echo "diag_win_tests did not finish within $limit s" >&2
         summary+=("$name ($dpi dpi): FAILED (exit code $rc) in $((SECONDS - t0)) s; prefix kept in $WINEPREFIX")
+        tell_why "diag_win_tests ended with exit code $rc after $((SECONDS - t0)) s$([ "$rc" -eq 124 ] && echo ", cut off at its limit"); its last lines: $(tail -n 3 "$errors" | tr '\n' ' ')"
         failed=1
     fi
 }

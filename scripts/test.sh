@@ -146,7 +146,7 @@ step "results"
 
 # One closing line per tier and one over all, counted from the runners' XML reports; a
 # report that a run never wrote counts as a failure.
-total_passed=0; total_failed=0
+total_passed=0; total_failed=0; what_failed=()
 echo
 for tier in "native:native.xml" "native32:native32.xml" "win64:win64-dpi96.xml win64-dpi120.xml" \
             "e2e:e2e-dpi96.xml e2e-dpi120.xml" "win32:win32-dpi96.xml win32-dpi120.xml" \
@@ -158,7 +158,9 @@ for tier in "native:native.xml" "native32:native32.xml" "win64:win64-dpi96.xml w
   fi
   files=()
   for f in ${tier#*:}; do files+=("$reports/$f"); done
-  read -r p f < <(python3 scripts/count-results.py "${files[@]}")
+  counted=$(python3 scripts/count-results.py "${files[@]}")
+  read -r p f <<<"${counted%%$'\n'*}"
+  while IFS= read -r line; do what_failed+=("$name: $line"); done < <(tail -n +2 <<<"$counted")
   case $name in
   native32) said=" ($native32_how)" ;;
   win32 | e2e32 | msi32) said=" (${how[$name]:-how it ran not told})" ;;
@@ -171,5 +173,6 @@ echo "page of /synthese in the browser: ${page_said:-not checked} (screenshot bu
 if [ "$status" -ne 0 ] && [ "$total_failed" -eq 0 ]; then total_failed=1; fi
 [ "$i386_mode" != none ] && echo "the 32-bit Wine tiers took $t32 s of the $SECONDS s ($native32_how)"
 ((${#not_run[@]})) && echo "not run here, counted in neither figure: ${not_run[*]}"
+((${#what_failed[@]})) && { echo "what failed:"; printf '  %s\n' "${what_failed[@]}"; }
 echo "total: $total_passed passed, $total_failed failed"
 exit "$status"

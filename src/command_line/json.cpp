@@ -45,9 +45,7 @@ JsonMembers& JsonMembers::raw(const char* key, std::string_view json) {
 
 std::string jsonNumbers(std::initializer_list<std::pair<const char*, int64_t>> members) {
     std::string out;
-    JsonMembers object(out, ", ");
-    for (const auto& [key, value] : members) object.number(key, value);
-    object.close();
+    JsonMembers(out, ", ").numbers(members).close();
     return out;
 }
 

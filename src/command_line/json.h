@@ -22,6 +22,10 @@ class JsonMembers {
     JsonMembers& text(const char* key, std::string_view value) { return raw(key, jsonString(value)); }
     JsonMembers& number(const char* key, int64_t value) { return raw(key, std::to_string(value)); }
     JsonMembers& boolean(const char* key, bool value) { return raw(key, value ? "true" : "false"); }
+    JsonMembers& numbers(std::initializer_list<std::pair<const char*, int64_t>> members) {
+        for (const auto& [key, value] : members) number(key, value);
+        return *this;
+    }
     void close(const char* before = "") {
         out_ += before;
         out_ += '}';

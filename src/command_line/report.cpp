@@ -183,10 +183,7 @@ void appendTillWindow(std::string& out, const ProgramWindow& w, uint32_t systemS
     JsonMembers(out, ", ")
         .raw("program", w.program ? jsonString(*w.program) : "null")
         .text("title", w.title)
-        .number("left", r.left)
-        .number("top", r.top)
-        .number("width", r.width)
-        .number("height", r.height)
+        .numbers({{"left", r.left}, {"top", r.top}, {"width", r.width}, {"height", r.height}})
         .raw("hidden", jsonOf(view.hidden))
         .raw("awareness", w.awareness ? jsonString(*w.awareness) : "null")
         .raw("off_screen", jsonOf(view.offScreen))
@@ -241,12 +238,8 @@ void appendDisplay(std::string& out, const DisplayDevice& d) {
     JsonMembers(out, ", ")
         .text("device", d.device)
         .raw("primary", boolean(d.primary))
-        .number("left", d.left)
-        .number("top", d.top)
-        .number("width", d.width)
-        .number("height", d.height)
-        .number("bits", d.bits)
-        .number("frequency", d.frequency)
+        .numbers({{"left", d.left}, {"top", d.top}, {"width", d.width}, {"height", d.height}, {"bits", d.bits},
+                  {"frequency", d.frequency}})
         .raw("dpi", nullOr(d.dpi))
         .close();
 }

@@ -21,6 +21,19 @@ struct FolderListing {
     std::vector<Skipped> skipped;
 };
 
+// One entry of a listing, `shown` relative to the folder: a file is listed, a folder
+// nested too deep is skipped with its reason. True for a folder to list in turn.
+inline bool noteEntry(FolderListing& out, const std::string& shown, bool isFolder, int depth, char separator) {
+    if (!isFolder) {
+        out.files.push_back(shown);
+        return false;
+    }
+    if (depth + 1 <= kMostFolderDepth) return true;
+    out.skipped.push_back(
+        {shown + separator, "dossier à plus de " + std::to_string(kMostFolderDepth) + " niveaux sous le dossier"});
+    return false;
+}
+
 // Links and junctions to folders are not followed (they could lead back up).
 FolderListing listReportFiles(const std::string& folder);
 

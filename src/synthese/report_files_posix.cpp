@@ -41,14 +41,7 @@ void list(const std::string& folder, const std::string& relative, int depth, Fol
     closedir(dir);
     for (const auto& [name, isFolder] : entries) {
         std::string shown = relative + name;
-        if (!isFolder) {
-            out.files.push_back(shown);
-        } else if (depth + 1 > kMostFolderDepth) {
-            out.skipped.push_back({shown + "/", "dossier à plus de " + std::to_string(kMostFolderDepth) +
-                                                    " niveaux sous le dossier"});
-        } else {
-            list(folder + "/" + name, shown + "/", depth + 1, out);
-        }
+        if (noteEntry(out, shown, isFolder, depth, '/')) list(folder + "/" + name, shown + "/", depth + 1, out);
     }
 }
 

@@ -56,14 +56,7 @@ void list(const std::wstring& folder, const std::string& relative, int depth, Fo
     }
     for (const auto& [name, isFolder] : entries) {
         std::string shown = relative + narrow(name);
-        if (!isFolder) {
-            out.files.push_back(shown);
-        } else if (depth + 1 > kMostFolderDepth) {
-            out.skipped.push_back({shown + "\\", "dossier à plus de " + std::to_string(kMostFolderDepth) +
-                                                     " niveaux sous le dossier"});
-        } else {
-            list(folder + L"\\" + name, shown + "\\", depth + 1, out);
-        }
+        if (noteEntry(out, shown, isFolder, depth, '\\')) list(folder + L"\\" + name, shown + "\\", depth + 1, out);
     }
 }
 
