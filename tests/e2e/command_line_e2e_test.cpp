@@ -405,12 +405,7 @@ TEST_F(CommandLine, RestoreBringsBackTheSavedModeAfterTheDisplayWasMoved) {
     std::wstring folder = freshFolder();
     std::string record = rec("#INIT#03-14-202409:2") + rec("1280") + rec("1024") + rec("32");
     ASSERT_TRUE(writeBytes(folder + L"\\W_ECRA_R.WDO", record));
-    DEVMODEW moved{};
-    moved.dmSize = sizeof moved;
-    moved.dmPelsWidth = 1024;
-    moved.dmPelsHeight = 768;
-    moved.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-    ASSERT_EQ(ChangeDisplaySettingsW(&moved, 0), DISP_CHANGE_SUCCESSFUL);
+    ASSERT_TRUE(setMode(1024, 768));
     ASSERT_EQ(screenMode(), (std::pair<int, int>{1024, 768}));
 
     ExeRun run = runExe(folder, L"/RETOUR");
@@ -551,12 +546,7 @@ TEST_F(CommandLine, VerifierAnswersInOneLineWithItsExitCode) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.mode.first) + " x " + std::to_string(c.mode.second) + " " + narrow(c.arguments) +
                      (c.desktop ? " without a screen" : ""));
-        DEVMODEW mode{};
-        mode.dmSize = sizeof mode;
-        mode.dmPelsWidth = static_cast<DWORD>(c.mode.first);
-        mode.dmPelsHeight = static_cast<DWORD>(c.mode.second);
-        mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-        ASSERT_EQ(ChangeDisplaySettingsW(&mode, 0), DISP_CHANGE_SUCCESSFUL);
+        ASSERT_TRUE(setMode(c.mode.first, c.mode.second));
         std::wstring folder = freshFolder();
         if (c.withRecord) {
             ASSERT_TRUE(writeBytes(folder + L"\\W_ECRA_R.WDO", record));
@@ -828,12 +818,7 @@ TEST_F(CommandLine, VerdictJudgesTheTillsWindowsAsTheyShow) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        DEVMODEW mode{};
-        mode.dmSize = sizeof mode;
-        mode.dmPelsWidth = static_cast<DWORD>(c.mode.first);
-        mode.dmPelsHeight = static_cast<DWORD>(c.mode.second);
-        mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-        ASSERT_EQ(ChangeDisplaySettingsW(&mode, 0), DISP_CHANGE_SUCCESSFUL);
+        ASSERT_TRUE(setMode(c.mode.first, c.mode.second));
         std::wstring fresh = freshFolder();
         auto place = [&](const std::wstring& where) {
             std::wstring root = where.starts_with(L"DF") ? driveFolder : where.starts_with(L"D") ? drive : fresh;
@@ -999,12 +984,7 @@ TEST_F(CommandLine, SummaryOfAFleetOfRealReports) {
     OwnWindowStation station;
     ASSERT_TRUE(station.made());
     std::string noScreen = runExe(real, L"/rapport", station.desktop()).out;
-    DEVMODEW small{};
-    small.dmSize = sizeof small;
-    small.dmPelsWidth = 800;
-    small.dmPelsHeight = 600;
-    small.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-    ASSERT_EQ(ChangeDisplaySettingsW(&small, 0), DISP_CHANGE_SUCCESSFUL);
+    ASSERT_TRUE(setMode(800, 600));
     std::string tooSmall = runExe(real, L"/rapport").out;
     { RestoreMode back{restore_.mode}; }
     for (const std::string* r : {&correct, &noScreen, &tooSmall}) ASSERT_EQ(r->rfind("{\r\n  \"program\"", 0), 0u) << *r;

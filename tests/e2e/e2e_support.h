@@ -350,17 +350,20 @@ inline bool at(HWND window, int x, int y) {
     return r.left == x && r.top == y;
 }
 
+// Changes the desktop's mode, as another program would (flags: ChangeDisplaySettingsW's).
+inline bool setMode(int width, int height, DWORD flags = 0) {
+    DEVMODEW dm{};
+    dm.dmSize = sizeof dm;
+    dm.dmPelsWidth = static_cast<DWORD>(width);
+    dm.dmPelsHeight = static_cast<DWORD>(height);
+    dm.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    return ChangeDisplaySettingsW(&dm, flags) == DISP_CHANGE_SUCCESSFUL;
+}
+
 // Puts the desktop back as it was, whatever the test left.
 struct RestoreMode {
     std::pair<int, int> mode = screenMode();
-    ~RestoreMode() {
-        DEVMODEW dm{};
-        dm.dmSize = sizeof dm;
-        dm.dmPelsWidth = static_cast<DWORD>(mode.first);
-        dm.dmPelsHeight = static_cast<DWORD>(mode.second);
-        dm.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-        ChangeDisplaySettingsW(&dm, CDS_UPDATEREGISTRY);
-    }
+    ~RestoreMode() { setMode(mode.first, mode.second, CDS_UPDATEREGISTRY); }
 };
 
 

@@ -27,15 +27,6 @@ void screenshot(const char* name) {
     if (std::string path = test::artefactPath(name); !path.empty()) test::saveScreen(path);
 }
 
-bool setMode(int width, int height) {
-    DEVMODEW dm{};
-    dm.dmSize = sizeof dm;
-    dm.dmPelsWidth = static_cast<DWORD>(width);
-    dm.dmPelsHeight = static_cast<DWORD>(height);
-    dm.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-    return ChangeDisplaySettingsW(&dm, 0) == DISP_CHANGE_SUCCESSFUL;
-}
-
 RECT screenRectOf(HWND form, const forms::ControlDesign& d) {
     RECT r = designRect(d);
     MapWindowPoints(form, nullptr, reinterpret_cast<POINT*>(&r), 2);
